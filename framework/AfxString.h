@@ -1,0 +1,39 @@
+// CString: the framework's narrow string, over std::string, with the multibyte-aware operations the program uses.
+#pragma once
+#include <string>
+
+class CString {
+ public:
+  CString() = default;
+  CString(const char* text) : m_text(text ? text : "") {}  // NOLINT: converts like the framework's
+  CString(const std::string& text) : m_text(text) {}       // NOLINT
+  CString(const char* text, int length) : m_text(text, static_cast<size_t>(length)) {}
+
+  int GetLength() const { return static_cast<int>(m_text.size()); }
+  bool IsEmpty() const { return m_text.empty(); }
+  operator const char*() const { return m_text.c_str(); }  // NOLINT
+  const std::string& str() const { return m_text; }
+
+  // Index of the first occurrence at or after start, counted in bytes; -1 when there is none.
+  // Both search character by character, so a match never begins on a trail byte.
+  int Find(char ch, int start = 0) const;
+  int Find(const char* sub, int start = 0) const;
+
+  // The first count bytes; the bytes from first to the end; count bytes from first (clamped to the text).
+  CString Left(int count) const;
+  CString Mid(int first) const;
+  CString Mid(int first, int count) const;
+
+  // Remove white space (space, tab, line feed, vertical tab, form feed, carriage return)
+  // at the end or the start; a double-byte character is never taken apart.
+  CString& TrimRight();
+  CString& TrimLeft();
+
+  CString& operator=(const char* text) { m_text = text ? text : ""; return *this; }
+  CString& operator+=(const CString& other) { m_text += other.m_text; return *this; }
+  friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
+  friend bool operator!=(const CString& a, const CString& b) { return a.m_text != b.m_text; }
+
+ private:
+  std::string m_text;
+};

@@ -1,0 +1,36 @@
+// AfxMessageBox, and the seam through which tests see and answer message boxes instead of a person.
+#pragma once
+#include <functional>
+#include <string>
+
+#include "framework/Platform.h"
+
+// One box as the program asked for it.
+struct MessageBoxRequest {
+  std::string text;  // the program's own text, in code page 932
+  UINT type = 0;     // MB_* flags after the default icon was added
+  HWND owner = nullptr;
+};
+
+// Returns the button the box was closed with (IDOK, IDYES, IDNO, ...).
+using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
+
+// Routes every AfxMessageBox of the process to hook for the lifetime of this object.
+class ScopedMessageBoxHook {
+ public:
+  explicit ScopedMessageBoxHook(MessageBoxHook hook);
+  ~ScopedMessageBoxHook();
+  ScopedMessageBoxHook(const ScopedMessageBoxHook&) = delete;
+  ScopedMessageBoxHook& operator=(const ScopedMessageBoxHook&) = delete;
+
+ private:
+  MessageBoxHook m_previous;
+};
+
+// Shows a modal box owned by the application's main window (none on the command-line path),
+// captioned with the executable's name without extension. A box that names no icon gets
+// the exclamation icon. Returns the button that closed it.
+int AfxMessageBox(const char* textCp932, UINT type = MB_OK, UINT helpContext = 0);
+
+// The platform's own box, behind the seam: Windows shows a real one; elsewhere the text goes to stderr.
+int ShowPlatformMessageBox(const MessageBoxRequest& request);

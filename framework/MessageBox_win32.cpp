@@ -1,0 +1,27 @@
+// The real message box: the program's code page 932 texts shown through the wide functions.
+#include <string>
+
+#include "framework/MessageBox.h"
+#include "framework/TextConvert.h"
+
+namespace {
+
+// The executable's file name without directory and extension.
+std::wstring ExecutableBaseName() {
+  wchar_t path[MAX_PATH * 2] = L"";
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+  std::wstring name(path, length < MAX_PATH * 2 ? length : 0);
+  const size_t slash = name.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) name.erase(0, slash + 1);
+  const size_t dot = name.find_last_of(L'.');
+  if (dot != std::wstring::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+}  // namespace
+
+int ShowPlatformMessageBox(const MessageBoxRequest& request) {
+  const std::wstring text = WideFromCodePage(request.text, 932);
+  const std::wstring caption = ExecutableBaseName();
+  return MessageBoxW(request.owner, text.c_str(), caption.c_str(), request.type);
+}

@@ -1,0 +1,13 @@
+// The application object's Windows side: its module's resources and its main window.
+#include "framework/WinApp.h"
+#include "framework/Wnd.h"
+
+HICON CWinApp::LoadIcon(UINT id) const {
+  return ::LoadIconW(m_hInstance ? m_hInstance : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+}
+
+HWND AfxGetMainWindowHandle() {
+  CWinApp* app = AfxGetApp();
+  if (app == nullptr || app->m_pMainWnd == nullptr) return nullptr;
+  return app->m_pMainWnd->GetSafeHwnd();
+}

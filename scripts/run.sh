@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Starts Kestrin.exe under wine64 (on a virtual screen when there is no display), arguments passed through.
+set -euo pipefail
+source "$(dirname "$0")/wine-env.sh"
+wine_prefix_ready
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$WINE64" "$ROOT/build/win64/Kestrin.exe" "$@"
+fi
+exec "$WINE64" "$ROOT/build/win64/Kestrin.exe" "$@"

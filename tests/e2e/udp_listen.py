@@ -1,0 +1,49 @@
+#!/usr/bin/env python3
+"""Listens on a loopback UDP port, runs a command, and checks it delivered exactly the expected magic packets.
+
+usage: udp_listen.py MAC_HEX COUNT -- command args...
+Binds 127.0.0.1:4352 before starting the command, so nothing can be missed.
+"""
+import socket
+import subprocess
+import sys
+import time
+
+
+def main():
+    sep = sys.argv.index("--")
+    mac_hex, count = sys.argv[1], int(sys.argv[2])
+    command = sys.argv[sep + 1:]
+    expected = b"\xff" * 6 + bytes.fromhex(mac_hex) * 17
+
+    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    deadline = time.time() + 30
+    while True:  # another test may hold the port for a moment
+        try:
+            sock.bind(("127.0.0.1", 4352))
+            break
+        except OSError:
+            if time.time() > deadline:
+                raise
+            time.sleep(0.1)
+
+    started = time.time()
+    proc = subprocess.run(command, timeout=60)
+    elapsed = time.time() - started
+    sock.settimeout(1.0)
+    got = []
+    try:
+        while True:
+            got.append(sock.recv(2048))
+    except socket.timeout:
+        pass
+
+    print(f"command exited {proc.returncode} after {elapsed:.2f}s, {len(got)} datagram(s)")
+    ok = len(got) == count and all(d == expected for d in got)
+    for d in got:
+        print(f"  {len(d)} bytes: {d[:12].hex()}...{'' if d == expected else ' (unexpected content)'}")
+    sys.exit(0 if ok else 1)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,112 @@
+// The "-e"/"-m" command line: which starts wake which machine, and which open the window.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/CommandLine.h"
+#include "framework/AfxString.h"
+
+namespace {
+
+const MacAddress kMac = {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4};
+const Ipv4Address kBroadcast = {0xC0, 0xA8, 0x0A, 0xFF};
+const MacAddress kZeroMac = {0, 0, 0, 0, 0, 0};
+const Ipv4Address kAllOnes = {0xFF, 0xFF, 0xFF, 0xFF};
+
+struct CommandLineCase {
+  const char* commandLine;
+  bool wakes;
+  MacAddress mac;
+  Ipv4Address destination;
+};
+
+TEST(CommandLine, OutcomeTable) {
+  const CommandLineCase cases[] = {
+      {"-e 00a0b1c2d3e4 -m 192.168.10.255", true, kMac, kBroadcast},
+      {"-m 192.168.10.255 -e 00a0b1c2d3e4", true, kMac, kBroadcast},
+      {"-e00a0b1c2d3e4 -m192.168.10.255", true, kMac, kBroadcast},
+      {"-e  00a0b1c2d3e4   -m 192.168.10.255 extra", true, kMac, kBroadcast},
+      {"", false, {}, {}},
+      {"-e 00a0b1c2d3e4", false, {}, {}},
+      {"-e 00a0b1c2d3e4 -m", false, {}, {}},
+      {"-e 00a0b1c2d3e4 -m   ", false, {}, {}},
+      {"-E 00a0b1c2d3e4 -M 192.168.10.255", false, {}, {}},
+      {"-e -m 192.168.10.255", true, kZeroMac, kBroadcast},
+      {"-e 00a0b1c2d3e4 -m none", true, kMac, kAllOnes},
+      {"x-e00a0b1c2d3e4 -m 192.168.10.255", true, kMac, kBroadcast},
+      {"\t-e\t00a0b1c2d3e4 -m 192.168.10.255\r\n", true, kMac, kBroadcast},
+      // Only the first marker counts; a tab does not end a value, a blank does.
+      {"-e 00a0b1c2d3e4 -e 112233445566 -m 192.168.10.255", true, kMac, kBroadcast},
+  };
+  for (const CommandLineCase& c : cases) {
+    WakeRequest request;
+    const bool wakes = ParseWakeCommandLine(c.commandLine, request);
+    EXPECT_EQ(wakes, c.wakes) << "command line: \"" << c.commandLine << "\"";
+    if (wakes && c.wakes) {
+      EXPECT_EQ(request.mac, c.mac) << "command line: \"" << c.commandLine << "\"";
+      EXPECT_EQ(request.destination, c.destination) << "command line: \"" << c.commandLine << "\"";
+    }
+  }
+}
+
+TEST(CommandLine, ValueIsTheFirstWordAfterTheMarker) {
+  struct Case {
+    const char* commandLine;
+    const char* marker;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"-e 00a0b1c2d3e4 -m 1.2.3.4", "-e", "00a0b1c2d3e4"},
+      {"-e 00a0b1c2d3e4 -m 1.2.3.4", "-m", "1.2.3.4"},
+      {"-e\tab\tcd -m x", "-e", "ab\tcd"},
+      {"no markers here", "-e", ""},
+      {"-e", "-e", ""},
+      {"a-ebc", "-e", "bc"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ExtractMarkerValue(c.commandLine, c.marker), c.value)
+        << "command line: \"" << c.commandLine << "\", marker " << c.marker;
+  }
+}
+
+TEST(CommandLine, LongValuesAreCutTo127Bytes) {
+  struct Case {
+    size_t length;
+    size_t kept;
+  };
+  const Case cases[] = {{127, 127}, {128, 127}, {300, 127}};
+  for (const Case& c : cases) {
+    const std::string word(c.length, 'a');
+    const std::string line = "-e " + word + " -m " + word;
+    WakeRequest request;
+    ASSERT_TRUE(ParseWakeCommandLine(line.c_str(), request)) << c.length;
+    EXPECT_EQ(std::string(request.szMac), word.substr(0, c.kept)) << c.length;
+    EXPECT_EQ(std::string(request.szBroadcast), word.substr(0, c.kept)) << c.length;
+    EXPECT_EQ(request.mac, (MacAddress{0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA})) << c.length;
+  }
+}
+
+TEST(CommandLine, CutNeverSplitsADoubleByteCharacter) {
+  // 126 ASCII bytes, then a two-byte character: 128 bytes, which cannot end at byte 127.
+  const std::string word = std::string(126, '1') + "\x83\x5c";
+  const std::string value = ExtractMarkerValue(("-e " + word).c_str(), "-e");
+  EXPECT_EQ(value, std::string(126, '1'));
+}
+
+TEST(CString, MultibyteAwareSearchAndTrim) {
+  // "ソ" is 0x83 0x5C in code page 932: its trail byte is a backslash, not a character.
+  const CString text("\x83\x5c" "-e x");
+  EXPECT_EQ(text.Find("\x5c" "-e"), -1);
+  EXPECT_EQ(text.Find("-e"), 2);
+  EXPECT_EQ(CString("\x81\x40").Find('@'), -1);  // trail byte 0x40 is not '@'
+  CString spaced(" \t\x83\x5c \r\n");
+  spaced.TrimRight();
+  EXPECT_EQ(spaced, CString(" \t\x83\x5c"));
+  spaced.TrimLeft();
+  EXPECT_EQ(spaced, CString("\x83\x5c"));
+  EXPECT_EQ(CString("abc").Mid(5), CString(""));
+  EXPECT_EQ(CString("abc").Left(-1), CString(""));
+  EXPECT_EQ(CString("abc").Mid(1, 99), CString("bc"));
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+// Entry point of the Windows tests: runs in-process under wine64, with message boxes always captured.
+#include <gtest/gtest.h>
+
+#include "framework/Platform.h"
+#include <commctrl.h>
+
+#include "framework/MessageBox.h"
+
+int main(int argc, char** argv) {
+  InitCommonControls();
+  // A box nobody answers would hang the run: any box a test did not expect fails it instead.
+  ScopedMessageBoxHook failOnUnexpectedBox([](const MessageBoxRequest& box) {
+    ADD_FAILURE() << "unexpected message box: " << box.text;
+    return IDCANCEL;
+  });
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
