@@ -1,0 +1,82 @@
+// CKestrinDlg: the main window. Declared once here; its host-list, sweep and shortcut members
+// are defined in hostlist/, discovery/ and shortcut/ beside the work they do.
+#pragma once
+#include <atomic>
+#include <string>
+
+#include "app/ListViewEx.h"
+#include "core/HostEntry.h"
+#include "framework/AfxString.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "res/resource.h"
+
+// Private messages the sweep worker sends to the dialog, so that the list and the file are only
+// ever changed on the window's thread.
+constexpr UINT WM_SWEEP_HOST_FOUND = WM_APP + 1;  // LPARAM: const HostEntry*, valid during the send
+constexpr UINT WM_SWEEP_FINISHED = WM_APP + 2;
+
+class CKestrinDlg : public CDialog {
+ public:
+  enum { IDD = IDD_KESTRIN_DIALOG };
+
+  explicit CKestrinDlg(CWnd* pParent = nullptr);
+  ~CKestrinDlg() override;  // releases the records still in the list; stops a running sweep
+
+  // The one path by which a host enters or changes in the list after the load: replaces the
+  // texts of the first row whose szMac equals rec->szMac (byte for byte), or appends a row
+  // with a copy of rec; then stores rec in the file. Returns StoreHostEntry's result.
+  // The caller keeps ownership of rec. Window's thread only.
+  int AddOrReplaceHost(const HostEntry* rec);
+
+  // --- Host list file (hostlist/KestrinDlgHostList.cpp) ---
+  void LoadHostList();                             // fills m_listHosts from MacList.txt
+  int StoreHostEntry(const HostEntry& entry);      // 0 on success
+  void RemoveHostEntry(const HostEntry& entry);
+
+  // --- Subnet sweep (discovery/) ---
+  static UINT SweepThreadProc(void* pParam);        // the worker; pParam is the dialog
+  static std::string GetLocalAddress();             // dotted quad, "" when there is none
+  static std::string ResolveMacText(const std::string& address);  // "00:A0:..." or ""
+
+  // --- Desktop shortcuts (shortcut/) ---
+  void CreateDesktopShortcut(int nItem);
+  static HRESULT CreateShellLink(const char* linkPath, const char* targetPath,
+                                 const char* description, const char* arguments,
+                                 const char* workingDirectory, const char* iconPath,
+                                 int iconIndex, int showCommand);
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+
+  // Message map handlers.
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+  void OnBnClickedAdd();
+  void OnBnClickedWake();
+  void OnBnClickedDelete();
+  void OnNMDblclkHostList(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnNMClickHostList(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnBnClickedIcon();          // shortcut/
+  void OnBnClickedAutoAcquire();   // discovery/
+  LRESULT OnSweepHostFound(WPARAM wParam, LPARAM lParam);  // discovery/
+  LRESULT OnSweepFinished(WPARAM wParam, LPARAM lParam);   // discovery/
+  void OnDestroy();                // discovery/: stops and waits for a running sweep
+
+  DECLARE_MESSAGE_MAP()
+
+ public:
+  HICON m_hIcon;
+  CString m_strMac;
+  CString m_strAlias;
+  CString m_strBroadcast;
+  CListViewEx m_listHosts;
+  CProgressCtrl m_progressSweep;
+  CButton m_btnAutoAcquire;
+
+  // Sweep state (discovery/): the worker's handle while one runs, and the request to stop it.
+  HANDLE m_hSweepThread = nullptr;
+  std::atomic<bool> m_bStopSweep{false};
+};
