@@ -86,7 +86,11 @@ bool OutputFile::Close() {
 }
 
 bool MoveIntoPlace(const char* from, const char* to) {
-  // Fails by itself on a read-only target; WRITE_THROUGH returns only once the rename is on disk.
+  // Windows refuses to replace a read-only target by itself; asking first gives the same answer
+  // where the system does not (Wine replaces it).
+  const DWORD attributes = GetFileAttributesA(to);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  // WRITE_THROUGH: returns only once the rename is on the disk.
   return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
