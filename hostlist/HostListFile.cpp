@@ -54,17 +54,19 @@ Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWr
     // A failed read or a line we could not hold would leave the new list short of it.
     if (status != LineStatus::kLine) return Outcome::kFailed;
 
+    Outcome written = Outcome::kOk;
     const auto address = AddressField(line);
     if (address && *address == edit.key) {
       matched = true;
-      out.Append(edit.newLine);
+      written = out.Append(edit.newLine);
     } else if (address || !edit.dropLinesWithoutComma) {
       out.Append(line);
-      out.Append(kLineEnd);
+      written = out.Append(kLineEnd);
     }
+    // No point reading on once the copy has failed or stopped.
+    if (written != Outcome::kOk) return written;
   }
-  if (!matched) out.Append(edit.newLine);
-  return Outcome::kOk;
+  return matched ? Outcome::kOk : out.Append(edit.newLine);
 }
 
 // Writes the edited list to MacTemp.txt and puts it in the place of MacList.txt.
@@ -77,18 +79,16 @@ int Rewrite(const ListEdit& edit) {
   if (opened == io::OpenResult::kMissing && !edit.createWhenMissing) return kStored;
 
   io::OutputFile temp;
-  bool created = false;
-  Outcome outcome = Outcome::kOk;
   switch (detail::AskStep(detail::Step::kCreateTemp)) {
     case detail::StepAction::kCrash:
     case detail::StepAction::kFail:
       return kNotStored;
     case detail::StepAction::kProceed:
       if (!temp.Create(kTempPath)) return kNotStored;
-      created = true;
       break;
   }
 
+  Outcome outcome = Outcome::kOk;
   detail::BufferedWriter out(temp);
   if (opened == io::OpenResult::kOpened) {
     temp.CopyPermissionsFrom(list);
@@ -104,7 +104,7 @@ int Rewrite(const ListEdit& edit) {
   if (outcome == Outcome::kFailed) {
     // An incomplete copy is worth nothing; the list itself was never touched.
     if (temp.IsOpen()) temp.Close();
-    if (created) io::RemoveFile(kTempPath);
+    io::RemoveFile(kTempPath);
     return kNotStored;
   }
 
