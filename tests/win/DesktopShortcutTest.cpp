@@ -149,23 +149,26 @@ TEST(DesktopShortcut, AliasIsMadeFitForTheFileNameOnly) {
   struct Case {
     const char* what;
     std::string alias, fileName;
+    bool wellFormed;  // a lead byte without its trail is no text the shell keeps as it is
   };
   const Case cases[] = {
-      {"separators and colon", "a\\b/c:d", "Kestrin a_b_c_d.lnk"},
-      {"wildcards, quotes, angles, bar", "*?\"<>|", "Kestrin ______.lnk"},
-      {"control characters", "a\tb\x01", "Kestrin a_b_.lnk"},
-      {"so and hyo keep their trail byte 0x5C", "\x83\x5c\x95\x5c", "Kestrin \x83\x5c\x95\x5c.lnk"},
-      {"parent folder", "..", "Kestrin ...lnk"},
-      {"parent path", "..\\..\\x", "Kestrin .._.._x.lnk"},
-      {"device name", "CON", "Kestrin CON.lnk"},
-      {"trailing dots and blanks", "x. .", "Kestrin x. ..lnk"},
+      {"separators and colon", "a\\b/c:d", "Kestrin a_b_c_d.lnk", true},
+      {"wildcards, quotes, angles, bar", "*?\"<>|", "Kestrin ______.lnk", true},
+      {"control characters", "a\tb\x01", "Kestrin a_b_.lnk", true},
+      {"so and hyo keep their trail byte 0x5C", "\x83\x5c\x95\x5c", "Kestrin \x83\x5c\x95\x5c.lnk", true},
+      {"lead byte before a slash", "\x83/x", "Kestrin __x.lnk", false},
+      {"lead byte at the end", "ab\x83", "Kestrin ab_.lnk", false},
+      {"parent folder", "..", "Kestrin ...lnk", true},
+      {"parent path", "..\\..\\x", "Kestrin .._.._x.lnk", true},
+      {"device name", "CON", "Kestrin CON.lnk", true},
+      {"trailing dots and blanks", "x. .", "Kestrin x. ..lnk", true},
   };
   for (const Case& c : cases) {
     FakeDesktops desktops;
     const std::string made = PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", c.alias, "127.0.0.1"), nullptr);
     EXPECT_EQ(made, desktops.shared.Path() + "\\" + c.fileName) << c.what;
     EXPECT_EQ(desktops.shared.FileNames(), std::vector<std::string>{c.fileName}) << c.what;
-    EXPECT_EQ(ReadLink(made).description, c.alias + kStartSuffix) << c.what;
+    if (c.wellFormed) EXPECT_EQ(ReadLink(made).description, c.alias + kStartSuffix) << c.what;
   }
 }
 
