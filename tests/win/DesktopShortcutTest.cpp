@@ -168,7 +168,9 @@ TEST(DesktopShortcut, AliasIsMadeFitForTheFileNameOnly) {
     const std::string made = PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", c.alias, "127.0.0.1"), nullptr);
     EXPECT_EQ(made, desktops.shared.Path() + "\\" + c.fileName) << c.what;
     EXPECT_EQ(desktops.shared.FileNames(), std::vector<std::string>{c.fileName}) << c.what;
-    if (c.wellFormed) EXPECT_EQ(ReadLink(made).description, c.alias + kStartSuffix) << c.what;
+    if (c.wellFormed) {
+      EXPECT_EQ(ReadLink(made).description, c.alias + kStartSuffix) << c.what;
+    }
   }
 }
 
