@@ -16,6 +16,7 @@
 
 namespace {
 
+using namespace shortcut_test;
 using shortcut::CreateShellLinkFile;
 using shortcut::PlaceDesktopShortcut;
 

@@ -15,6 +15,8 @@
 #include "core/HostEntry.h"
 #include "shortcut/DesktopShortcut_win32.h"
 
+namespace shortcut_test {
+
 // COM for the test's own scope.
 class ComForTest {
  public:
@@ -179,3 +181,5 @@ inline std::string RunningProgramPath() {
   GetModuleFileNameA(nullptr, path, sizeof path);
   return path;
 }
+
+}  // namespace shortcut_test
