@@ -25,7 +25,7 @@ const std::string kStartSuffix = "\x20\x82\xf0\x8b\x4e\x93\xae\x82\xb7\x82\xe9";
 const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";
 
 TEST(ShellLink, FieldsReadBackThroughIShellLink) {
-  ScratchFolder folder("shelllink");
+  ScratchDesktop folder("shelllink");
   ComForTest com;
   const std::string linkPath = folder.Path() + "\\Kestrin " + kWebServer + ".lnk";
   const std::string description = kWebServer + kStartSuffix;
@@ -45,7 +45,7 @@ TEST(ShellLink, FieldsReadBackThroughIShellLink) {
 }
 
 TEST(ShellLink, ReplacesAnExistingFile) {
-  ScratchFolder folder("shelllink-replace");
+  ScratchDesktop folder("shelllink-replace");
   ComForTest com;
   const std::string linkPath = folder.Path() + "\\Kestrin pc.lnk";
   folder.WriteFile("Kestrin pc.lnk", "not a shell link");
@@ -56,7 +56,7 @@ TEST(ShellLink, ReplacesAnExistingFile) {
 }
 
 TEST(ShellLink, SaveIntoAMissingFolderFailsAndLeavesNothing) {
-  ScratchFolder folder("shelllink-missing");
+  ScratchDesktop folder("shelllink-missing");
   ComForTest com;
   const std::string linkPath = folder.Path() + "\\no such folder\\Kestrin pc.lnk";
   const HRESULT result = CreateShellLinkFile(linkPath.c_str(), "C:\\k.exe", "pc", "-e 1 -m 2",

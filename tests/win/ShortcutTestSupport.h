@@ -26,10 +26,10 @@ class ComForTest {
   ComForTest& operator=(const ComForTest&) = delete;
 };
 
-// An empty folder under the current directory, removed with its files when the test ends.
-class ScratchFolder {
+// An empty folder under the current directory standing in for a desktop, removed with its files at the end.
+class ScratchDesktop {
  public:
-  explicit ScratchFolder(const std::string& name) {
+  explicit ScratchDesktop(const std::string& name) {
     static int counter = 0;
     const std::string relative =
         "sc-" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
@@ -38,12 +38,12 @@ class ScratchFolder {
     m_path = full;
     CreateDirectoryA(m_path.c_str(), nullptr);
   }
-  ~ScratchFolder() {
+  ~ScratchDesktop() {
     for (const std::string& name : FileNames()) DeleteFileA((m_path + "\\" + name).c_str());
     RemoveDirectoryA(m_path.c_str());
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  ScratchDesktop(const ScratchDesktop&) = delete;
+  ScratchDesktop& operator=(const ScratchDesktop&) = delete;
 
   const std::string& Path() const { return m_path; }
 
@@ -151,8 +151,8 @@ struct FakeDesktops {
     system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = shared.Path();
     system.folders[CSIDL_DESKTOPDIRECTORY] = own.Path();
   }
-  ScratchFolder shared{"shared"};
-  ScratchFolder own{"own"};
+  ScratchDesktop shared{"shared"};
+  ScratchDesktop own{"own"};
   FakeShortcutSystem system;
   shortcut::ScopedShortcutSystem scope{system};
 };
