@@ -188,14 +188,6 @@ TEST(DesktopShortcut, LongestTextsAreNotCut) {
   EXPECT_EQ(desktops.shared.FileNames(), std::vector<std::string>{"Kestrin " + alias + ".lnk"});
 }
 
-TEST(DesktopShortcut, SameAliasLeavesTheLaterShortcut) {
-  FakeDesktops desktops;
-  PlaceDesktopShortcut(MakeHost("111111111111", "pc", "127.0.0.1"), nullptr);
-  const std::string made = PlaceDesktopShortcut(MakeHost("222222222222", "pc", "127.0.0.2"), nullptr);
-  EXPECT_EQ(desktops.shared.FileNames(), std::vector<std::string>{"Kestrin pc.lnk"});
-  EXPECT_EQ(ReadLink(made).arguments, "-e 222222222222 -m 127.0.0.2");
-}
-
 TEST(DesktopShortcut, NoShortcutWhenComCannotBeInitialised) {
   // A thread already in the multithreaded apartment refuses CoInitialize.
   FakeDesktops desktops;
