@@ -1,11 +1,26 @@
-// Placeholder for the desktop shortcut's members of the main window, so the program links until they arrive.
+// The main window's Icon button: one desktop shortcut per selected host, each waking that one machine.
+#include "app/HostRows.h"
 #include "app/KestrinDlg.h"
+#include "shortcut/DesktopShortcut_win32.h"
 
-void CKestrinDlg::OnBnClickedIcon() {}
+void CKestrinDlg::OnBnClickedIcon() {
+  for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;
+       item = m_listHosts.GetNextItem(item, LVNI_SELECTED)) {
+    CreateDesktopShortcut(item);
+  }
+}
 
-void CKestrinDlg::CreateDesktopShortcut(int) {}
+void CKestrinDlg::CreateDesktopShortcut(int nItem) {
+  const HostEntry* record = HostRecordOfRow(m_listHosts, nItem);
+  if (record == nullptr) return;
+  // Nothing is reported: a host without a shortcut simply has none on the desktop.
+  shortcut::PlaceDesktopShortcut(*record, GetSafeHwnd());
+}
 
-HRESULT CKestrinDlg::CreateShellLink(const char*, const char*, const char*, const char*, const char*, const char*, int,
-                                     int) {
-  return E_NOTIMPL;
+HRESULT CKestrinDlg::CreateShellLink(const char* linkPath, const char* targetPath,
+                                     const char* description, const char* arguments,
+                                     const char* workingDirectory, const char* iconPath,
+                                     int iconIndex, int showCommand) {
+  return shortcut::CreateShellLinkFile(linkPath, targetPath, description, arguments,
+                                       workingDirectory, iconPath, iconIndex, showCommand);
 }

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# A desktop shortcut wakes its machine, end to end under wine64 and Xvfb: Kestrin.exe's Icon button
+# makes the shortcut of a selected row (broadcast text 127.0.0.1), and the program started exactly
+# as the shortcut's target and arguments say, and the shortcut opened through the shell, each
+# deliver one magic packet to 127.0.0.1:4352.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
+# No menu entries or Linux desktop files for the links this test makes.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+source "$ROOT/scripts/wine-env.sh"
+EXE="$ROOT/build/win64/Kestrin.exe"
+LISTEN="python3 $ROOT/tests/e2e/udp_listen.py"
+MAC=00a0b1c2d3e4
+
+command -v lnkinfo >/dev/null || { echo "lnkinfo is not installed (liblnk-utils)"; exit 77; }
+command -v xdotool >/dev/null || { echo "xdotool is not installed"; exit 77; }
+[ -f "$EXE" ] || { echo "build/win64/Kestrin.exe is not built (make win64)"; exit 77; }
+
+wine_prefix_ready
+work="$(mktemp -d "$ROOT/build/e2e-wake.XXXXXX")"
+alias="e2e wake $$"
+link_name="Kestrin $alias.lnk"
+shared_desktop="$WINEPREFIX/drive_c/users/Public/Desktop"
+own_desktop="$WINEPREFIX/drive_c/users/$(id -un)/Desktop"
+cleanup() {
+  rm -rf "$work"
+  rm -f "$shared_desktop/$link_name" "$own_desktop/$link_name"
+}
+trap cleanup EXIT
+printf '%s,%s,127.0.0.1\n' "$MAC" "$alias" >"$work/MacList.txt"
+
+# Drives the window from the keyboard: the tab order runs Ethernet address, alias, broadcast,
+# Add/Modify, the list, Wake, Delete, Icon. Home selects the first row; Space presses Icon.
+cat >"$work/drive.sh" <<'EOF'
+set -u
+cd "$1"
+"$WINE64" "$EXE" >/dev/null 2>&1 &
+app=$!
+window=""
+for _ in $(seq 1 100); do
+  window="$(xdotool search --onlyvisible --name '^Kestrin$' 2>/dev/null | head -1)"
+  [ -n "$window" ] && break
+  sleep 0.2
+done
+[ -n "$window" ] || { echo "the main window did not appear"; kill "$app"; exit 1; }
+sleep 1
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+xdotool key --delay 150 Tab Tab Tab Tab Home Tab Tab Tab space
+for _ in $(seq 1 50); do
+  [ -f "$2" ] || [ -f "$3" ] && break
+  sleep 0.2
+done
+xdotool key Escape
+for _ in $(seq 1 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
+kill "$app" 2>/dev/null || true
+wait "$app" 2>/dev/null || true
+EOF
+export WINE64 EXE
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/drive.sh" "$work" \
+  "$shared_desktop/$link_name" "$own_desktop/$link_name"
+
+link="$shared_desktop/$link_name"
+[ -f "$link" ] || link="$own_desktop/$link_name"
+[ -f "$link" ] || { echo "no shortcut named '$link_name' on either desktop"; exit 1; }
+echo "shortcut: $link"
+
+info="$(lnkinfo -c windows-932 "$link")"
+field() { echo "$info" | sed -n "s/^\t$1[[:space:]]*: //p"; }
+target="$(field 'Local path')"
+arguments="$(field 'Command line arguments')"
+echo "target: $target"
+echo "arguments: $arguments"
+[ "$target" = "Z:${EXE//\//\\}" ] || { echo "the target is not the program that made it"; exit 1; }
+[ "$arguments" = "-e $MAC -m 127.0.0.1" ] || { echo "unexpected arguments"; exit 1; }
+
+echo "the target started with the shortcut's arguments"
+# shellcheck disable=SC2086  # the arguments are split into words as the shell would
+$LISTEN "$MAC" 1 -- xvfb-run -a "$WINE64" "$target" $arguments
+
+echo "the shortcut opened through the shell"
+$LISTEN "$MAC" 1 -- xvfb-run -a "$WINE64" start /wait /unix "$link"

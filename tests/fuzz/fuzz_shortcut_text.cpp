@@ -1,0 +1,50 @@
+// Fuzzes a shortcut's texts from arbitrary record bytes: nothing cut, one safe file name, bounded link path.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "shortcut/ShortcutText.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // The first 128 bytes are a record as found in memory (terminated or not); the rest a folder.
+  HostEntry host;
+  std::memset(&host, 0, sizeof host);
+  std::memcpy(&host, data, size < sizeof host ? size : sizeof host);
+  const std::string folder = size > sizeof host
+                                 ? std::string(reinterpret_cast<const char*>(data) + sizeof host, size - sizeof host)
+                                 : std::string("C:\\Users\\Public\\Desktop");
+
+  const shortcut::ShortcutTexts texts = shortcut::ComposeShortcutTexts(host);
+  const std::string alias = shortcut::FieldText(host.szAlias);
+  Check(texts.description.compare(0, alias.size(), alias) == 0);
+  Check(texts.arguments == "-e " + shortcut::FieldText(host.szMac) + " -m " + shortcut::FieldText(host.szBroadcast));
+
+  // One path component: after the leading separator, no whole character is one a name cannot hold.
+  const std::string& name = texts.fileName;
+  Check(name.compare(0, 9, "\\Kestrin ") == 0);
+  Check(name.size() == 9 + alias.size() + 4 && name.compare(name.size() - 4, 4, ".lnk") == 0);
+  for (size_t at = 1; at < name.size();) {
+    const size_t length = shortcut::WholeCharLength(name.data() + at, name.size() - at);
+    Check(length != 0);
+    if (length == 1) {
+      const unsigned char c = static_cast<unsigned char>(name[at]);
+      Check(c >= 0x20 && std::strchr("\\/:*?\"<>|", c) == nullptr);
+    }
+    at += length;
+  }
+
+  const std::string path = shortcut::ShortcutLinkPath(folder, name);
+  Check(path.size() <= shortcut::kMaxLinkPathBytes);
+  if (!path.empty()) Check(path.compare(path.size() - (name.size() - 1), std::string::npos, name, 1) == 0);
+  return 0;
+}

@@ -1,0 +1,200 @@
+// The desktop shortcut's file name, description, arguments and link path, from stored host texts.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "shortcut/ShortcutText.h"
+
+namespace {
+
+using shortcut::ComposeShortcutTexts;
+using shortcut::FileNameSafeAlias;
+using shortcut::ShortcutLinkPath;
+
+// " を起動する" in code page 932.
+const std::string kStartSuffix = "\x20\x82\xf0\x8b\x4e\x93\xae\x82\xb7\x82\xe9";
+// "Web サーバー" in code page 932.
+const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";
+
+HostEntry MakeHost(const std::string& mac, const std::string& alias, const std::string& broadcast) {
+  HostEntry host;
+  std::memset(&host, 0xCC, sizeof host);  // bytes behind the terminators mean nothing
+  EXPECT_TRUE(CopyTextToField(host.szMac, mac.c_str()));
+  EXPECT_TRUE(CopyTextToField(host.szAlias, alias.c_str()));
+  EXPECT_TRUE(CopyTextToField(host.szBroadcast, broadcast.c_str()));
+  return host;
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) { hex += digits[c >> 4]; hex += digits[c & 15]; }
+  return hex;
+}
+
+TEST(ShortcutText, DescriptionSuffixIsCodePage932) {
+  EXPECT_EQ(Hex(shortcut::ShortcutDescription("")), "2082f08b4e93ae82b782e9");
+}
+
+TEST(ShortcutText, TextsOfAHost) {
+  struct Case {
+    const char* name;
+    std::string mac, alias, broadcast;
+    std::string fileName, description, arguments;
+  };
+  const std::string alias63(63, 'a');
+  const std::string text31 = "00a0b1c2d3e4-00A0B1C2D3E4-xyzw!";
+  const std::string broadcast31 = "255.255.255.255.255.255.255.255";
+  const Case cases[] = {
+      {"Japanese alias", "00a0b1c2d3e4", kWebServer, "192.168.10.255",
+       "\\Kestrin " + kWebServer + ".lnk", kWebServer + kStartSuffix,
+       "-e 00a0b1c2d3e4 -m 192.168.10.255"},
+      {"empty alias", "00a0b1c2d3e4", "", "127.0.0.1", "\\Kestrin .lnk", kStartSuffix,
+       "-e 00a0b1c2d3e4 -m 127.0.0.1"},
+      {"texts as stored, case and separators kept", "00-A0-b1-C2-d3-E4", "pc", "192.168.010.255",
+       "\\Kestrin pc.lnk", "pc" + kStartSuffix, "-e 00-A0-b1-C2-d3-E4 -m 192.168.010.255"},
+      {"empty broadcast text", "00a0b1c2d3e4", "pc", "", "\\Kestrin pc.lnk", "pc" + kStartSuffix,
+       "-e 00a0b1c2d3e4 -m "},
+      {"empty hardware-address text", "", "pc", "127.0.0.1", "\\Kestrin pc.lnk",
+       "pc" + kStartSuffix, "-e  -m 127.0.0.1"},
+      {"longest texts, nothing cut", text31, alias63, broadcast31, "\\Kestrin " + alias63 + ".lnk",
+       alias63 + kStartSuffix, "-e " + text31 + " -m " + broadcast31},
+      {"alias with blanks and dots", "00a0b1c2d3e4", " a . b ", "127.0.0.1", "\\Kestrin  a . b .lnk",
+       " a . b " + kStartSuffix, "-e 00a0b1c2d3e4 -m 127.0.0.1"},
+  };
+  for (const Case& c : cases) {
+    const shortcut::ShortcutTexts texts = ComposeShortcutTexts(MakeHost(c.mac, c.alias, c.broadcast));
+    EXPECT_EQ(Hex(texts.fileName), Hex(c.fileName)) << c.name;
+    EXPECT_EQ(Hex(texts.description), Hex(c.description)) << c.name;
+    EXPECT_EQ(texts.arguments, c.arguments) << c.name;
+  }
+}
+
+TEST(ShortcutText, LongestTextsKeepEveryByte) {
+  std::string japanese;
+  for (int i = 0; i < 31; ++i) japanese += "\x95\x5c";  // "表" x31: 62 bytes, each trail 0x5C
+  japanese += "x";
+  ASSERT_EQ(japanese.size(), 63u);
+  const HostEntry host = MakeHost(std::string(31, 'f'), japanese, std::string(31, '9'));
+  const shortcut::ShortcutTexts texts = ComposeShortcutTexts(host);
+  EXPECT_EQ(texts.fileName.size(), 1 + 8 + 63 + 4u);
+  EXPECT_EQ(texts.description.size(), 63 + 11u);
+  EXPECT_EQ(texts.arguments.size(), 3 + 31 + 4 + 31u);
+  EXPECT_EQ(texts.fileName, "\\Kestrin " + japanese + ".lnk");
+}
+
+TEST(ShortcutText, FieldWithoutTerminatorIsReadToItsEndOnly) {
+  HostEntry host;
+  std::memset(host.szMac, 'a', sizeof host.szMac);
+  std::memset(host.szAlias, 'b', sizeof host.szAlias);
+  std::memset(host.szBroadcast, '1', sizeof host.szBroadcast);
+  const shortcut::ShortcutTexts texts = ComposeShortcutTexts(host);
+  EXPECT_EQ(texts.arguments, "-e " + std::string(32, 'a') + " -m " + std::string(32, '1'));
+  EXPECT_EQ(texts.description, std::string(64, 'b') + kStartSuffix);
+}
+
+TEST(ShortcutText, EachForbiddenCharacterIsReplacedInTheFileNameOnly) {
+  std::string forbidden = "\\/:*?\"<>|";
+  for (int c = 0x01; c <= 0x1F; ++c) forbidden += static_cast<char>(c);
+  for (char c : forbidden) {
+    const std::string alias = std::string("a") + c + "b";
+    const HostEntry host = MakeHost("00a0b1c2d3e4", alias, "127.0.0.1");
+    const shortcut::ShortcutTexts texts = ComposeShortcutTexts(host);
+    EXPECT_EQ(texts.fileName, "\\Kestrin a_b.lnk") << "character 0x" << Hex(std::string(1, c));
+    EXPECT_EQ(texts.description, alias + kStartSuffix) << "character 0x" << Hex(std::string(1, c));
+  }
+}
+
+TEST(ShortcutText, FileNameKeepsDoubleByteCharactersWhole) {
+  struct Case {
+    const char* name;
+    std::string alias, safe;
+  };
+  const Case cases[] = {
+      {"katakana so, trail 0x5C", "\x83\x5c", "\x83\x5c"},
+      {"kanji hyo, trail 0x5C", "\x95\x5c", "\x95\x5c"},
+      {"kanji nou, trail 0x5C", "\x94\x5c", "\x94\x5c"},
+      {"trail 0x7C is no bar", "\x83\x7c", "\x83\x7c"},
+      {"so then a real backslash", "\x83\x5c\\", "\x83\x5c_"},
+      {"backslash then so", "\\\x83\x5c", "_\x83\x5c"},
+      {"hyo between separators", "/\x95\x5c/", "_\x95\x5c_"},
+      {"half-width katakana is single-byte", "\xb1\xb2", "\xb1\xb2"},
+      {"lead byte at the end", "ab\x83", "ab_"},
+      {"lead byte before a slash", "\x83/", "__"},
+      {"lead byte before a colon", "\x83:x", "__x"},
+      {"lead byte before a blank", "\x83 x", "_ x"},
+      {"lead byte before a control character", "\x83\x01", "__"},
+      {"Japanese alias unchanged", kWebServer, kWebServer},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Hex(FileNameSafeAlias(c.alias)), Hex(c.safe)) << c.name;
+  }
+}
+
+TEST(ShortcutText, NoAliasLeavesTheFolderOrMakesAnInvalidName) {
+  struct Case {
+    std::string alias, fileName;
+  };
+  const Case cases[] = {
+      {".", "\\Kestrin ..lnk"},
+      {"..", "\\Kestrin ...lnk"},
+      {"..\\..\\Windows\\evil", "\\Kestrin .._.._Windows_evil.lnk"},
+      {"../x", "\\Kestrin .._x.lnk"},
+      {"C:\\x", "\\Kestrin C__x.lnk"},
+      {"\\\\server\\share", "\\Kestrin __server_share.lnk"},
+      {"x:stream", "\\Kestrin x_stream.lnk"},
+      {"CON", "\\Kestrin CON.lnk"},
+      {"trailing dots...", "\\Kestrin trailing dots....lnk"},
+      {"trailing blanks  ", "\\Kestrin trailing blanks  .lnk"},
+  };
+  for (const Case& c : cases) {
+    const std::string name = shortcut::ShortcutFileName(c.alias);
+    EXPECT_EQ(name, c.fileName) << "alias \"" << c.alias << "\"";
+    // One path component after the leading separator, ending in the extension.
+    EXPECT_EQ(name.find_first_of("\\/:", 1), std::string::npos) << "alias \"" << c.alias << "\"";
+    EXPECT_EQ(name.substr(name.size() - 4), ".lnk") << "alias \"" << c.alias << "\"";
+  }
+}
+
+TEST(ShortcutText, LinkPath) {
+  const std::string name = "\\Kestrin pc.lnk";  // 15 bytes
+  struct Case {
+    const char* what;
+    std::string folder, path;
+  };
+  const std::string folder244(244, 'd');  // 244 + 15 = 259 bytes: the longest that fits
+  const std::string folder245(245, 'd');
+  const Case cases[] = {
+      {"shared desktop", "C:\\Users\\Public\\Desktop", "C:\\Users\\Public\\Desktop\\Kestrin pc.lnk"},
+      {"drive root gets no second separator", "C:\\", "C:\\Kestrin pc.lnk"},
+      {"folder ending in so (trail 0x5C) gets a separator", "C:\\\x83\x5c",
+       "C:\\\x83\x5c\\Kestrin pc.lnk"},
+      {"no folder", "", ""},
+      {"259 bytes fit", folder244, folder244 + name},
+      {"260 bytes do not", folder245, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShortcutLinkPath(c.folder, name), c.path) << c.what;
+  }
+}
+
+TEST(ShortcutText, WholeCharLength) {
+  struct Case {
+    const char* what;
+    std::string text;
+    size_t length;
+  };
+  const Case cases[] = {
+      {"empty", "", 0},          {"ascii", "a", 1},
+      {"so", "\x83\x5c", 2},     {"lone lead", "\x83", 0},
+      {"lead, slash", "\x83/", 0}, {"half-width katakana", "\xb1", 1},
+      {"lead, 0x7F", "\x83\x7f", 0}, {"lead, 0xFC", "\xe0\xfc", 2},
+      {"lead, 0xFD", "\xe0\xfd", 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(shortcut::WholeCharLength(c.text.data(), c.text.size()), c.length) << c.what;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,185 @@
+// Test support for shortcuts: scratch folders standing in for the desktops, and a reader of shell links.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/HostEntry.h"
+#include "shortcut/DesktopShortcut_win32.h"
+
+namespace shortcut_test {
+
+// COM for the test's own scope.
+class ComForTest {
+ public:
+  ComForTest() { CoInitialize(nullptr); }
+  ~ComForTest() { CoUninitialize(); }
+  ComForTest(const ComForTest&) = delete;
+  ComForTest& operator=(const ComForTest&) = delete;
+};
+
+// An empty folder under the current directory standing in for a desktop, removed with its files at the end.
+class ScratchDesktop {
+ public:
+  explicit ScratchDesktop(const std::string& name) {
+    static int counter = 0;
+    const std::string relative =
+        "sc-" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    char full[MAX_PATH] = {};
+    GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
+    m_path = full;
+    CreateDirectoryA(m_path.c_str(), nullptr);
+  }
+  ~ScratchDesktop() {
+    for (const std::string& name : FileNames()) DeleteFileA((m_path + "\\" + name).c_str());
+    RemoveDirectoryA(m_path.c_str());
+  }
+  ScratchDesktop(const ScratchDesktop&) = delete;
+  ScratchDesktop& operator=(const ScratchDesktop&) = delete;
+
+  const std::string& Path() const { return m_path; }
+
+  // The names of the files in the folder (ANSI code page), sorted.
+  std::vector<std::string> FileNames() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((m_path + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  void WriteFile(const std::string& name, const std::string& content) const {
+    HANDLE file = CreateFileA((m_path + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+
+ private:
+  std::string m_path;
+};
+
+// A shell link's fields as IShellLinkA reads them back from its file.
+struct LinkFields {
+  bool loaded = false;
+  std::string target, arguments, description, workingDirectory, iconPath;
+  int iconIndex = -1;
+  int showCommand = -1;
+};
+
+inline LinkFields ReadLink(const std::string& linkPath) {
+  LinkFields fields;
+  ComForTest com;
+  IShellLinkA* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link)))) {
+    return fields;
+  }
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(wideLength > 0 ? wideLength : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, &wide[0], wideLength);
+    if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
+      fields.loaded = true;
+      char text[1024];
+      text[0] = '\0';
+      link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
+      fields.target = text;
+      text[0] = '\0';
+      link->GetArguments(text, sizeof text);
+      fields.arguments = text;
+      text[0] = '\0';
+      link->GetDescription(text, sizeof text);
+      fields.description = text;
+      text[0] = '\0';
+      link->GetWorkingDirectory(text, sizeof text);
+      fields.workingDirectory = text;
+      text[0] = '\0';
+      link->GetIconLocation(text, sizeof text, &fields.iconIndex);
+      fields.iconPath = text;
+      link->GetShowCmd(&fields.showCommand);
+    }
+    file->Release();
+  }
+  link->Release();
+  return fields;
+}
+
+// The desktops as the test sets them: folders by CSIDL ("" = cannot be had), folders whose saves
+// fail, and every save asked for; the saves that go ahead are real shell links.
+class FakeShortcutSystem : public shortcut::ShortcutSystem {
+ public:
+  std::string FolderPath(HWND, int csidl) override {
+    const auto found = folders.find(csidl);
+    return found == folders.end() ? "" : found->second;
+  }
+
+  HRESULT SaveShellLink(const std::string& linkPath, const std::string& targetPath,
+                        const std::string& description, const std::string& arguments) override {
+    saveAttempts.push_back(linkPath);
+    for (const std::string& folder : failingSaves) {
+      if (linkPath.compare(0, folder.size() + 1, folder + "\\") == 0) return E_ACCESSDENIED;
+    }
+    return shortcut::CreateShellLinkFile(linkPath.c_str(), targetPath.c_str(), description.c_str(),
+                                         arguments.c_str(), nullptr, nullptr, 0, SW_SHOWNORMAL);
+  }
+
+  std::map<int, std::string> folders;
+  std::vector<std::string> failingSaves;
+  std::vector<std::string> saveAttempts;
+};
+
+// A scratch shared desktop and a scratch own desktop, in place for the test's scope.
+struct FakeDesktops {
+  FakeDesktops() {
+    system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = shared.Path();
+    system.folders[CSIDL_DESKTOPDIRECTORY] = own.Path();
+  }
+  ScratchDesktop shared{"shared"};
+  ScratchDesktop own{"own"};
+  FakeShortcutSystem system;
+  shortcut::ScopedShortcutSystem scope{system};
+};
+
+// Both desktops are one given folder, which stays.
+struct FixedDesktops {
+  explicit FixedDesktops(const std::string& folder) {
+    system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = folder;
+    system.folders[CSIDL_DESKTOPDIRECTORY] = folder;
+  }
+  FakeShortcutSystem system;
+  shortcut::ScopedShortcutSystem scope{system};
+};
+
+inline HostEntry MakeHost(const std::string& mac, const std::string& alias, const std::string& broadcast) {
+  HostEntry host;
+  std::memset(&host, 0xCC, sizeof host);
+  EXPECT_TRUE(CopyTextToField(host.szMac, mac.c_str()));
+  EXPECT_TRUE(CopyTextToField(host.szAlias, alias.c_str()));
+  EXPECT_TRUE(CopyTextToField(host.szBroadcast, broadcast.c_str()));
+  return host;
+}
+
+inline std::string RunningProgramPath() {
+  char path[MAX_PATH * 4] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  return path;
+}
+
+}  // namespace shortcut_test
