@@ -18,8 +18,9 @@ class CWinThread {
   HANDLE m_hThread = nullptr;
   DWORD m_nThreadID = 0;
   // TRUE: the object deletes itself (closing m_hThread) as the thread ends, so after a start
-  // without CREATE_SUSPENDED the returned pointer may already be gone. To keep a handle for
-  // waiting, start suspended, DuplicateHandle m_hThread, then ResumeThread.
+  // without CREATE_SUSPENDED the returned pointer may already be gone. To keep the handle for
+  // waiting, start with CREATE_SUSPENDED, take m_hThread and set it to null (the object then
+  // closes nothing), and start the thread with ::ResumeThread on the handle taken.
   BOOL m_bAutoDelete = TRUE;
 
  private:

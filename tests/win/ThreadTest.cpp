@@ -47,15 +47,14 @@ class TargetWindow {
   HWND m_hwnd;
 };
 
-// Starts suspended and keeps a handle of its own, the way a caller that must wait does.
+// Starts suspended and takes the handle over, the way a caller that must wait does.
 HANDLE StartKeepingHandle(Work* work) {
   CWinThread* thread = AfxBeginThread(CountAndSend, work, THREAD_PRIORITY_NORMAL, 0,
                                       CREATE_SUSPENDED);
   if (thread == nullptr) return nullptr;
-  HANDLE handle = nullptr;
-  DuplicateHandle(GetCurrentProcess(), thread->m_hThread, GetCurrentProcess(), &handle, 0, FALSE,
-                  DUPLICATE_SAME_ACCESS);
-  thread->ResumeThread();
+  HANDLE handle = thread->m_hThread;
+  thread->m_hThread = nullptr;
+  ::ResumeThread(handle);
   return handle;
 }
 
