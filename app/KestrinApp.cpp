@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "app/CommandLine.h"
+#include "app/KestrinDlg.h"
 
 BOOL CKestrinApp::InitInstance() {
   InitCommonControls();
@@ -16,7 +17,10 @@ BOOL CKestrinApp::InitInstance() {
   if (ParseWakeCommandLine(m_lpCmdLine, request)) {
     PerformCommandLineWake(request);
   } else {
-    // The main window arrives with its own change; until then the interactive mode ends at once.
+    CKestrinDlg dialog;
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;  // message boxes after this point have no window to belong to
   }
   return FALSE;
 }

@@ -23,6 +23,11 @@ class CKestrinDlg : public CDialog {
   explicit CKestrinDlg(CWnd* pParent = nullptr);
   ~CKestrinDlg() override;  // releases the records still in the list; stops a running sweep
 
+  // Frees the record of every row still in the list and clears the rows' item data; the
+  // rows stay. Runs when the dialog's window is destroyed (after OnDestroy), while the list
+  // still exists. Window's thread only.
+  void ReleaseHostRecords();
+
   // The one path by which a host enters or changes in the list after the load: replaces the
   // texts of the first row whose szMac equals rec->szMac (byte for byte), or appends a row
   // with a copy of rec; then stores rec in the file. Returns StoreHostEntry's result.
@@ -49,6 +54,8 @@ class CKestrinDlg : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
+  // WM_DESTROY: the message map first (OnDestroy), then ReleaseHostRecords.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // Message map handlers.
   void OnSysCommand(UINT nID, LPARAM lParam);

@@ -32,6 +32,12 @@ CWinApp* AfxGetApp();
 // Window of the application's main window, or null when there is none (the command-line path).
 HWND AfxGetMainWindowHandle();
 
+#ifdef _WIN32
+// The module that holds the program's resources: the application's instance, or the
+// executable when no application object has one (as in the test program).
+HINSTANCE AfxGetResourceHandle();
+#endif
+
 // Control hosting needs nothing of ours; kept so start-up reads as the framework's does.
 inline void AfxEnableControlContainer() {}
 

@@ -6,6 +6,12 @@ HICON CWinApp::LoadIcon(UINT id) const {
   return ::LoadIconW(m_hInstance ? m_hInstance : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
 }
 
+HINSTANCE AfxGetResourceHandle() {
+  CWinApp* app = AfxGetApp();
+  if (app != nullptr && app->m_hInstance != nullptr) return app->m_hInstance;
+  return GetModuleHandleW(nullptr);
+}
+
 HWND AfxGetMainWindowHandle() {
   CWinApp* app = AfxGetApp();
   if (app == nullptr || app->m_pMainWnd == nullptr) return nullptr;

@@ -1,0 +1,221 @@
+// CKestrinDlg: the main window's fields, buttons, list handling and About box.
+#include "app/KestrinDlg.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/AboutDlg.h"
+#include "app/HostRecords.h"
+#include "app/HostRows.h"
+#include "core/AddressText.h"
+#include "core/MagicPacketSender.h"
+#include "framework/MessageBox.h"
+#include "framework/WinApp.h"
+
+namespace {
+
+// The program's own texts, in code page 932.
+const char kAliasCaptionCp932[] = "\x95\xca\x96\xbc";  // 別名
+const char kSelectItemsToDeleteCp932[] =               // 削除する項目を選択して下さい。
+    "\x8d\xed\x8f\x9c\x82\xb7\x82\xe9\x8d\x80\x96\xda\x82\xf0\x91\x49\x91\xf0\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2"
+    "\x81\x42";
+const char kConfirmDeleteCp932[] = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";  // 削除しますか？
+
+constexpr int kColumnWidth = 120;
+
+// Longest texts the edits accept, in bytes: what the record's fields hold beside their terminator.
+constexpr int kMaxMacChars = 12;
+constexpr int kMaxAliasChars = 63;
+constexpr int kMaxBroadcastChars = static_cast<int>(sizeof(HostEntry::szBroadcast)) - 1;
+
+std::wstring LoadResourceString(UINT id) {
+  const wchar_t* text = nullptr;
+  const int length = ::LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<wchar_t*>(&text), 0);
+  return (length > 0 && text != nullptr) ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
+
+HICON LoadMainIcon() {
+  CWinApp* app = AfxGetApp();
+  if (app != nullptr) return app->LoadIcon(IDR_MAINFRAME);
+  return ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+}  // namespace
+
+CKestrinDlg::CKestrinDlg(CWnd* pParent) : CDialog(IDD, pParent), m_hIcon(LoadMainIcon()) {}
+
+CKestrinDlg::~CKestrinDlg() {
+  // The window normally released them at WM_DESTROY; this covers a list that outlives it.
+  if (m_listHosts.GetSafeHwnd() != nullptr) ReleaseHostRecords();
+}
+
+void CKestrinDlg::DoDataExchange(CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_EDIT_MAC, m_strMac);
+  DDV_MaxChars(pDX, m_strMac, kMaxMacChars);
+  DDX_Text(pDX, IDC_EDIT_ALIAS, m_strAlias);
+  DDV_MaxChars(pDX, m_strAlias, kMaxAliasChars);
+  DDX_Text(pDX, IDC_EDIT_BROADCAST, m_strBroadcast);
+  DDV_MaxChars(pDX, m_strBroadcast, kMaxBroadcastChars);
+  DDX_Control(pDX, IDC_LIST_HOSTS, m_listHosts);
+  DDX_Control(pDX, IDC_PROGRESS_SWEEP, m_progressSweep);
+  DDX_Control(pDX, IDC_BUTTON_AUTO, m_btnAutoAcquire);
+}
+
+BEGIN_MESSAGE_MAP(CKestrinDlg, CDialog)
+  ON_WM_SYSCOMMAND()
+  ON_WM_PAINT()
+  ON_WM_QUERYDRAGICON()
+  ON_BN_CLICKED(IDC_BUTTON_ADD, OnBnClickedAdd)
+  ON_BN_CLICKED(IDC_BUTTON_WAKE, OnBnClickedWake)
+  ON_BN_CLICKED(IDC_BUTTON_DELETE, OnBnClickedDelete)
+  ON_NOTIFY(NM_DBLCLK, IDC_LIST_HOSTS, OnNMDblclkHostList)
+  ON_NOTIFY(NM_CLICK, IDC_LIST_HOSTS, OnNMClickHostList)
+  ON_BN_CLICKED(IDC_BUTTON_ICON, OnBnClickedIcon)
+  ON_BN_CLICKED(IDC_BUTTON_AUTO, OnBnClickedAutoAcquire)
+  ON_MESSAGE(WM_SWEEP_HOST_FOUND, OnSweepHostFound)
+  ON_MESSAGE(WM_SWEEP_FINISHED, OnSweepFinished)
+  ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+BOOL CKestrinDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+
+  if (HMENU systemMenu = GetSystemMenu(FALSE)) {
+    const std::wstring about = LoadResourceString(IDS_ABOUTBOX);
+    if (!about.empty()) {
+      ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+      ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+    }
+  }
+
+  SetIcon(m_hIcon, TRUE);
+  SetIcon(m_hIcon, FALSE);
+
+  const char* const captions[] = {"Ethernet Address", kAliasCaptionCp932, "IP Broadcast Address"};
+  for (int column = 0; column < 3; ++column) {
+    m_listHosts.DeleteColumn(column);
+    m_listHosts.InsertColumn(column, captions[column], LVCFMT_LEFT, kColumnWidth, column);
+  }
+  LoadHostList();
+  m_listHosts.EnableFullRowSelect(TRUE);
+  return TRUE;
+}
+
+LRESULT CKestrinDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
+  // After OnDestroy has stopped any sweep, so no row arrives behind the release; the list
+  // is destroyed only after its parent has handled WM_DESTROY.
+  if (message == WM_DESTROY) ReleaseHostRecords();
+  return result;
+}
+
+void CKestrinDlg::ReleaseHostRecords() {
+  const int count = m_listHosts.GetItemCount();
+  for (int item = 0; item < count; ++item) {
+    HostEntry* record = HostRecordOfRow(m_listHosts, item);
+    if (record == nullptr) continue;
+    m_listHosts.SetItemData(item, 0);
+    DeleteHostRecord(record);
+  }
+}
+
+int CKestrinDlg::AddOrReplaceHost(const HostEntry* rec) {
+  const int count = m_listHosts.GetItemCount();
+  for (int item = 0; item < count; ++item) {
+    HostEntry* record = HostRecordOfRow(m_listHosts, item);
+    if (record == nullptr || std::strcmp(record->szMac, rec->szMac) != 0) continue;
+    m_listHosts.SetItemText(item, 1, rec->szAlias);
+    m_listHosts.SetItemText(item, 2, rec->szBroadcast);
+    std::memcpy(record->szAlias, rec->szAlias, sizeof record->szAlias);
+    std::memcpy(record->szBroadcast, rec->szBroadcast, sizeof record->szBroadcast);
+    return StoreHostEntry(*rec);
+  }
+  HostEntry* record = NewHostRecord(*rec);
+  if (InsertHostRow(m_listHosts, count, record) == -1) DeleteHostRecord(record);
+  return StoreHostEntry(*rec);
+}
+
+void CKestrinDlg::OnBnClickedAdd() {
+  // A failed length check leaves the fields after it unread: nothing is stored then.
+  if (!UpdateData(TRUE)) return;
+  HostEntry rec{};
+  CopyTextToField(rec.szMac, m_strMac);
+  CopyTextToField(rec.szAlias, m_strAlias);
+  CopyTextToField(rec.szBroadcast, m_strBroadcast);
+  AddOrReplaceHost(&rec);
+}
+
+void CKestrinDlg::OnBnClickedWake() {
+  CMagicPacketSender sender;
+  for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;
+       item = m_listHosts.GetNextItem(item, LVNI_SELECTED)) {
+    const HostEntry* record = HostRecordOfRow(m_listHosts, item);
+    if (record == nullptr) continue;
+    // A failure has been shown by the sender; the other hosts are still woken.
+    sender.SendMagicPacket(ParseBroadcastText(record->szBroadcast), ParseMacText(record->szMac));
+  }
+}
+
+void CKestrinDlg::OnNMDblclkHostList(NMHDR*, LRESULT* pResult) {
+  OnBnClickedWake();
+  *pResult = 0;
+}
+
+void CKestrinDlg::OnBnClickedDelete() {
+  if (m_listHosts.GetSelectedCount() == 0) {
+    AfxMessageBox(kSelectItemsToDeleteCp932, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  // Only a clear Yes deletes: a box that could not be shown answers 0.
+  if (AfxMessageBox(kConfirmDeleteCp932, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;
+       item = m_listHosts.GetNextItem(item, LVNI_SELECTED)) {
+    HostEntry* record = HostRecordOfRow(m_listHosts, item);
+    if (record == nullptr) continue;
+    RemoveHostEntry(*record);
+    m_listHosts.SetItemData(item, 0);
+    DeleteHostRecord(record);
+    m_listHosts.DeleteItem(item);
+    --item;  // the next row moved into this place
+  }
+}
+
+void CKestrinDlg::OnNMClickHostList(NMHDR*, LRESULT* pResult) {
+  *pResult = 0;
+  const int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED);
+  if (item == -1) return;
+  const HostEntry* record = HostRecordOfRow(m_listHosts, item);
+  if (record == nullptr) return;
+  m_strMac = record->szMac;
+  m_strAlias = record->szAlias;
+  m_strBroadcast = record->szBroadcast;
+  UpdateData(FALSE);
+}
+
+void CKestrinDlg::OnSysCommand(UINT nID, LPARAM lParam) {
+  if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+    CAboutDlg about;
+    about.DoModal();
+  } else {
+    CDialog::OnSysCommand(nID, lParam);
+  }
+}
+
+void CKestrinDlg::OnPaint() {
+  if (!IsIconic()) {
+    CDialog::OnPaint();
+    return;
+  }
+  CPaintDC dc(this);
+  SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+  const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+  const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+  RECT client;
+  GetClientRect(&client);
+  const int x = (client.right - client.left - cxIcon + 1) / 2;
+  const int y = (client.bottom - client.top - cyIcon + 1) / 2;
+  dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR CKestrinDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }

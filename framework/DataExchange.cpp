@@ -1,0 +1,74 @@
+// Dialog data exchange: edit texts, length checks and control attachment.
+#include "framework/DataExchange.h"
+
+#include <string>
+#include <vector>
+
+#include "framework/MessageBox.h"
+#include "framework/Wnd.h"
+
+namespace {
+
+// The framework's prompt number for a text that is too long; AfxMessageBox takes it as help context.
+constexpr UINT kPromptStringTooLong = 61716;
+
+}  // namespace
+
+HWND CDataExchange::PrepareCtrl(int id) {
+  HWND control = m_pDlgWnd ? ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), id) : nullptr;
+  m_hWndLastControl = control;
+  m_bEditLastControl = false;
+  return control;
+}
+
+HWND CDataExchange::PrepareEditCtrl(int id) {
+  HWND control = PrepareCtrl(id);
+  m_bEditLastControl = control != nullptr;
+  return control;
+}
+
+void CDataExchange::Fail() {
+  m_bFailed = true;
+  if (m_bSaveAndValidate && m_hWndLastControl != nullptr) {
+    ::SetFocus(m_hWndLastControl);
+    if (m_bEditLastControl) ::SendMessageW(m_hWndLastControl, EM_SETSEL, 0, -1);
+  }
+}
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
+  if (pDX->Failed()) return;
+  HWND edit = pDX->PrepareEditCtrl(nIDC);
+  if (edit == nullptr) return;
+  if (pDX->m_bSaveAndValidate) {
+    const int length = ::GetWindowTextLengthA(edit);
+    std::vector<char> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+    const int copied = ::GetWindowTextA(edit, buffer.data(), static_cast<int>(buffer.size()));
+    value = CString(buffer.data(), copied > 0 ? copied : 0);
+  } else {
+    ::SetWindowTextA(edit, value);
+  }
+}
+
+CString FormatMaxCharsMessage(int nChars) {
+  std::string text = "Please enter no more than %1 characters.";
+  text.replace(text.find("%1"), 2, std::to_string(nChars));
+  return CString(text);
+}
+
+void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
+  if (pDX->Failed()) return;
+  if (pDX->m_bSaveAndValidate && value.GetLength() > nChars) {
+    AfxMessageBox(FormatMaxCharsMessage(nChars), MB_ICONEXCLAMATION, kPromptStringTooLong);
+    pDX->Fail();
+    return;
+  }
+  if (pDX->m_hWndLastControl != nullptr && pDX->m_bEditLastControl) {
+    ::SendMessageW(pDX->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(nChars), 0);
+  }
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+  if (pDX->Failed() || rControl.GetSafeHwnd() != nullptr) return;
+  HWND control = pDX->PrepareCtrl(nIDC);
+  if (control != nullptr) rControl.SubclassWindow(control);
+}

@@ -1,0 +1,176 @@
+// The host list control's full-row drawing, on the real list of the main window.
+#include "tests/win/MainWindowFixture.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace mainwindow {
+namespace {
+
+using ListViewExTest = MainWindowTest;
+
+// A 32-bit bitmap to draw rows into, filled black so that untouched pixels show.
+class Canvas {
+ public:
+  Canvas(int width, int height) : m_width(width), m_height(height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    m_dc = ::CreateCompatibleDC(nullptr);
+    m_bitmap = ::CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+    m_old = ::SelectObject(m_dc, m_bitmap);
+    std::fill(m_bits, m_bits + width * height, 0u);
+  }
+  ~Canvas() {
+    ::SelectObject(m_dc, m_old);
+    ::DeleteObject(m_bitmap);
+    ::DeleteDC(m_dc);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  HDC dc() const { return m_dc; }
+  COLORREF At(int x, int y) const {
+    ::GdiFlush();
+    const uint32_t bgra = m_bits[y * m_width + x];
+    return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
+  }
+
+ private:
+  int m_width;
+  int m_height;
+  HDC m_dc;
+  HBITMAP m_bitmap;
+  HGDIOBJ m_old;
+  uint32_t* m_bits = nullptr;
+};
+
+// Draws row item of the dialog's list into canvas through the control's own DrawItem.
+void DrawRow(CKestrinDlg& dlg, int item, const Canvas& canvas) {
+  DRAWITEMSTRUCT draw{};
+  draw.CtlType = ODT_LISTVIEW;
+  draw.CtlID = IDC_LIST_HOSTS;
+  draw.itemID = static_cast<UINT>(item);
+  draw.itemAction = ODA_DRAWENTIRE;
+  draw.hwndItem = dlg.m_listHosts.GetSafeHwnd();
+  draw.hDC = canvas.dc();
+  dlg.m_listHosts.GetItemRect(item, &draw.rcItem, LVIR_BOUNDS);
+  dlg.m_listHosts.DrawItem(&draw);
+}
+
+int RowMiddle(CKestrinDlg& dlg, int item) {
+  RECT bounds;
+  dlg.m_listHosts.GetItemRect(item, &bounds, LVIR_BOUNDS);
+  return (bounds.top + bounds.bottom) / 2;
+}
+
+TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthAsTheirSelectionAndFocusSay) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
+  const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+  const COLORREF white = RGB(255, 255, 255);
+  struct Case {
+    const char* name;
+    bool listFocused;
+    UINT state;
+    COLORREF insideColumns;  // at x = 50
+    COLORREF pastColumns;    // between the columns' end and the kept client width
+  };
+  const std::vector<Case> cases = {
+      {"selected, list focused", true, LVIS_SELECTED, highlight, highlight},
+      {"selected, focus elsewhere: looks unselected", false, LVIS_SELECTED, white, white},
+      {"not selected", true, 0, white, white},
+      {"drop target, focus elsewhere", false, LVIS_DROPHILITED, highlight, highlight},
+  };
+  CKestrinDlg dlg;
+  Run(dlg, [&](HWND hDlg) {
+    CListViewEx& list = dlg.m_listHosts;
+    RECT bounds, client;
+    list.GetItemRect(1, &bounds, LVIR_BOUNDS);
+    list.GetClientRect(&client);
+    list.m_nClientWidth = bounds.right + 40;  // as if the window were wider than its columns
+    const int width = std::max(bounds.right, client.right) + 60;
+    for (const Case& c : cases) {
+      if (c.listFocused) {
+        list.SetFocus();
+      } else {
+        ::SetFocus(::GetDlgItem(hDlg, IDC_EDIT_MAC));
+      }
+      list.SetItemState(1, c.state, LVIS_SELECTED | LVIS_DROPHILITED);
+      Canvas canvas(width, client.bottom + 1);
+      DrawRow(dlg, 1, canvas);
+      const int y = RowMiddle(dlg, 1);
+      EXPECT_EQ(canvas.At(50, y), c.insideColumns) << c.name;
+      if (c.pastColumns == highlight) {
+        EXPECT_EQ(canvas.At(bounds.right + 30, y), highlight) << c.name << ": highlight out to the client width";
+        EXPECT_EQ(canvas.At(bounds.right + 50, y), RGB(0, 0, 0)) << c.name << ": and no further";
+      } else if (bounds.right < client.right) {
+        EXPECT_EQ(canvas.At(client.right - 1, y), white) << c.name << ": white out to the client edge";
+      }
+      EXPECT_EQ(canvas.At(50, RowMiddle(dlg, 0)), RGB(0, 0, 0)) << c.name << ": other rows untouched";
+    }
+  });
+}
+
+TEST_F(ListViewExTest, AZeroWidthColumnBecomesTenPixelsWhenARowIsDrawn) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1"}));
+  CKestrinDlg dlg;
+  int before = -1, afterPaint = -1;
+  Run(dlg, [&](HWND) {
+    CListViewEx& list = dlg.m_listHosts;
+    list.SetColumnWidth(1, 0);
+    before = list.GetColumnWidth(1);
+    list.Invalidate();
+    list.UpdateWindow();  // the list asks its parent to draw the row: WM_DRAWITEM comes back to the control
+    afterPaint = list.GetColumnWidth(1);
+  });
+  EXPECT_EQ(before, 0);
+  EXPECT_EQ(afterPaint, 10);
+}
+
+TEST_F(ListViewExTest, SwitchingFullRowSelectionReportsAStyleChangeOnlyOnce) {
+  CKestrinDlg dlg;
+  std::vector<BOOL> results;
+  std::vector<BOOL> flags;
+  std::vector<bool> ownerDrawn;
+  Run(dlg, [&](HWND) {
+    CListViewEx& list = dlg.m_listHosts;
+    for (BOOL enable : {TRUE, FALSE, FALSE, TRUE}) {
+      results.push_back(list.EnableFullRowSelect(enable));
+      flags.push_back(list.m_bFullRowSelect);
+      ownerDrawn.push_back((list.GetStyle() & LVS_OWNERDRAWFIXED) != 0);
+    }
+  });
+  EXPECT_EQ(results, (std::vector<BOOL>{FALSE, TRUE, FALSE, TRUE})) << "already on after the window's start-up";
+  EXPECT_EQ(flags, (std::vector<BOOL>{TRUE, FALSE, FALSE, TRUE}));
+  EXPECT_EQ(ownerDrawn, (std::vector<bool>{true, false, false, true}));
+}
+
+TEST_F(ListViewExTest, BackgroundColourIsKeptAndTheEraseStartsYellow) {
+  CKestrinDlg dlg;
+  COLORREF kept = 0, listOwn = 0, erased = 0;
+  Run(dlg, [&](HWND) {
+    CListViewEx& list = dlg.m_listHosts;
+    list.SendMessage(LVM_SETBKCOLOR, 0, RGB(1, 2, 3));
+    kept = list.m_crBackground;
+    listOwn = static_cast<COLORREF>(list.SendMessage(LVM_GETBKCOLOR));
+    // With no background colour of its own and a transparent background, the list leaves the
+    // yellow fill in place (the dialog draws nothing for WM_PRINTCLIENT).
+    list.SendMessage(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(CLR_NONE));
+    list.SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_TRANSPARENTBKGND, LVS_EX_TRANSPARENTBKGND);
+    RECT client;
+    list.GetClientRect(&client);
+    Canvas canvas(client.right, client.bottom);
+    list.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas.dc()));
+    erased = canvas.At(client.right / 2, client.bottom - 2);
+  });
+  EXPECT_EQ(kept, RGB(1, 2, 3));
+  EXPECT_EQ(listOwn, RGB(1, 2, 3)) << "the message still reaches the list";
+  EXPECT_EQ(erased, RGB(255, 255, 0));
+}
+
+}  // namespace
+}  // namespace mainwindow

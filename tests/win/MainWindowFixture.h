@@ -1,0 +1,105 @@
+// Shared pieces of the main window tests: a fresh folder per test, and reading and driving the real dialog.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/HostRecords.h"
+#include "app/KestrinDlg.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/ScratchFolder.h"
+
+namespace mainwindow {
+
+using Row = std::array<std::string, 3>;  // columns 0, 1, 2
+
+inline std::vector<Row> ListRows(const CKestrinDlg& dlg) {
+  std::vector<Row> rows;
+  for (int i = 0; i < dlg.m_listHosts.GetItemCount(); ++i) {
+    rows.push_back({dlg.m_listHosts.GetItemText(i, 0).str(), dlg.m_listHosts.GetItemText(i, 1).str(),
+                    dlg.m_listHosts.GetItemText(i, 2).str()});
+  }
+  return rows;
+}
+
+// Each row's record as the same three texts; "<none>" for a row without one.
+inline std::vector<Row> RecordRows(const CKestrinDlg& dlg) {
+  std::vector<Row> rows;
+  for (int i = 0; i < dlg.m_listHosts.GetItemCount(); ++i) {
+    const auto* record = reinterpret_cast<const HostEntry*>(dlg.m_listHosts.GetItemData(i));
+    if (record == nullptr) {
+      rows.push_back({"<none>", "", ""});
+    } else {
+      rows.push_back({record->szMac, record->szAlias, record->szBroadcast});
+    }
+  }
+  return rows;
+}
+
+inline std::string EditText(HWND hDlg, int id) {
+  char buffer[512] = "";
+  ::GetDlgItemTextA(hDlg, id, buffer, sizeof buffer);
+  return buffer;
+}
+
+inline void SetEditText(HWND hDlg, int id, const std::string& text) { ::SetDlgItemTextA(hDlg, id, text.c_str()); }
+
+// A user's click on a push button: the button itself reports BN_CLICKED to the dialog.
+inline void ClickButton(HWND hDlg, int id) { ::SendMessageW(::GetDlgItem(hDlg, id), BM_CLICK, 0, 0); }
+
+// Selects exactly the given rows; the first becomes the focused row.
+inline void SelectRows(CKestrinDlg& dlg, const std::vector<int>& rows) {
+  dlg.m_listHosts.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const UINT state = LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0u);
+    dlg.m_listHosts.SetItemState(rows[i], state, state);
+  }
+}
+
+// The notification the list sends its parent for a click (NM_CLICK) or a double-click (NM_DBLCLK).
+inline LRESULT NotifyFromList(HWND hDlg, UINT code, int item) {
+  NMITEMACTIVATE activate{};
+  activate.hdr.hwndFrom = ::GetDlgItem(hDlg, IDC_LIST_HOSTS);
+  activate.hdr.idFrom = IDC_LIST_HOSTS;
+  activate.hdr.code = code;
+  activate.iItem = item;
+  return ::SendMessageW(hDlg, WM_NOTIFY, IDC_LIST_HOSTS, reinterpret_cast<LPARAM>(&activate));
+}
+
+// A CRLF-ended host list file from lines given without line ends.
+inline std::string HostFile(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// The same lines as the program's text-mode reads see them.
+inline std::string HostText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+// Every test runs in a fresh folder of its own and must release every record it made.
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override { m_recordsBefore = LiveHostRecordCount(); }
+  void TearDown() override {
+    EXPECT_EQ(LiveHostRecordCount(), m_recordsBefore) << "records still allocated after the dialog ended";
+  }
+
+  // Runs a fresh main window over the current folder's MacList.txt and returns its modal result.
+  modal::ModalRun Run(CKestrinDlg& dlg, const std::function<void(HWND)>& body) {
+    modal::ModalRun run = modal::RunModal(dlg, body);
+    EXPECT_TRUE(run.bodyRan);
+    EXPECT_FALSE(run.timedOut);
+    return run;
+  }
+
+  ScratchFolder m_scratch;
+  long m_recordsBefore = 0;
+};
+
+}  // namespace mainwindow

@@ -1,0 +1,243 @@
+// The main window's host list, driven through the real dialog: load, Add/Modify, Delete and the click.
+#include "tests/win/MainWindowFixture.h"
+
+#include "tests/support/MessageBoxRecorder.h"
+
+namespace mainwindow {
+namespace {
+
+// 削除する項目を選択して下さい。 and 削除しますか？ in code page 932.
+const std::string kSelectToDelete =
+    "\x8d\xed\x8f\x9c\x82\xb7\x82\xe9\x8d\x80\x96\xda\x82\xf0\x91\x49\x91\xf0\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2"
+    "\x81\x42";
+const std::string kConfirmDelete = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";
+const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";  // Web サーバー
+
+using HostListTest = MainWindowTest;
+
+TEST_F(HostListTest, LoadShowsEveryValidLineInFileOrder) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({
+                                              "00a0b1c2d3e4,office printer,127.0.0.1",
+                                              "no comma at all",
+                                              "001122334455,one comma only",
+                                              "001122334455," + kWebServer + ",  127.0.0.1 ",
+                                              " 0a0b0c0d0e0f , spaced ,127.0.0.1,extra",
+                                              ",,",
+                                              "00a0b1c2d3e4,office printer,127.0.0.1",
+                                          }));
+  CKestrinDlg dlg;
+  std::vector<Row> rows, records;
+  long recordsWhileOpen = 0;
+  Run(dlg, [&](HWND) {
+    rows = ListRows(dlg);
+    records = RecordRows(dlg);
+    recordsWhileOpen = LiveHostRecordCount() - m_recordsBefore;
+  });
+  const std::vector<Row> expected = {
+      {"00a0b1c2d3e4", "office printer", "127.0.0.1"},
+      {"001122334455", kWebServer, "127.0.0.1"},
+      {" 0a0b0c0d0e0f ", " spaced ", "127.0.0.1,extra"},
+      {"", "", ""},
+      {"00a0b1c2d3e4", "office printer", "127.0.0.1"},  // duplicates stay, in place
+  };
+  EXPECT_EQ(rows, expected);
+  EXPECT_EQ(records, expected) << "each row's record holds the texts the row shows";
+  EXPECT_EQ(recordsWhileOpen, 5) << "one record per row";
+}
+
+TEST_F(HostListTest, ColumnsAndFullRowSelectionAreSetUp) {
+  CKestrinDlg dlg;
+  std::vector<std::wstring> captions;
+  std::vector<int> widths;
+  DWORD listStyle = 0;
+  Run(dlg, [&](HWND) {
+    for (int column = 0; column < 4; ++column) {
+      wchar_t text[64] = L"";
+      LVCOLUMNW info{};
+      info.mask = LVCF_TEXT | LVCF_WIDTH;
+      info.pszText = text;
+      info.cchTextMax = 64;
+      if (!::SendMessageW(dlg.m_listHosts.GetSafeHwnd(), LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(&info))) break;
+      captions.push_back(text);
+      widths.push_back(info.cx);
+    }
+    listStyle = dlg.m_listHosts.GetStyle();
+  });
+  EXPECT_EQ(captions, (std::vector<std::wstring>{L"Ethernet Address", L"\u5225\u540d", L"IP Broadcast Address"}));
+  EXPECT_EQ(widths, (std::vector<int>{120, 120, 120}));
+  EXPECT_TRUE(listStyle & LVS_OWNERDRAWFIXED);
+  EXPECT_FALSE(listStyle & LVS_SHOWSELALWAYS) << "the selection shows only while the list has the focus";
+  EXPECT_FALSE(listStyle & LVS_SINGLESEL);
+}
+
+TEST_F(HostListTest, AddAppendsNewHostsAndReplacesOnlyAnExactAddressMatch) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.1", "001122334455,nas,127.0.0.1"}));
+  struct Step {
+    const char* name;
+    std::string mac, alias, broadcast;
+    std::vector<Row> rowsAfter;
+    std::vector<std::string> fileAfter;
+  };
+  const std::vector<Step> steps = {
+      {"same address replaces alias and broadcast in place",
+       "00a0b1c2d3e4", kWebServer, "127.0.0.2",
+       {{"00a0b1c2d3e4", kWebServer, "127.0.0.2"}, {"001122334455", "nas", "127.0.0.1"}},
+       {"00a0b1c2d3e4," + kWebServer + ",127.0.0.2", "001122334455,nas,127.0.0.1"}},
+      {"the same digits in capitals are another host",
+       "00A0B1C2D3E4", "upper", "127.0.0.1",
+       {{"00a0b1c2d3e4", kWebServer, "127.0.0.2"}, {"001122334455", "nas", "127.0.0.1"},
+        {"00A0B1C2D3E4", "upper", "127.0.0.1"}},
+       {"00a0b1c2d3e4," + kWebServer + ",127.0.0.2", "001122334455,nas,127.0.0.1", "00A0B1C2D3E4,upper,127.0.0.1"}},
+      {"an empty address is accepted as a host of its own",
+       "", "no address", "127.0.0.1",
+       {{"00a0b1c2d3e4", kWebServer, "127.0.0.2"}, {"001122334455", "nas", "127.0.0.1"},
+        {"00A0B1C2D3E4", "upper", "127.0.0.1"}, {"", "no address", "127.0.0.1"}},
+       {"00a0b1c2d3e4," + kWebServer + ",127.0.0.2", "001122334455,nas,127.0.0.1", "00A0B1C2D3E4,upper,127.0.0.1",
+        ",no address,127.0.0.1"}},
+  };
+  CKestrinDlg dlg;
+  MessageBoxRecorder boxes;
+  Run(dlg, [&](HWND hDlg) {
+    for (const Step& step : steps) {
+      SetEditText(hDlg, IDC_EDIT_MAC, step.mac);
+      SetEditText(hDlg, IDC_EDIT_ALIAS, step.alias);
+      SetEditText(hDlg, IDC_EDIT_BROADCAST, step.broadcast);
+      ClickButton(hDlg, IDC_BUTTON_ADD);
+      EXPECT_EQ(ListRows(dlg), step.rowsAfter) << step.name;
+      EXPECT_EQ(RecordRows(dlg), step.rowsAfter) << step.name;
+      EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"), HostText(step.fileAfter)) << step.name;
+      EXPECT_EQ(EditText(hDlg, IDC_EDIT_MAC), step.mac) << step.name << ": the edits keep their texts";
+    }
+  });
+  EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(HostListTest, AddWithoutListFileCreatesIt) {
+  CKestrinDlg dlg;
+  Run(dlg, [&](HWND hDlg) {
+    SetEditText(hDlg, IDC_EDIT_MAC, "00a0b1c2d3e4");
+    SetEditText(hDlg, IDC_EDIT_ALIAS, kWebServer);
+    SetEditText(hDlg, IDC_EDIT_BROADCAST, "127.0.0.1");
+    ClickButton(hDlg, IDC_BUTTON_ADD);
+    EXPECT_EQ(ListRows(dlg), (std::vector<Row>{{"00a0b1c2d3e4", kWebServer, "127.0.0.1"}}));
+    EXPECT_EQ(dlg.m_listHosts.GetSelectedCount(), 0u) << "a new row is not selected";
+  });
+  EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"), HostText({"00a0b1c2d3e4," + kWebServer + ",127.0.0.1"}));
+}
+
+TEST_F(HostListTest, DeleteWithNothingSelectedOnlyShowsTheMessage) {
+  const std::string file = HostFile({"00a0b1c2d3e4,printer,127.0.0.1"});
+  ScratchFolder::WriteFile("MacList.txt", file);
+  CKestrinDlg dlg;
+  MessageBoxRecorder boxes;
+  Run(dlg, [&](HWND hDlg) {
+    ClickButton(hDlg, IDC_BUTTON_DELETE);
+    EXPECT_EQ(dlg.m_listHosts.GetItemCount(), 1);
+  });
+  const auto shown = boxes.Boxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, kSelectToDelete);
+  EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+  EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), file);
+}
+
+TEST_F(HostListTest, DeleteNotConfirmedChangesNothing) {
+  const std::string file = HostFile({"00a0b1c2d3e4,printer,127.0.0.1", "001122334455,nas,127.0.0.1"});
+  struct Case {
+    const char* name;
+    int answer;
+  };
+  for (const Case& c : {Case{"answered No", IDNO}, Case{"box could not be shown", 0}}) {
+    ScratchFolder::WriteFile("MacList.txt", file);
+    CKestrinDlg dlg;
+    MessageBoxRecorder boxes;
+    boxes.Answer(c.answer);
+    std::vector<Row> before, after;
+    Run(dlg, [&](HWND hDlg) {
+      SelectRows(dlg, {0, 1});
+      before = RecordRows(dlg);
+      ClickButton(hDlg, IDC_BUTTON_DELETE);
+      after = RecordRows(dlg);
+    });
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u) << c.name;
+    EXPECT_EQ(shown[0].text, kConfirmDelete) << c.name;
+    EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION)) << c.name;
+    EXPECT_EQ(after, before) << c.name;
+    EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), file) << c.name;
+  }
+}
+
+TEST_F(HostListTest, DeleteRemovesExactlyTheSelectedRowsTheirRecordsAndLines) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 7; ++i) lines.push_back("00000000000" + std::to_string(i) + ",host " + std::to_string(i) + ",127.0.0.1");
+  struct Case {
+    const char* name;
+    std::vector<int> selected;
+    std::vector<int> kept;
+  };
+  const std::vector<Case> cases = {
+      {"row 0 and its neighbours, and the last row", {0, 1, 2, 6}, {3, 4, 5}},
+      {"every other row", {1, 3, 5}, {0, 2, 4, 6}},
+      {"every row", {0, 1, 2, 3, 4, 5, 6}, {}},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder::WriteFile("MacList.txt", HostFile(lines));
+    CKestrinDlg dlg;
+    MessageBoxRecorder boxes(IDYES);
+    long freed = 0;
+    std::vector<Row> after;
+    Run(dlg, [&](HWND hDlg) {
+      SelectRows(dlg, c.selected);
+      const long before = LiveHostRecordCount();
+      ClickButton(hDlg, IDC_BUTTON_DELETE);
+      freed = before - LiveHostRecordCount();
+      after = RecordRows(dlg);
+      EXPECT_EQ(ListRows(dlg), after) << c.name;
+    });
+    std::vector<Row> expected;
+    std::vector<std::string> expectedLines;
+    for (int k : c.kept) {
+      expected.push_back({"00000000000" + std::to_string(k), "host " + std::to_string(k), "127.0.0.1"});
+      expectedLines.push_back(lines[static_cast<size_t>(k)]);
+    }
+    EXPECT_EQ(after, expected) << c.name;
+    EXPECT_EQ(freed, static_cast<long>(c.selected.size())) << c.name;
+    EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"), HostText(expectedLines)) << c.name;
+    EXPECT_EQ(boxes.Boxes().size(), 1u) << c.name;
+  }
+}
+
+TEST_F(HostListTest, ClickCopiesTheLowestSelectedRowIntoTheEdits) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.1", "001122334455," + kWebServer +
+                                                    ",127.0.0.2", "0a0b0c0d0e0f,nas,127.0.0.3"}));
+  CKestrinDlg dlg;
+  Run(dlg, [&](HWND hDlg) {
+    SelectRows(dlg, {2, 1});  // the clicked (focused) row is 2; the lowest selected is 1
+    EXPECT_EQ(NotifyFromList(hDlg, NM_CLICK, 2), 0);
+    EXPECT_EQ(EditText(hDlg, IDC_EDIT_MAC), "001122334455");
+    EXPECT_EQ(EditText(hDlg, IDC_EDIT_ALIAS), kWebServer);
+    EXPECT_EQ(EditText(hDlg, IDC_EDIT_BROADCAST), "127.0.0.2");
+
+    SelectRows(dlg, {});  // a click that leaves nothing selected changes nothing
+    EXPECT_EQ(NotifyFromList(hDlg, NM_CLICK, -1), 0);
+    EXPECT_EQ(EditText(hDlg, IDC_EDIT_MAC), "001122334455");
+  });
+}
+
+TEST_F(HostListTest, RecordsAreReleasedWhenTheWindowCloses) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
+  CKestrinDlg dlg;
+  long whileOpen = 0;
+  Run(dlg, [&](HWND hDlg) {
+    SetEditText(hDlg, IDC_EDIT_MAC, "0a0b0c0d0e0f");
+    ClickButton(hDlg, IDC_BUTTON_ADD);
+    whileOpen = LiveHostRecordCount() - m_recordsBefore;
+  });
+  EXPECT_EQ(whileOpen, 3);
+  EXPECT_EQ(LiveHostRecordCount(), m_recordsBefore) << "released as the window went, before the dialog object";
+  EXPECT_EQ(dlg.m_listHosts.GetSafeHwnd(), nullptr);
+}
+
+}  // namespace
+}  // namespace mainwindow
