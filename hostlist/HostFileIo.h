@@ -1,0 +1,67 @@
+// The few binary file calls the host list needs, with one backend per platform (_posix / _win32).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace hostlist::io {
+
+enum class OpenResult {
+  kOpened,
+  kMissing,  // no such file: the list has never been written
+  kFailed,   // it exists but cannot be read (a directory, no permission, locked by another program)
+};
+
+// A regular file open for reading, closed by the destructor.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Opens path for reading; anything but a regular file (a directory, a pipe) is kFailed.
+  OpenResult Open(const char* path);
+  // Reads up to size bytes. Returns the count, 0 at the end of the file, -1 on a read error.
+  long long Read(char* buffer, size_t size);
+  void Close();
+
+ private:
+  friend class OutputFile;
+  intptr_t m_handle = -1;
+};
+
+// A newly created file open for writing. The destructor closes it without syncing, which is what
+// a process that dies mid-write leaves behind.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Removes whatever file stands at path and creates an empty one there. False when either fails
+  // (a directory in the way, an unwritable directory).
+  bool Create(const char* path);
+  // Gives the file the permission bits of model (POSIX; nothing on Windows). Best effort.
+  void CopyPermissionsFrom(const InputFile& model);
+  // Writes all size bytes; false on any failure (disk full included).
+  bool Write(const char* data, size_t size);
+  // Forces the written bytes to the disk.
+  bool Sync();
+  // Closes the file; false when the system reports a failure on close.
+  bool Close();
+  bool IsOpen() const { return m_handle != -1; }
+
+ private:
+  intptr_t m_handle = -1;
+};
+
+// Puts the file from in the place of to in one step, so that a reader sees the old or the new
+// file and never neither. Fails, leaving both as they are, when to is read-only (no write
+// permission bit on POSIX, the read-only attribute on Windows) or cannot be replaced.
+bool MoveIntoPlace(const char* from, const char* to);
+
+// Removes a file; false when it could not be removed (a missing file counts as removed).
+bool RemoveFile(const char* path);
+
+}  // namespace hostlist::io

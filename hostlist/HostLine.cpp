@@ -1,0 +1,81 @@
+// Splitting and composing host lines, character by character in the ANSI code page.
+#include "hostlist/HostLine.h"
+
+#include <cstring>
+
+#include "framework/AfxString.h"
+#include "framework/Mbcs.h"
+
+namespace hostlist {
+namespace {
+
+template <size_t N>
+std::string_view FieldText(const char (&field)[N]) {
+  const void* end = std::memchr(field, '\0', N);
+  return std::string_view(field, end ? static_cast<const char*>(end) - field : N);
+}
+
+// A text up to its first zero byte: what a terminated field can hold of it.
+std::string_view UpToZero(std::string_view text) {
+  const size_t zero = text.find('\0');
+  return zero == std::string_view::npos ? text : text.substr(0, zero);
+}
+
+template <size_t N>
+void CopyField(char (&field)[N], std::string_view text) {
+  const std::string_view kept = UpToZero(text);
+  CopyTextToField(field, N, kept.data(), kept.size());
+}
+
+}  // namespace
+
+size_t FindComma(std::string_view line, size_t from) {
+  size_t pos = from;
+  while (pos < line.size()) {
+    if (line[pos] == ',') return pos;
+    // The same step as mbcs::FitPrefix: a lead byte takes the next byte of the line with it.
+    const bool doubleByte = mbcs::IsLeadByte(static_cast<unsigned char>(line[pos])) && pos + 1 < line.size();
+    pos += doubleByte ? 2 : 1;
+  }
+  return std::string_view::npos;
+}
+
+std::optional<std::string_view> AddressField(std::string_view line) {
+  const size_t comma = FindComma(line);
+  if (comma == std::string_view::npos) return std::nullopt;
+  return line.substr(0, comma);
+}
+
+bool ParseHostLine(std::string_view line, HostEntry& entry) {
+  const size_t first = FindComma(line);
+  if (first == std::string_view::npos) return false;
+  const size_t second = FindComma(line, first + 1);
+  if (second == std::string_view::npos) return false;
+
+  const std::string_view rest = line.substr(second + 1);
+  CString broadcast(std::string(rest.data(), rest.size()));
+  broadcast.TrimRight();
+  broadcast.TrimLeft();
+
+  HostEntry parsed;
+  std::memset(&parsed, 0, sizeof(parsed));
+  CopyField(parsed.szMac, line.substr(0, first));
+  CopyField(parsed.szAlias, line.substr(first + 1, second - first - 1));
+  CopyField(parsed.szBroadcast, broadcast.str());
+  entry = parsed;
+  return true;
+}
+
+std::string ComposeHostLine(const HostEntry& entry) {
+  const std::string_view mac = FieldText(entry.szMac);
+  const std::string_view alias = FieldText(entry.szAlias);
+  const std::string_view broadcast = FieldText(entry.szBroadcast);
+  std::string line;
+  line.reserve(mac.size() + alias.size() + broadcast.size() + 4);
+  line.append(mac).append(1, ',').append(alias).append(1, ',').append(broadcast).append("\r\n");
+  return line;
+}
+
+std::string_view AddressOf(const HostEntry& entry) { return FieldText(entry.szMac); }
+
+}  // namespace hostlist

@@ -1,0 +1,38 @@
+// Internal to the host list and its tests: the steps of a rewrite, and a hook that can fail or stop any of them.
+#pragma once
+#include <cstddef>
+#include <functional>
+
+namespace hostlist::detail {
+
+// The system calls a load or a rewrite makes, in the order a rewrite makes them. kReadList and
+// kWriteTemp come once per buffer of data.
+enum class Step {
+  kReadList,     // read the next buffer of MacList.txt
+  kCreateTemp,   // create MacTemp.txt
+  kWriteTemp,    // write the next buffer of MacTemp.txt
+  kSyncTemp,     // flush MacTemp.txt to the disk
+  kCloseTemp,    // close MacTemp.txt
+  kReplaceList,  // put MacTemp.txt in the place of MacList.txt
+};
+
+enum class StepAction {
+  kProceed,  // make the call
+  kFail,     // skip the call and report it as failed, as the system would
+  kCrash,    // stop the operation right here with no cleanup, as a crash or power cut would
+};
+
+using StepHook = std::function<StepAction(Step)>;
+
+// Installs hook for every following load and rewrite of this process; an empty hook removes it.
+// For tests: the hook runs under the host list's lock, so it must not call the host list.
+void SetStepHook(StepHook hook);
+
+// Longest line the host list holds in memory (64 MiB). A longer line is not a host line: the
+// load skips it, and a rewrite refuses to run rather than store the file without it.
+constexpr size_t kMaxLineBytes = size_t{64} << 20;
+
+// Size of the read and write buffers: one system call per this many bytes.
+constexpr size_t kIoBufferBytes = size_t{64} << 10;
+
+}  // namespace hostlist::detail

@@ -1,0 +1,212 @@
+// Fuzzes the host list file: arbitrary file bytes are loaded, then one entry is stored and removed,
+// and every line that did not match must come through byte for byte.
+// Input: [control][entry length][entry bytes "mac|alias|broadcast"][file bytes...].
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/HostEntry.h"
+#include "hostlist/HostListFile.h"
+
+namespace {
+
+void Check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "host list fuzz check failed: %s\n", what);
+    std::abort();
+  }
+}
+
+// A private directory whose name is drawn once, in memory when /dev/shm is there (flushes to disk
+// cost nothing). libFuzzer ends without running exit handlers, so each input takes the
+// directory down again and nothing is left behind.
+const std::string& WorkDirectory() {
+  static const std::string dir = [] {
+    const char* const bases[] = {"/dev/shm", std::getenv("TMPDIR"), "/tmp"};
+    for (const char* base : bases) {
+      if (base == nullptr || *base == '\0') continue;
+      std::string pattern = std::string(base) + "/kestrin-fuzz-hostlist-XXXXXX";
+      if (mkdtemp(pattern.data()) != nullptr) return pattern;
+    }
+    Check(false, "no scratch directory");
+    return std::string();
+  }();
+  return dir;
+}
+
+void EnterWorkDirectory() {
+  const std::string& dir = WorkDirectory();
+  Check((mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) && chdir(dir.c_str()) == 0,
+        "cannot enter the scratch directory");
+}
+
+void LeaveWorkDirectory(int home) {
+  std::remove("MacList.txt");
+  std::remove("MacTemp.txt");
+  Check(fchdir(home) == 0, "cannot return to the starting directory");
+  Check(rmdir(WorkDirectory().c_str()) == 0, "something was left in the scratch directory");
+}
+
+std::optional<std::string> ReadList() {
+  std::ifstream in("MacList.txt", std::ios::binary | std::ios::ate);
+  if (!in) return std::nullopt;
+  std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return bytes;
+}
+
+// What the list holds, worked out independently of the code under test.
+std::vector<std::string> SplitLines(const std::string& file) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < file.size()) {
+    const size_t lineFeed = file.find('\n', start);
+    if (lineFeed == std::string::npos) {
+      lines.push_back(file.substr(start));
+      break;
+    }
+    std::string line = file.substr(start, lineFeed - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    start = lineFeed + 1;
+  }
+  return lines;
+}
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// Positions of the commas that start a character.
+std::vector<size_t> Commas(const std::string& line) {
+  std::vector<size_t> commas;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == ',') commas.push_back(i);
+    else if (IsLeadByte(static_cast<unsigned char>(line[i]))) ++i;
+  }
+  return commas;
+}
+
+std::optional<std::string> AddressField(const std::string& line) {
+  const std::vector<size_t> commas = Commas(line);
+  if (commas.empty()) return std::nullopt;
+  return line.substr(0, commas[0]);
+}
+
+template <size_t N>
+std::string FieldText(const char (&field)[N]) {
+  const void* zero = std::memchr(field, '\0', N);
+  Check(zero != nullptr, "a field without its terminating zero");
+  return std::string(field, static_cast<const char*>(zero) - field);
+}
+
+template <size_t N>
+void Fill(char (&field)[N], std::string_view text) {
+  const size_t length = std::min(text.size(), N - 1);
+  std::memcpy(field, text.data(), length);
+  field[length] = '\0';
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string file;
+  for (const std::string& line : lines) file += line + "\r\n";
+  return file;
+}
+
+void RunOne(const uint8_t* data, size_t size) {
+  const uint8_t control = data[0];
+  const size_t entryLength = std::min<size_t>(data[1] % 48, size - 2);
+  const std::string entryBytes(reinterpret_cast<const char*>(data + 2), entryLength);
+  const std::string file(reinterpret_cast<const char*>(data + 2 + entryLength), size - 2 - entryLength);
+  const std::vector<std::string> lines = SplitLines(file);
+
+  {
+    std::ofstream out("MacList.txt", std::ios::binary);
+    out.write(file.data(), static_cast<std::streamsize>(file.size()));
+  }
+
+  // Load: one row per line with two commas, in order, every field terminated.
+  std::vector<HostEntry> rows;
+  hostlist::LoadHostList([&](const HostEntry& row) { rows.push_back(row); });
+  size_t rowIndex = 0;
+  for (const std::string& line : lines) {
+    if (Commas(line).size() < 2) continue;
+    Check(rowIndex < rows.size(), "a line with two commas loaded no row");
+    const std::string mac = FieldText(rows[rowIndex].szMac);
+    FieldText(rows[rowIndex].szAlias);
+    FieldText(rows[rowIndex].szBroadcast);
+    Check(line.compare(0, mac.size(), mac) == 0, "a row's address is not the start of its line");
+    ++rowIndex;
+  }
+  Check(rowIndex == rows.size(), "more rows than lines with two commas");
+
+  // The entry: from the input bytes, or with the address of one of the file's lines.
+  HostEntry entry;
+  std::memset(&entry, 0xA5, sizeof(entry));
+  const size_t bar1 = std::min(entryBytes.find('|'), entryBytes.size());
+  const size_t bar2 = std::min(entryBytes.find('|', std::min(bar1 + 1, entryBytes.size())), entryBytes.size());
+  std::string mac = entryBytes.substr(0, bar1);
+  if ((control & 1) && !lines.empty()) {
+    if (auto address = AddressField(lines[(control >> 1) % lines.size()])) mac = *address;
+  }
+  Fill(entry.szMac, std::string_view(mac).substr(0, mac.find('\0')));
+  Fill(entry.szAlias, std::string_view(entryBytes).substr(std::min(bar1 + 1, entryBytes.size()), bar2 - std::min(bar1 + 1, bar2)));
+  Fill(entry.szBroadcast, std::string_view(entryBytes).substr(std::min(bar2 + 1, entryBytes.size())));
+  const std::string key = FieldText(entry.szMac);
+  const std::string newLine = key + "," + FieldText(entry.szAlias) + "," + FieldText(entry.szBroadcast);
+  const bool refusable = newLine.find('\n') != std::string::npos;
+
+  // Store: matching lines replaced in place, or the line appended; all others byte for byte.
+  std::vector<std::string> stored;
+  bool matched = false;
+  for (const std::string& line : lines) {
+    const auto address = AddressField(line);
+    const bool match = address && *address == key;
+    matched = matched || match;
+    stored.push_back(match ? newLine : line);
+  }
+  if (!matched) stored.push_back(newLine);
+  const int storeResult = hostlist::StoreHostEntry(entry);
+  if (storeResult == 0) {
+    Check(!refusable, "a line feed inside a text was stored");
+    Check(ReadList() == Joined(stored), "store changed lines it should have kept");
+    Check(access("MacTemp.txt", F_OK) != 0, "MacTemp.txt left after a store");
+  } else {
+    Check(refusable, "store failed");
+    Check(ReadList() == file, "a failed store touched the list");
+  }
+
+  // Remove: matching lines and lines without a comma go; all others byte for byte.
+  const std::string beforeRemove = ReadList().value_or("");
+  std::vector<std::string> kept;
+  for (const std::string& line : SplitLines(beforeRemove)) {
+    const auto address = AddressField(line);
+    if (address && *address != key) kept.push_back(line);
+  }
+  Check(hostlist::RemoveHostEntry(entry) == 0, "remove failed");
+  Check(ReadList() == Joined(kept), "remove changed lines it should have kept");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  const int home = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  Check(home >= 0, "cannot open the starting directory");
+  EnterWorkDirectory();
+  RunOne(data, size);
+  LeaveWorkDirectory(home);
+  close(home);
+  return 0;
+}

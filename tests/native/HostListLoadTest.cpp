@@ -1,0 +1,188 @@
+// Loading MacList.txt: which lines become rows, with which texts, and what odd files do.
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/native/HostListTestSupport.h"
+
+namespace {
+
+using namespace std::string_literals;
+using hostlist_test::LoadRows;
+using hostlist_test::Row;
+using hostlist_test::ScratchDirectory;
+using hostlist_test::WriteBytes;
+
+// Code page 932 characters: "あ", the ideographic space "　", and "表" whose trail byte is '\'.
+const std::string kA = "\x82\xA0";
+const std::string kWideSpace = "\x81\x40";
+const std::string kHyo = "\x95\x5C";
+
+std::string Repeat(const std::string& text, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += text;
+  return out;
+}
+
+struct LoadCase {
+  const char* name;
+  std::string file;
+  std::vector<Row> rows;
+};
+
+TEST(HostListLoad, LinesToRows) {
+  const LoadCase cases[] = {
+      {"CR LF line with a two-word alias", "00a0b1c2d3e4,my host,127.0.0.1\r\n",
+       {{"00a0b1c2d3e4", "my host", "127.0.0.1"}}},
+      {"LF-only line end", "00a0b1c2d3e4,a,127.0.0.1\n", {{"00a0b1c2d3e4", "a", "127.0.0.1"}}},
+      {"lines with no or one comma add nothing, order kept",
+       "112233445566,first,127.0.0.1\r\nno comma\r\n00a0b1c2d3e4,one comma\r\n"
+       "aabbccddeeff,last,127.0.0.2\r\n",
+       {{"112233445566", "first", "127.0.0.1"}, {"aabbccddeeff", "last", "127.0.0.2"}}},
+      {"three commas: the third belongs to the broadcast text", "00a0b1c2d3e4,a,127.0.0.1,x\r\n",
+       {{"00a0b1c2d3e4", "a", "127.0.0.1,x"}}},
+      {"spaces around address and alias stay, around broadcast go",
+       " 00a0b1c2d3e4 , my host , \t\v\f127.0.0.1 \t\v\f\r\n",
+       {{" 00a0b1c2d3e4 ", " my host ", "127.0.0.1"}}},
+      {"two commas alone", ",,\r\n", {{"", "", ""}}},
+      {"no final line end", "112233445566,a,127.0.0.1\r\n00a0b1c2d3e4,b,127.0.0.1",
+       {{"112233445566", "a", "127.0.0.1"}, {"00a0b1c2d3e4", "b", "127.0.0.1"}}},
+      {"duplicates stay", "00a0b1c2d3e4,a,127.0.0.1\r\n00a0b1c2d3e4,a,127.0.0.1\r\n",
+       {{"00a0b1c2d3e4", "a", "127.0.0.1"}, {"00a0b1c2d3e4", "a", "127.0.0.1"}}},
+      {"empty file", "", {}},
+      {"only a line end", "\r\n", {}},
+      {"only line ends of both kinds", "\r\n\n\r\n", {}},
+      {"a lone CR does not end a line", "00a0b1c2d3e4,a,127.0.0.1\rbb,c,d\r\n",
+       {{"00a0b1c2d3e4", "a", "127.0.0.1\rbb,c,d"}}},
+      {"CR CR LF: one CR is text, trimmed from the broadcast", "00a0b1c2d3e4,a\r,127.0.0.1\r\r\n",
+       {{"00a0b1c2d3e4", "a\r", "127.0.0.1"}}},
+      {"double-byte alias", "00a0b1c2d3e4," + kA + kHyo + "," + "127.0.0.1\r\n",
+       {{"00a0b1c2d3e4", kA + kHyo, "127.0.0.1"}}},
+      {"a comma after a lead byte is its trail byte, not a separator",
+       "00a0b1c2d3e4,\x81,b,127.0.0.1\r\n", {{"00a0b1c2d3e4", "\x81,b", "127.0.0.1"}}},
+      {"a double-byte space ends the broadcast text and stays",
+       "00a0b1c2d3e4,a, 127.0.0.1" + kWideSpace + " \r\n",
+       {{"00a0b1c2d3e4", "a", "127.0.0.1" + kWideSpace}}},
+      {"a trail byte that looks like a blank is not trimmed", "00a0b1c2d3e4,a,127.0.0.1\x81 \r\n",
+       {{"00a0b1c2d3e4", "a", "127.0.0.1\x81 "}}},
+      {"a zero byte ends the text in the record", "00a0\0b1c2d3e4,al\0ias,127.0.0.1\0x\r\n"s,
+       {{"00a0", "al", "127.0.0.1"}}},
+      {"a zero byte does not hide the commas after it", "\0,\0,\0\r\n"s, {{"", "", ""}}},
+      {"texts too long for their fields are cut",
+       std::string(40, 'm') + "," + std::string(70, 'a') + "," + std::string(40, 'b') + "\r\n",
+       {{std::string(31, 'm'), std::string(63, 'a'), std::string(31, 'b')}}},
+      {"a broadcast text cut after the trim", "00a0b1c2d3e4,a,   " + std::string(31, 'b') + "   \r\n",
+       {{"00a0b1c2d3e4", "a", std::string(31, 'b')}}},
+  };
+  for (const LoadCase& c : cases) {
+    ScratchDirectory dir;
+    WriteBytes("MacList.txt", c.file);
+    EXPECT_EQ(LoadRows(), c.rows) << "case: " << c.name;
+  }
+}
+
+TEST(HostListLoad, DoubleByteAliasIsCutWithoutSplittingACharacter) {
+  struct AliasCase {
+    const char* name;
+    std::string alias;
+    std::string loaded;
+  };
+  const AliasCase cases[] = {
+      {"31 double-byte (62 bytes) fits", Repeat(kA, 31), Repeat(kA, 31)},
+      {"31 double-byte + 1 ASCII (63 bytes) fits", Repeat(kA, 31) + "x", Repeat(kA, 31) + "x"},
+      {"1 ASCII + 31 double-byte (63 bytes) fits", "x" + Repeat(kA, 31), "x" + Repeat(kA, 31)},
+      {"32 double-byte (64 bytes) loses the last character", Repeat(kA, 32), Repeat(kA, 31)},
+      {"31 double-byte + 2 ASCII (64 bytes) loses one byte", Repeat(kA, 31) + "xy",
+       Repeat(kA, 31) + "x"},
+      {"2 ASCII + 31 double-byte (64 bytes) cannot keep half of the last", "xy" + Repeat(kA, 31),
+       "xy" + Repeat(kA, 30)},
+      {"1 ASCII + 32 double-byte (65 bytes)", "x" + Repeat(kA, 32), "x" + Repeat(kA, 31)},
+  };
+  for (const AliasCase& c : cases) {
+    ScratchDirectory dir;
+    WriteBytes("MacList.txt", "00a0b1c2d3e4," + c.alias + ",127.0.0.1\r\n");
+    const std::vector<Row> rows = LoadRows();
+    ASSERT_EQ(rows.size(), 1u) << "case: " << c.name;
+    EXPECT_EQ(rows[0].alias, c.loaded) << "case: " << c.name;
+    EXPECT_EQ(rows[0].broadcast, "127.0.0.1") << "case: " << c.name;
+  }
+}
+
+TEST(HostListLoad, LongLinesAreJudgedWhole) {
+  // Pieces of a fixed-size buffer would turn the tail of each line into rows of their own.
+  const std::string tail = "00a0b1c2d3e4,bogus,127.0.0.1";
+  const std::string noComma = std::string(2000000, 'x') + tail.substr(0, 12);
+  const std::string longAlias = std::string(2000000 - 30, 'a');
+  ScratchDirectory dir;
+  WriteBytes("MacList.txt", noComma + "\r\n" + std::string(2000000, 'y') + tail + "\r\n" +
+                                "112233445566," + longAlias + ",127.0.0.1\r\n");
+  const std::vector<Row> rows = LoadRows();
+  const std::vector<Row> expected = {
+      {std::string(31, 'y'), "bogus", "127.0.0.1"},
+      {"112233445566", std::string(63, 'a'), "127.0.0.1"},
+  };
+  EXPECT_EQ(rows, expected);
+}
+
+TEST(HostListLoad, LineBeyondTheLimitIsPassedOver) {
+  ScratchDirectory dir;
+  const std::string huge = "00a0b1c2d3e4,a," + std::string(hostlist::detail::kMaxLineBytes, ' ') + "x";
+  WriteBytes("MacList.txt", "112233445566,before,127.0.0.1\r\n" + huge + "\r\naabbccddeeff,after,127.0.0.1");
+  const std::vector<Row> expected = {{"112233445566", "before", "127.0.0.1"},
+                                     {"aabbccddeeff", "after", "127.0.0.1"}};
+  EXPECT_EQ(LoadRows(), expected);
+}
+
+TEST(HostListLoad, FilesThatAreNoListLoadNothingAndCreateNothing) {
+  {
+    ScratchDirectory dir;
+    EXPECT_TRUE(LoadRows().empty()) << "missing file";
+    EXPECT_FALSE(hostlist_test::Exists("MacList.txt")) << "missing file";
+    EXPECT_FALSE(hostlist_test::Exists("MacTemp.txt")) << "missing file";
+  }
+  {
+    ScratchDirectory dir;
+    ASSERT_EQ(mkdir("MacList.txt", 0755), 0);
+    EXPECT_TRUE(LoadRows().empty()) << "a directory named MacList.txt";
+  }
+  {
+    ScratchDirectory dir;
+    ASSERT_EQ(mkfifo("MacList.txt", 0644), 0);
+    EXPECT_TRUE(LoadRows().empty()) << "a FIFO named MacList.txt (must not block)";
+  }
+}
+
+TEST(HostListLoad, ReadErrorKeepsTheRowsReadBeforeIt) {
+  ScratchDirectory dir;
+  // Enough lines for several read buffers; the second read fails.
+  std::string file;
+  int lines = 0;
+  while (file.size() < 3 * hostlist::detail::kIoBufferBytes) {
+    file += "00a0b1c2d3e4,row " + std::to_string(lines++) + ",127.0.0.1\r\n";
+  }
+  WriteBytes("MacList.txt", file);
+  int reads = 0;
+  hostlist_test::ScopedStepHook hook([&](hostlist::detail::Step step) {
+    if (step == hostlist::detail::Step::kReadList && ++reads == 2) return hostlist::detail::StepAction::kFail;
+    return hostlist::detail::StepAction::kProceed;
+  });
+  const std::vector<Row> rows = LoadRows();
+  EXPECT_GT(rows.size(), 0u);
+  EXPECT_LT(rows.size(), static_cast<size_t>(lines));
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i].alias, "row " + std::to_string(i));
+}
+
+TEST(HostListLoad, RowsMayBeStoredFromTheCallback) {
+  ScratchDirectory dir;
+  WriteBytes("MacList.txt", "00a0b1c2d3e4,a,127.0.0.1\r\n");
+  int calls = 0;
+  hostlist::LoadHostList([&](const HostEntry& entry) {
+    ++calls;
+    EXPECT_EQ(hostlist::StoreHostEntry(entry), 0);
+  });
+  EXPECT_EQ(calls, 1);
+  hostlist::LoadHostList({});  // an empty callback is no call
+}
+
+}  // namespace

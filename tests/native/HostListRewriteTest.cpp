@@ -1,0 +1,191 @@
+// Storing and removing lines of MacList.txt: which lines change, and that all others keep their bytes.
+#include <optional>
+#include <string>
+
+#include "tests/native/HostListTestSupport.h"
+
+namespace {
+
+using namespace std::string_literals;
+using hostlist_test::Exists;
+using hostlist_test::MakeEntry;
+using hostlist_test::ReadBytes;
+using hostlist_test::ScratchDirectory;
+using hostlist_test::WriteBytes;
+
+const char kMac[] = "00a0b1c2d3e4";
+const std::string kNewLine = "00a0b1c2d3e4,new host,127.0.0.1\r\n";
+// 31 characters "あ" in code page 932: 62 bytes.
+const std::string kWideAlias62 = [] {
+  std::string text;
+  for (int i = 0; i < 31; ++i) text += "\x82\xA0";
+  return text;
+}();
+
+struct RewriteCase {
+  const char* name;
+  std::optional<std::string> before;  // nullopt: no MacList.txt
+  HostEntry entry;
+  std::optional<std::string> after;   // nullopt: still no MacList.txt
+};
+
+// Runs each case in its own directory through operation, which must succeed and leave no MacTemp.txt.
+template <typename Operation>
+void RunRewriteCases(const RewriteCase* cases, size_t count, Operation operation) {
+  for (size_t i = 0; i < count; ++i) {
+    const RewriteCase& c = cases[i];
+    ScratchDirectory dir;
+    if (c.before) WriteBytes("MacList.txt", *c.before);
+    EXPECT_EQ(operation(c.entry), 0) << "case: " << c.name;
+    EXPECT_EQ(ReadBytes("MacList.txt"), c.after) << "case: " << c.name;
+    EXPECT_FALSE(Exists("MacTemp.txt")) << "case: " << c.name;
+  }
+}
+
+TEST(HostListStore, ReplacesOrAppends) {
+  const HostEntry entry = MakeEntry(kMac, "new host");
+  const RewriteCase cases[] = {
+      {"no list: created with exactly the one line", std::nullopt, entry, kNewLine},
+      {"empty list: exactly the one line", ""s, entry, kNewLine},
+      {"list of only a line end: kept, line appended", "\r\n"s, entry, "\r\n" + kNewLine},
+      {"stored twice: both replaced in place",
+       "00a0b1c2d3e4,old,127.0.0.9\r\n112233445566,b,127.0.0.1\r\n00a0b1c2d3e4,older,127.0.0.8\r\n"s,
+       entry, kNewLine + "112233445566,b,127.0.0.1\r\n" + kNewLine},
+      {"not stored: appended last, others unchanged",
+       "112233445566,b,127.0.0.1\r\naabbccddeeff,c,127.0.0.1\r\n"s, entry,
+       "112233445566,b,127.0.0.1\r\naabbccddeeff,c,127.0.0.1\r\n" + kNewLine},
+      {"upper case and one more digit are other addresses",
+       "00A0B1C2D3E4,upper,127.0.0.1\r\n00a0b1c2d3e45,longer,127.0.0.1\r\n"s, entry,
+       "00A0B1C2D3E4,upper,127.0.0.1\r\n00a0b1c2d3e45,longer,127.0.0.1\r\n" + kNewLine},
+      {"blanks around the address make another address", " 00a0b1c2d3e4,a,127.0.0.1\r\n"s, entry,
+       " 00a0b1c2d3e4,a,127.0.0.1\r\n" + kNewLine},
+      {"empty address replaces only lines that begin with a comma",
+       ",empty,127.0.0.1\r\n00a0b1c2d3e4,a,127.0.0.1\r\nno comma\r\n"s, MakeEntry("", "x"),
+       ",x,127.0.0.1\r\n00a0b1c2d3e4,a,127.0.0.1\r\nno comma\r\n"},
+      {"lines without a comma and with one comma are copied",
+       "no comma\r\n00a0b1c2d3e4\r\n00a0b1c2d3e4 one,comma\r\n"s, entry,
+       "no comma\r\n00a0b1c2d3e4\r\n00a0b1c2d3e4 one,comma\r\n" + kNewLine},
+      {"a matching line with one comma is replaced", "00a0b1c2d3e4,one comma\r\n"s, entry, kNewLine},
+      {"LF-only lines are written back with CR LF", "112233445566,b,127.0.0.1\n\n"s, entry,
+       "112233445566,b,127.0.0.1\r\n\r\n" + kNewLine},
+      {"no final line end: the appended line starts its own line", "112233445566,b,127.0.0.1"s,
+       entry, "112233445566,b,127.0.0.1\r\n" + kNewLine},
+      {"no final line end on the matching line", "112233445566,b,127.0.0.1\r\n00a0b1c2d3e4,a,x"s,
+       entry, "112233445566,b,127.0.0.1\r\n" + kNewLine},
+      {"a last line ending in a lone CR keeps it", "112233445566,b,127.0.0.1\r"s, entry,
+       "112233445566,b,127.0.0.1\r\r\n" + kNewLine},
+      {"lone CRs and zero bytes are copied as they are",
+       "11\r22,b\0c,127.0.0.1\r\n\0\r\n"s, entry, "11\r22,b\0c,127.0.0.1\r\n\0\r\n"s + kNewLine},
+      {"an address with a zero byte in it is another address", "00a0b1c2d3e4\0,a,127.0.0.1\r\n"s,
+       entry, "00a0b1c2d3e4\0,a,127.0.0.1\r\n"s + kNewLine},
+      {"a comma hidden in a double-byte character does not split the address",
+       "00a0b1c2d3e4\x81,x,127.0.0.1\r\n"s, entry, "00a0b1c2d3e4\x81,x,127.0.0.1\r\n" + kNewLine},
+      {"an alias with a comma is written unchanged", ""s, MakeEntry(kMac, "a,b"),
+       "00a0b1c2d3e4,a,b,127.0.0.1\r\n"s},
+      {"a double-byte alias of 63 bytes is written whole", ""s,
+       MakeEntry(kMac, kWideAlias62 + "x"), "00a0b1c2d3e4," + kWideAlias62 + "x,127.0.0.1\r\n"},
+  };
+  RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::StoreHostEntry(e); });
+}
+
+TEST(HostListStore, WhatIsStoredLoadsBack) {
+  ScratchDirectory dir;
+  const std::string alias = "\x82\xA0\x95\x5C host";  // "あ表 host"
+  ASSERT_EQ(hostlist::StoreHostEntry(MakeEntry(kMac, alias)), 0);
+  ASSERT_EQ(hostlist::StoreHostEntry(MakeEntry("112233445566", std::string(63, 'a'))), 0);
+  const std::vector<hostlist_test::Row> expected = {{kMac, alias, "127.0.0.1"},
+                                                    {"112233445566", std::string(63, 'a'), "127.0.0.1"}};
+  EXPECT_EQ(hostlist_test::LoadRows(), expected);
+}
+
+TEST(HostListStore, AnEntryWithALineFeedIsRefused) {
+  const HostEntry entries[] = {MakeEntry("00a0\nb1", "a"), MakeEntry(kMac, "two\nlines"),
+                               MakeEntry(kMac, "a", "127.0.0.1\n")};
+  for (const HostEntry& entry : entries) {
+    ScratchDirectory dir;
+    WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
+    EXPECT_NE(hostlist::StoreHostEntry(entry), 0) << "alias: " << entry.szAlias;
+    EXPECT_EQ(ReadBytes("MacList.txt"), "112233445566,b,127.0.0.1\r\n"s) << "alias: " << entry.szAlias;
+  }
+}
+
+TEST(HostListStore, UnterminatedFieldsEndAtTheirFieldSize) {
+  ScratchDirectory dir;
+  HostEntry entry;
+  std::memset(&entry, 'z', sizeof(entry));
+  ASSERT_EQ(hostlist::StoreHostEntry(entry), 0);
+  EXPECT_EQ(ReadBytes("MacList.txt"),
+            std::string(32, 'z') + "," + std::string(64, 'z') + "," + std::string(32, 'z') + "\r\n");
+}
+
+TEST(HostListRemove, DropsTheMachineAndLinesWithoutAComma) {
+  const HostEntry entry = MakeEntry(kMac, "whatever");
+  const RewriteCase cases[] = {
+      {"no list: nothing is created", std::nullopt, entry, std::nullopt},
+      {"empty list stays empty", ""s, entry, ""s},
+      {"only a line end: dropped", "\r\n"s, entry, ""s},
+      {"every equal line and every comma-less line go; case differs stays",
+       "00a0b1c2d3e4,a,127.0.0.1\r\nno comma\r\n00A0B1C2D3E4,upper,127.0.0.1\r\n"
+       "00a0b1c2d3e4,again,127.0.0.1\r\n\r\n112233445566,one comma\r\n"s,
+       entry, "00A0B1C2D3E4,upper,127.0.0.1\r\n112233445566,one comma\r\n"s},
+      {"not stored: the other lines stay, with CR LF",
+       "112233445566,b,127.0.0.1\naabbccddeeff,c,127.0.0.1"s, entry,
+       "112233445566,b,127.0.0.1\r\naabbccddeeff,c,127.0.0.1\r\n"s},
+      {"a matching last line without line end goes", "112233445566,b,127.0.0.1\r\n00a0b1c2d3e4,a,x"s,
+       entry, "112233445566,b,127.0.0.1\r\n"s},
+      {"a line with a zero byte before its comma stays", "\0,a,127.0.0.1\r\n"s, entry,
+       "\0,a,127.0.0.1\r\n"s},
+      {"a comma that is a trail byte is no comma", "00a0b1c2d3e4\x81,\r\n"s, entry, ""s},
+      {"an empty address removes lines that begin with a comma", ",a,b\r\nx,y,z\r\n"s,
+       MakeEntry("", "x"), "x,y,z\r\n"s},
+  };
+  RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::RemoveHostEntry(e); });
+}
+
+TEST(HostListRewrite, LongLinesAreJudgedAndCopiedWhole) {
+  // A line of 2,000,000 bytes whose tail would look like a line of this machine if cut in pieces.
+  const std::string longWithComma = std::string(2000000, 'x') + "00a0b1c2d3e4,a,127.0.0.1";
+  const std::string longNoComma = std::string(2000000, 'y') + "00a0b1c2d3e4";
+  const std::string before = longWithComma + "\r\n" + longNoComma + "\r\n00a0b1c2d3e4,old,127.0.0.1\r\n";
+  {
+    ScratchDirectory dir;
+    WriteBytes("MacList.txt", before);
+    ASSERT_EQ(hostlist::StoreHostEntry(MakeEntry(kMac, "new host")), 0);
+    EXPECT_TRUE(ReadBytes("MacList.txt") == longWithComma + "\r\n" + longNoComma + "\r\n" + kNewLine)
+        << "store";
+  }
+  {
+    ScratchDirectory dir;
+    WriteBytes("MacList.txt", before);
+    ASSERT_EQ(hostlist::RemoveHostEntry(MakeEntry(kMac, "")), 0);
+    EXPECT_TRUE(ReadBytes("MacList.txt") == longWithComma + "\r\n") << "remove";
+  }
+}
+
+TEST(HostListRewrite, LineBeyondTheLimitLeavesTheListAsItWas) {
+  ScratchDirectory dir;
+  const std::string before = "00a0b1c2d3e4,a," + std::string(hostlist::detail::kMaxLineBytes, 'b') + "\r\n";
+  WriteBytes("MacList.txt", before);
+  EXPECT_NE(hostlist::StoreHostEntry(MakeEntry("112233445566", "x")), 0);
+  EXPECT_NE(hostlist::RemoveHostEntry(MakeEntry("00a0b1c2d3e4", "x")), 0);
+  EXPECT_TRUE(ReadBytes("MacList.txt") == before);
+  EXPECT_FALSE(Exists("MacTemp.txt"));
+}
+
+TEST(HostListRewrite, ManyLinesKeepTheirOrderAcrossBuffers) {
+  ScratchDirectory dir;
+  std::string before;
+  for (int i = 0; i < 10000; ++i) {
+    before += "host" + std::to_string(i) + ",alias " + std::to_string(i) + ",127.0.0.1\r\n";
+  }
+  WriteBytes("MacList.txt", before);
+  ASSERT_EQ(hostlist::RemoveHostEntry(MakeEntry("host5000", "")), 0);
+  const std::string line5000 = "host5000,alias 5000,127.0.0.1\r\n";
+  std::string expected = before;
+  expected.erase(expected.find(line5000), line5000.size());
+  EXPECT_TRUE(ReadBytes("MacList.txt") == expected);
+  ASSERT_EQ(hostlist::StoreHostEntry(MakeEntry("host5000", "alias 5000")), 0);
+  EXPECT_TRUE(ReadBytes("MacList.txt") == expected + line5000);
+}
+
+}  // namespace
