@@ -44,11 +44,11 @@ if [ "${1:-}" = "--inside" ]; then
   kestrin=$!
   "$WINE64" "$DRIVER" wait-window 120000 || { kill "$kestrin"; fail "the window did not appear"; }
   if [ "$mode" = full ]; then
-    "$WINE64" "$DRIVER" sweep | tee driver.log
+    "$WINE64" "$DRIVER" sweep | tr -d '\r' | tee driver.log
     driver_rc=${PIPESTATUS[0]}
-    "$WINE64" "$DRIVER" close 20000 >>driver.log
+    "$WINE64" "$DRIVER" close 20000 | tr -d '\r' >>driver.log
   else
-    "$WINE64" "$DRIVER" sweep --close-after "$CLOSE_AFTER_MS" | tee driver.log
+    "$WINE64" "$DRIVER" sweep --close-after "$CLOSE_AFTER_MS" | tr -d '\r' | tee driver.log
     driver_rc=${PIPESTATUS[0]}
   fi
   # The program must end by itself once its window is gone.
