@@ -90,6 +90,7 @@ int Sweep(int closeAfterMs) {
   Check(position == 0 && low == 0 && high == 100, "bar at 0 of 0..100");
 
   double longestMs = 0;
+  double longestAtSeconds = 0;  // when the longest spell began, from the press
   long lastPosition = 0;
   bool positionFell = false;
   bool closing = false;
@@ -107,7 +108,10 @@ int Sweep(int closeAfterMs) {
     const LRESULT answered =
         SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
     const double roundTrip = MillisecondsSince(sent);
-    if (answered != 0 && roundTrip > longestMs) longestMs = roundTrip;
+    if (answered != 0 && roundTrip > longestMs) {
+      longestMs = roundTrip;
+      longestAtSeconds = std::chrono::duration<double>(sent - start).count();
+    }
     if (answered == 0 && IsWindow(dialog)) {
       Check(false, "window answered WM_NULL within 30 s");
       break;
@@ -133,6 +137,7 @@ int Sweep(int closeAfterMs) {
     std::printf("sweep_seconds=%.2f\n", sweepSeconds);
   }
   std::printf("max_unresponsive_ms=%.1f\n", longestMs);
+  std::printf("max_unresponsive_at_s=%.2f\n", longestAtSeconds);
   return failures == 0 ? 0 : 1;
 }
 
