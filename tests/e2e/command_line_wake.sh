@@ -1,9 +1,39 @@
 #!/usr/bin/env bash
 # The command-line wake end to end: native kestrin and Kestrin.exe under wine64 each deliver one
-# 108-byte packet to 127.0.0.1:4352; the native program refuses other command lines with status 2.
+# 108-byte packet to 127.0.0.1:4352; the native program refuses other command lines with status 2;
+# Kestrin.exe without arguments shows its window instead and ends when it is closed.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$ROOT/scripts/wine-env.sh"
+
+# Inside a virtual screen: Kestrin.exe without arguments shows its window and stays until it is
+# closed (Escape), then ends with status 0.
+if [ "${1:-}" = "--window-session" ]; then
+  scratch="$ROOT/build/e2e-window-scratch"
+  rm -rf "$scratch" && mkdir -p "$scratch"
+  printf '00a0b1c2d3e4,printer,127.0.0.1\r\n' >"$scratch/MacList.txt"
+  (cd "$scratch" && exec "$WINE64" "$ROOT/build/win64/Kestrin.exe") >/dev/null 2>&1 &
+  pid=$!
+  window=""
+  for _ in $(seq 1 60); do
+    window=$(xdotool search --onlyvisible --name '^Kestrin$' 2>/dev/null | head -1 || true)
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || { echo "Kestrin.exe ended without showing its window"; exit 1; }
+    sleep 0.5
+  done
+  [ -n "$window" ] || { kill "$pid"; echo "no window appeared"; exit 1; }
+  sleep 2
+  kill -0 "$pid" 2>/dev/null || { echo "Kestrin.exe ended by itself"; exit 1; }
+  # Keys through the X test extension go to the window that has the focus: the dialog.
+  xdotool key Escape
+  for _ in $(seq 1 40); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.25
+  done
+  if kill -0 "$pid" 2>/dev/null; then kill "$pid"; echo "Escape did not close the window"; exit 1; fi
+  wait "$pid"
+  exit $?
+fi
 LISTEN="python3 $ROOT/tests/e2e/udp_listen.py"
 
 echo "native: -e 00a0b1c2d3e4 -m 127.0.0.1"
@@ -20,3 +50,6 @@ set -e
 echo "wine64: Kestrin.exe -e 00a0b1c2d3e4 -m 127.0.0.1"
 wine_prefix_ready
 $LISTEN 00a0b1c2d3e4 1 -- xvfb-run -a "$WINE64" "$ROOT/build/win64/Kestrin.exe" -e 00a0b1c2d3e4 -m 127.0.0.1
+
+echo "wine64: Kestrin.exe without arguments shows its window, sends nothing, ends when closed"
+$LISTEN 00a0b1c2d3e4 0 -- xvfb-run -a bash "$0" --window-session

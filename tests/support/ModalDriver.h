@@ -17,6 +17,9 @@
 //   fn runs once, after about delayMs, from whatever message loop runs on this thread then:
 //   the way to look at and close a nested modal dialog the body is about to open.
 //
+// CancelPendingTimers()
+//   Drops every RunLater call that has not run yet (RunModal does this when its dialog ends).
+//
 // PumpMessages(ms, hDlg)
 //   Handles this thread's messages for about ms; keys go through hDlg's dialog navigation
 //   when hDlg is given.
@@ -39,6 +42,8 @@ struct ModalRun {
 ModalRun RunModal(CDialog& dialog, const std::function<void(HWND hDlg)>& body, DWORD timeoutMs = 15000);
 
 void RunLater(UINT delayMs, std::function<void()> fn);
+
+void CancelPendingTimers();
 
 void PumpMessages(DWORD ms, HWND hDlg = nullptr);
 

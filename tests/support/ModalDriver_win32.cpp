@@ -84,6 +84,11 @@ void RunLater(UINT delayMs, std::function<void()> fn) {
   PendingTimers()[id] = std::move(fn);
 }
 
+void CancelPendingTimers() {
+  for (auto& [id, fn] : PendingTimers()) ::KillTimer(nullptr, id);
+  PendingTimers().clear();
+}
+
 void PumpMessages(DWORD ms, HWND hDlg) {
   const DWORD start = ::GetTickCount();
   MSG msg;
@@ -130,9 +135,7 @@ ModalRun RunModal(CDialog& dialog, const std::function<void(HWND)>& body, DWORD 
   });
   run.result = dialog.DoModal();
   over = true;
-  // Timers still pending refer to this frame: drop them.
-  for (auto& [id, fn] : PendingTimers()) ::KillTimer(nullptr, id);
-  PendingTimers().clear();
+  CancelPendingTimers();  // those still pending refer to this frame
   return run;
 }
 

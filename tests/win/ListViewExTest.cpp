@@ -172,5 +172,44 @@ TEST_F(ListViewExTest, BackgroundColourIsKeptAndTheEraseStartsYellow) {
   EXPECT_EQ(erased, RGB(255, 255, 0));
 }
 
+// Counts the rows the list asks its parent to draw, between the dialog's window and its object.
+int g_rowsDrawn = 0;
+WNDPROC g_dialogProc = nullptr;
+
+LRESULT CALLBACK CountRowsDrawn(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DRAWITEM) ++g_rowsDrawn;
+  return ::CallWindowProcW(g_dialogProc, hWnd, message, wParam, lParam);
+}
+
+TEST_F(ListViewExTest, FocusMovingToTheListsOwnHeaderRepaintsNoRowsOfItsOwn) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
+  CKestrinDlg dlg;
+  int toHeader = -1, toEdit = -1;
+  Run(dlg, [&](HWND hDlg) {
+    CListViewEx& list = dlg.m_listHosts;
+    HWND header = reinterpret_cast<HWND>(list.SendMessage(LVM_GETHEADER));
+    list.SetFocus();
+    SelectRows(dlg, {0, 1});
+    list.UpdateWindow();
+    g_dialogProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hDlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountRowsDrawn)));
+    // Each case starts from a focused list. The list view's own handling may draw its focus
+    // rectangle; the repaint adds the focused and selected rows at once.
+    auto rowsDrawnOnFocusLoss = [&](HWND newFocus) {
+      ::SetFocus(::GetDlgItem(hDlg, IDC_EDIT_ALIAS));
+      list.SetFocus();
+      list.UpdateWindow();
+      g_rowsDrawn = 0;
+      list.SendMessage(WM_KILLFOCUS, reinterpret_cast<WPARAM>(newFocus));
+      return g_rowsDrawn;
+    };
+    toHeader = rowsDrawnOnFocusLoss(header);
+    toEdit = rowsDrawnOnFocusLoss(::GetDlgItem(hDlg, IDC_EDIT_MAC));
+    ::SetWindowLongPtrW(hDlg, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_dialogProc));
+  });
+  EXPECT_LE(toHeader, 1) << "at most the list view's own focus rectangle";
+  EXPECT_GE(toEdit, toHeader + 2) << "the focused and the selected rows are redrawn at once";
+}
+
 }  // namespace
 }  // namespace mainwindow

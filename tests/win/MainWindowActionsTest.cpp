@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/AboutDlg.h"
+#include "app/KestrinApp.h"
 #include "core/MagicPacketSender.h"
 #include "framework/WinApp.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -224,6 +225,36 @@ TEST_F(ActionsTest, WindowCarriesTheProgramIcon) {
   ASSERT_NE(dlg.m_hIcon, nullptr);
   EXPECT_EQ(big, dlg.m_hIcon);
   EXPECT_EQ(small, dlg.m_hIcon);
+}
+
+}  // namespace
+}  // namespace mainwindow
+
+namespace mainwindow {
+namespace {
+
+TEST_F(ActionsTest, StartedWithoutWakeArgumentsTheProgramRunsTheMainWindow) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.1"}));
+  CKestrinApp app;
+  app.m_lpCmdLine = "-e 00a0b1c2d3e4";  // no m-value: the window, not a wake
+  bool sawWindow = false;
+  bool mainWindowWasIt = false;
+  modal::RunLater(100, [&] {
+    HWND window = modal::FindOtherDialog(nullptr);
+    sawWindow = window != nullptr;
+    mainWindowWasIt = sawWindow && AfxGetMainWindowHandle() == window;
+    if (window != nullptr) ::SendMessageW(::GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
+  });
+  // Should the window not close, the guard ends the process rather than hang the run.
+  modal::RunLater(15000, [] {
+    ADD_FAILURE() << "the main window did not close";
+    if (HWND window = modal::FindOtherDialog(nullptr)) ::EndDialog(window, IDCANCEL);
+  });
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_TRUE(sawWindow);
+  EXPECT_TRUE(mainWindowWasIt) << "the dialog is the application's main window while it runs";
+  EXPECT_EQ(app.m_pMainWnd, nullptr);
+  modal::CancelPendingTimers();
 }
 
 }  // namespace

@@ -225,6 +225,21 @@ TEST_F(HostListTest, ClickCopiesTheLowestSelectedRowIntoTheEdits) {
   });
 }
 
+TEST_F(HostListTest, LoadingAgainReplacesTheRowsWithoutLosingRecords) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
+  CKestrinDlg dlg;
+  long afterFirst = 0, afterSecond = 0;
+  std::vector<Row> rows;
+  Run(dlg, [&](HWND) {
+    afterFirst = LiveHostRecordCount();
+    dlg.LoadHostList();
+    afterSecond = LiveHostRecordCount();
+    rows = RecordRows(dlg);
+  });
+  EXPECT_EQ(afterSecond, afterFirst) << "the old rows' records were freed";
+  EXPECT_EQ(rows, (std::vector<Row>{{"00a0b1c2d3e4", "a", "127.0.0.1"}, {"001122334455", "b", "127.0.0.1"}}));
+}
+
 TEST_F(HostListTest, RecordsAreReleasedWhenTheWindowCloses) {
   ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
   CKestrinDlg dlg;
