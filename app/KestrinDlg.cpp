@@ -9,6 +9,7 @@
 #include "app/HostRows.h"
 #include "core/AddressText.h"
 #include "core/MagicPacketSender.h"
+#include "discovery/SweepWorker.h"
 #include "framework/MessageBox.h"
 #include "framework/WinApp.h"
 
@@ -45,6 +46,9 @@ HICON LoadMainIcon() {
 CKestrinDlg::CKestrinDlg(CWnd* pParent) : CDialog(IDD, pParent), m_hIcon(LoadMainIcon()) {}
 
 CKestrinDlg::~CKestrinDlg() {
+  // OnDestroy has normally stopped the sweep; a worker still running (a window that never got
+  // WM_DESTROY) must end before the members it reads go.
+  sweep::StopWorkerAndWait(&m_bStopSweep, &m_hSweepThread);
   // The window normally released them at WM_DESTROY; this covers a list that outlives it.
   if (m_listHosts.GetSafeHwnd() != nullptr) ReleaseHostRecords();
 }

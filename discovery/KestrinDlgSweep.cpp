@@ -1,16 +1,75 @@
-// Placeholder for the subnet sweep's members of the main window, so the program links until the sweep arrives.
+// The main window's sweep members: the Auto-acquire button, the worker thread over the sweep loop, and the window's side of its messages.
 #include "app/KestrinDlg.h"
 
-void CKestrinDlg::OnBnClickedAutoAcquire() {}
+#include "discovery/SweepLoop.h"
+#include "discovery/SweepWorker.h"
+#include "discovery/SystemProbes.h"
 
-UINT CKestrinDlg::SweepThreadProc(void*) { return 0; }
+// The worker touches the dialog only through its windows' handles, taken here once, and its
+// stop flag; both outlive the worker, because the window waits for it before it goes.
+UINT CKestrinDlg::SweepThreadProc(void* pParam) {
+  CKestrinDlg* dialog = static_cast<CKestrinDlg*>(pParam);
+  const HWND dialogWindow = dialog->GetSafeHwnd();
+  const HWND bar = dialog->m_progressSweep.GetSafeHwnd();
 
-std::string CKestrinDlg::GetLocalAddress() { return std::string(); }
+  sweep::WinsockSession winsock;
+  sweep::Probes probes = sweep::ActiveProbes();
+  // Without Winsock there is nothing to probe with: the sweep ends at once, silently.
+  if (!winsock.started()) probes.localAddress = [] { return std::string(); };
 
-std::string CKestrinDlg::ResolveMacText(const std::string&) { return std::string(); }
+  sweep::Sinks sinks;
+  sinks.progress = [bar](int position) {
+    ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+  };
+  // Sent, not posted: the record lives on this thread's stack until the window has stored it.
+  sinks.hostFound = [dialogWindow](const HostEntry& host) {
+    ::SendMessageA(dialogWindow, WM_SWEEP_HOST_FOUND, 0, reinterpret_cast<LPARAM>(&host));
+  };
+  sinks.finished = [dialogWindow] { ::SendMessageA(dialogWindow, WM_SWEEP_FINISHED, 0, 0); };
 
-LRESULT CKestrinDlg::OnSweepHostFound(WPARAM, LPARAM) { return 0; }
+  sweep::RunSweep(probes, sinks, dialog->m_bStopSweep);
+  return 0;
+}
 
-LRESULT CKestrinDlg::OnSweepFinished(WPARAM, LPARAM) { return 0; }
+std::string CKestrinDlg::GetLocalAddress() { return sweep::LocalIPv4Address(); }
 
-void CKestrinDlg::OnDestroy() { CDialog::OnDestroy(); }
+std::string CKestrinDlg::ResolveMacText(const std::string& address) {
+  return sweep::ResolveMacAddressText(address);
+}
+
+void CKestrinDlg::OnBnClickedAutoAcquire() {
+  if (m_hSweepThread != nullptr) {
+    // The button is shown again only by the worker's last message: hidden means a sweep runs.
+    if (!m_btnAutoAcquire.IsWindowVisible()) return;
+    // The last sweep has ended; its thread was only returning.
+    sweep::StopWorkerAndWait(&m_bStopSweep, &m_hSweepThread);
+  }
+  m_btnAutoAcquire.ShowWindow(SW_HIDE);
+  m_progressSweep.ShowWindow(SW_SHOW);
+  m_progressSweep.SetRange32(0, 100);
+  m_progressSweep.SetStep(1);
+  m_progressSweep.SetPos(0);
+
+  m_bStopSweep = false;
+  m_hSweepThread = sweep::StartWorker(SweepThreadProc, this);
+  if (m_hSweepThread == nullptr) OnSweepFinished(0, 0);  // no thread: back to idle, silently
+}
+
+LRESULT CKestrinDlg::OnSweepHostFound(WPARAM, LPARAM lParam) {
+  const HostEntry* host = reinterpret_cast<const HostEntry*>(lParam);
+  // Once the window is closing, nothing more enters the list or the file.
+  if (host != nullptr && !m_bStopSweep) AddOrReplaceHost(host);
+  return 0;
+}
+
+LRESULT CKestrinDlg::OnSweepFinished(WPARAM, LPARAM) {
+  m_btnAutoAcquire.ShowWindow(SW_SHOW);
+  m_progressSweep.ShowWindow(SW_HIDE);
+  return 0;
+}
+
+void CKestrinDlg::OnDestroy() {
+  // The controls still exist here, so the worker's last messages are handled while we wait.
+  sweep::StopWorkerAndWait(&m_bStopSweep, &m_hSweepThread);
+  CDialog::OnDestroy();
+}

@@ -1,0 +1,113 @@
+// The subnet sweep loop: local network, host order, progress arithmetic and the record of a found host.
+#include "discovery/SweepLoop.h"
+
+#include <cstring>
+
+namespace sweep {
+
+namespace {
+
+constexpr int kFirstHost = 1;
+constexpr int kLastHost = 254;
+
+// Reads one number 0..255 at text[*pos] (1 to 3 decimal digits) and moves *pos past it.
+bool ReadOctet(const std::string& text, size_t* pos, int* value) {
+  size_t digits = 0;
+  int number = 0;
+  while (*pos < text.size() && text[*pos] >= '0' && text[*pos] <= '9') {
+    if (++digits > 3) return false;
+    number = number * 10 + (text[*pos] - '0');
+    ++*pos;
+  }
+  if (digits == 0 || number > 255) return false;
+  *value = number;
+  return true;
+}
+
+// The calls a host's probes see, for one number of the local network.
+bool ProbeHost(const Probes& probes, const LocalAddress& local, int n, HostEntry* found) {
+  const std::string address = HostAddressText(local, n);
+  if (!probes.echo(address)) return false;
+  const std::string macText = probes.resolveMac(address);
+  if (macText.empty()) return false;
+  const std::string name = probes.reverseName(address);
+
+  std::memset(found, 0, sizeof *found);
+  const std::string mac = StripColons(macText);
+  CopyTextToField(found->szMac, sizeof found->szMac, mac.data(), mac.size());
+  CopyTextToField(found->szAlias, sizeof found->szAlias, name.data(), name.size());
+  const std::string broadcast = BroadcastText(local);
+  CopyTextToField(found->szBroadcast, sizeof found->szBroadcast, broadcast.data(),
+                  broadcast.size());
+  return true;
+}
+
+}  // namespace
+
+bool ParseLocalAddress(const std::string& text, LocalAddress* out) {
+  int octets[4];
+  size_t pos = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) {
+      if (pos >= text.size() || text[pos] != '.') return false;
+      ++pos;
+    }
+    if (!ReadOctet(text, &pos, &octets[i])) return false;
+  }
+  if (pos != text.size()) return false;
+  if (octets[0] == 0 && octets[1] == 0 && octets[2] == 0) return false;
+  out->a = octets[0];
+  out->b = octets[1];
+  out->c = octets[2];
+  out->d = octets[3];
+  return true;
+}
+
+std::string HostAddressText(const LocalAddress& local, int n) {
+  return std::to_string(local.a) + '.' + std::to_string(local.b) + '.' + std::to_string(local.c) +
+         '.' + std::to_string(n);
+}
+
+std::string BroadcastText(const LocalAddress& local) { return HostAddressText(local, 255); }
+
+std::string FormatHardwareAddress(const unsigned char* bytes, size_t length) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (size_t i = 0; i < length; ++i) {
+    if (i > 0) text += ':';
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 0x0F];
+  }
+  return text;
+}
+
+std::string StripColons(const std::string& macText) {
+  std::string stripped;
+  stripped.reserve(macText.size());
+  for (char ch : macText) {
+    if (ch != ':') stripped += ch;
+  }
+  return stripped;
+}
+
+SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bool>& stopRequested) {
+  LocalAddress local;
+  if (!ParseLocalAddress(probes.localAddress(), &local)) {
+    sinks.finished();
+    return SweepEnd::kNoNetwork;
+  }
+  for (int n = kFirstHost; n <= kLastHost; ++n) {
+    if (stopRequested.load()) {
+      sinks.finished();
+      return SweepEnd::kStopped;
+    }
+    sinks.progress(ProgressBeforeHost(n));
+    if (n == local.d) continue;  // the machine does not probe itself
+    HostEntry found;
+    if (ProbeHost(probes, local, n, &found)) sinks.hostFound(found);
+  }
+  sinks.finished();
+  return SweepEnd::kCompleted;
+}
+
+}  // namespace sweep

@@ -1,0 +1,53 @@
+// Starting, stopping and waiting for the sweep worker; the probes it uses.
+#include "discovery/SweepWorker.h"
+
+#include <memory>
+#include <mutex>
+
+#include "discovery/SystemProbes.h"
+
+namespace sweep {
+
+namespace {
+
+std::mutex g_probesMutex;
+std::unique_ptr<Probes> g_testProbes;
+
+}  // namespace
+
+HANDLE StartWorker(AFX_THREADPROC proc, void* param) {
+  // Suspended while the handle changes hands: a thread that ran at once could end, and close
+  // its handle with its CWinThread, before we held it.
+  CWinThread* thread =
+      AfxBeginThread(proc, param, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
+  if (thread == nullptr) return nullptr;
+  HANDLE handle = thread->m_hThread;
+  thread->m_hThread = nullptr;  // ours now; the object still deletes itself at the thread's end
+  ::ResumeThread(handle);
+  return handle;
+}
+
+void StopWorkerAndWait(std::atomic<bool>* stop, HANDLE* thread) {
+  if (*thread == nullptr) return;
+  stop->store(true);
+  AfxWaitDispatchingMessages(*thread);
+  CloseHandle(*thread);
+  *thread = nullptr;
+}
+
+Probes ActiveProbes() {
+  std::lock_guard<std::mutex> lock(g_probesMutex);
+  return g_testProbes ? *g_testProbes : SystemProbes();
+}
+
+ScopedSweepProbes::ScopedSweepProbes(Probes probes) {
+  std::lock_guard<std::mutex> lock(g_probesMutex);
+  g_testProbes = std::make_unique<Probes>(std::move(probes));
+}
+
+ScopedSweepProbes::~ScopedSweepProbes() {
+  std::lock_guard<std::mutex> lock(g_probesMutex);
+  g_testProbes.reset();
+}
+
+}  // namespace sweep

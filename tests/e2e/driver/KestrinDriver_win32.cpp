@@ -1,0 +1,156 @@
+// Drives the running Kestrin window from outside for the end-to-end tests: presses Auto-acquire, watches the sweep, closes the window.
+//
+//   kestrin_e2e_driver wait-window TIMEOUT_MS
+//   kestrin_e2e_driver sweep [--close-after MS]
+//   kestrin_e2e_driver close TIMEOUT_MS
+//
+// sweep presses button 1010, checks that it hid and that bar 1009 shows position 0 of 0..100,
+// then, until the button is back (or the window is gone after --close-after), keeps sending
+// WM_NULL to the window and records the longest round trip: the longest time the window's
+// thread did not handle messages. It prints key=value lines and exits 0 when every check held.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kListId = 1001;
+constexpr int kProgressId = 1009;
+constexpr int kAutoAcquireId = 1010;
+
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+HWND FindKestrinWindow() { return FindWindowW(L"#32770", L"Kestrin"); }
+
+int WaitWindow(int timeoutMs) {
+  const auto start = Clock::now();
+  while (MillisecondsSince(start) < timeoutMs) {
+    if (FindKestrinWindow() != nullptr) return 0;
+    Sleep(50);
+  }
+  std::printf("no window titled Kestrin within %d ms\n", timeoutMs);
+  return 1;
+}
+
+// Closes the window as its close box does and waits for it to go.
+int Close(int timeoutMs) {
+  const HWND dialog = FindKestrinWindow();
+  if (dialog == nullptr) return 0;
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  const auto start = Clock::now();
+  while (IsWindow(dialog)) {
+    if (MillisecondsSince(start) >= timeoutMs) {
+      std::printf("window still there %d ms after WM_CLOSE\n", timeoutMs);
+      return 1;
+    }
+    Sleep(20);
+  }
+  return 0;
+}
+
+int failures = 0;
+
+void Check(bool ok, const char* what) {
+  std::printf("%s %s\n", ok ? "ok:" : "FAILED:", what);
+  if (!ok) ++failures;
+}
+
+int Sweep(int closeAfterMs) {
+  const HWND dialog = FindKestrinWindow();
+  if (dialog == nullptr) {
+    std::printf("no window titled Kestrin\n");
+    return 1;
+  }
+  const HWND button = GetDlgItem(dialog, kAutoAcquireId);
+  const HWND bar = GetDlgItem(dialog, kProgressId);
+  const HWND list = GetDlgItem(dialog, kListId);
+  Check(button != nullptr && bar != nullptr && list != nullptr, "controls 1001, 1009, 1010 exist");
+  if (failures) return 1;
+  Check(IsWindowVisible(button) && !IsWindowVisible(bar), "idle: button shown, bar hidden");
+
+  const auto start = Clock::now();
+  SendMessageW(button, BM_CLICK, 0, 0);
+  const bool buttonHidden = !IsWindowVisible(button);
+  const bool barShown = IsWindowVisible(bar) != FALSE;
+  const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+  // No PBRANGE pointer: it would not cross into the other process.
+  const long low = static_cast<long>(SendMessageW(bar, PBM_GETRANGE, TRUE, 0));
+  const long high = static_cast<long>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+  std::printf("after_click button_visible=%d bar_visible=%d bar_pos=%ld range=%ld..%ld\n",
+              buttonHidden ? 0 : 1, barShown ? 1 : 0, static_cast<long>(position), low, high);
+  Check(buttonHidden && barShown, "sweeping: button hidden, bar shown");
+  Check(position == 0 && low == 0 && high == 100, "bar at 0 of 0..100");
+
+  double longestMs = 0;
+  double longestAtSeconds = 0;  // when the longest spell began, from the press
+  long lastPosition = 0;
+  bool positionFell = false;
+  bool closing = false;
+  Clock::time_point closeStart;
+  for (;;) {
+    if (!IsWindow(dialog)) break;
+    if (!closing && IsWindowVisible(button)) break;
+    if (closeAfterMs >= 0 && !closing && MillisecondsSince(start) >= closeAfterMs) {
+      closing = true;
+      closeStart = Clock::now();
+      PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+    const auto sent = Clock::now();
+    DWORD_PTR ignored = 0;
+    const LRESULT answered =
+        SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
+    const double roundTrip = MillisecondsSince(sent);
+    if (answered != 0 && roundTrip > longestMs) {
+      longestMs = roundTrip;
+      longestAtSeconds = std::chrono::duration<double>(sent - start).count();
+    }
+    if (answered == 0 && IsWindow(dialog)) {
+      Check(false, "window answered WM_NULL within 30 s");
+      break;
+    }
+    if (!closing && IsWindow(bar)) {
+      const long now = static_cast<long>(SendMessageW(bar, PBM_GETPOS, 0, 0));
+      if (now < lastPosition) positionFell = true;
+      lastPosition = now;
+    }
+    Sleep(2);
+  }
+  const double sweepSeconds = MillisecondsSince(start) / 1000.0;
+  Check(!positionFell, "progress never went back");
+  if (closing) {
+    std::printf("close_ms=%.0f\n", MillisecondsSince(closeStart));
+    Check(!IsWindow(dialog), "window gone after close");
+  } else {
+    Check(!IsWindowVisible(bar), "idle again: bar hidden");
+    // The hidden bar keeps its last position.
+    Check(SendMessageW(bar, PBM_GETPOS, 0, 0) == 100, "bar reached 100 before it hid");
+    const LRESULT items = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    std::printf("items=%ld\n", static_cast<long>(items));
+    std::printf("sweep_seconds=%.2f\n", sweepSeconds);
+  }
+  std::printf("max_unresponsive_ms=%.1f\n", longestMs);
+  std::printf("max_unresponsive_at_s=%.2f\n", longestAtSeconds);
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[1], "wait-window") == 0) return WaitWindow(std::atoi(argv[2]));
+  if (argc >= 2 && std::strcmp(argv[1], "sweep") == 0) {
+    int closeAfter = -1;
+    if (argc >= 4 && std::strcmp(argv[2], "--close-after") == 0) closeAfter = std::atoi(argv[3]);
+    return Sweep(closeAfter);
+  }
+  if (argc >= 3 && std::strcmp(argv[1], "close") == 0) return Close(std::atoi(argv[2]));
+  std::printf("usage: kestrin_e2e_driver wait-window MS | sweep [--close-after MS] | close MS\n");
+  return 2;
+}

@@ -1,0 +1,280 @@
+// The sweep loop with fake probes: which hosts are probed, in what order, at what progress, and what is stored.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "discovery/SweepLoop.h"
+
+namespace {
+
+// One fake network: the hosts that answer, and what ARP and the reverse lookup say of them.
+struct FakeHost {
+  bool answersEcho = true;
+  std::string mac;   // "" : ARP gives nothing
+  std::string name;  // "" : reverse lookup fails
+};
+
+class FakeNetwork {
+ public:
+  explicit FakeNetwork(std::string local) : m_local(std::move(local)) {}
+
+  void Add(const std::string& address, FakeHost host) { m_hosts[address] = std::move(host); }
+  // The stop flag is raised while this host's echo runs, as a closing window would.
+  void StopDuringEcho(const std::string& address) { m_stopAt = address; }
+
+  sweep::SweepEnd Run() {
+    sweep::Probes probes;
+    probes.localAddress = [this] { return m_local; };
+    probes.echo = [this](const std::string& address) {
+      log.push_back("echo " + address);
+      echoed.push_back(address);
+      if (address == m_stopAt) stop = true;
+      auto it = m_hosts.find(address);
+      return it != m_hosts.end() && it->second.answersEcho;
+    };
+    probes.resolveMac = [this](const std::string& address) {
+      log.push_back("arp " + address);
+      auto it = m_hosts.find(address);
+      return it == m_hosts.end() ? std::string() : it->second.mac;
+    };
+    probes.reverseName = [this](const std::string& address) {
+      log.push_back("name " + address);
+      auto it = m_hosts.find(address);
+      return it == m_hosts.end() ? std::string() : it->second.name;
+    };
+    sweep::Sinks sinks;
+    sinks.progress = [this](int position) {
+      log.push_back("progress " + std::to_string(position));
+      positions.push_back(position);
+    };
+    sinks.hostFound = [this](const HostEntry& host) {
+      log.push_back(std::string("found ") + host.szMac);
+      found.push_back(host);
+    };
+    sinks.finished = [this] {
+      log.push_back("finished");
+      ++finishedCount;
+    };
+    return sweep::RunSweep(probes, sinks, stop);
+  }
+
+  std::vector<std::string> log;
+  std::vector<std::string> echoed;
+  std::vector<int> positions;
+  std::vector<HostEntry> found;
+  int finishedCount = 0;
+  std::atomic<bool> stop{false};
+
+ private:
+  std::string m_local;
+  std::string m_stopAt;
+  std::map<std::string, FakeHost> m_hosts;
+};
+
+std::vector<std::string> ExpectedEchoes(const std::string& network, int skipped) {
+  std::vector<std::string> addresses;
+  for (int n = 1; n <= 254; ++n) {
+    if (n != skipped) addresses.push_back(network + std::to_string(n));
+  }
+  return addresses;
+}
+
+TEST(SweepLoop, ProbesEveryHostNumberButItsOwnInOrder) {
+  struct Case {
+    const char* local;
+    const char* network;
+    int skipped;  // 0: none of 1..254
+  };
+  const Case cases[] = {
+      {"192.168.1.10", "192.168.1.", 10}, {"10.1.2.0", "10.1.2.", 0},
+      {"10.1.2.255", "10.1.2.", 0},       {"172.16.0.1", "172.16.0.", 1},
+      {"172.16.0.254", "172.16.0.", 254}, {"1.0.0.77", "1.0.0.", 77},
+  };
+  for (const Case& c : cases) {
+    FakeNetwork net(c.local);
+    EXPECT_EQ(net.Run(), sweep::SweepEnd::kCompleted) << c.local;
+    EXPECT_EQ(net.echoed, ExpectedEchoes(c.network, c.skipped)) << c.local;
+    EXPECT_EQ(net.positions.size(), 254u) << c.local;
+    EXPECT_EQ(net.finishedCount, 1) << c.local;
+    EXPECT_EQ(net.log.back(), "finished") << c.local;
+  }
+}
+
+TEST(SweepLoop, ProgressIsSentBeforeEachHostOwnNumberIncluded) {
+  // The own number 127 must not hold the bar back.
+  FakeNetwork net("192.168.1.127");
+  net.Run();
+  ASSERT_EQ(net.positions.size(), 254u);
+  struct Case {
+    int host;
+    int position;
+  };
+  const Case cases[] = {{1, 0}, {2, 0}, {3, 1}, {126, 49}, {127, 50}, {128, 50}, {253, 99}, {254, 100}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(net.positions[c.host - 1], c.position) << "before host " << c.host;
+  }
+  for (size_t i = 1; i < net.positions.size(); ++i) {
+    EXPECT_LE(net.positions[i - 1], net.positions[i]) << "position falls before host " << i + 1;
+  }
+  // Each host's position comes right before its echo; the own number has no echo.
+  auto at = [&](const std::string& entry) {
+    for (size_t i = 0; i < net.log.size(); ++i) {
+      if (net.log[i] == entry) return static_cast<long>(i);
+    }
+    return -1L;
+  };
+  EXPECT_EQ(at("echo 192.168.1.3"), at("progress 1") + 1);
+  EXPECT_EQ(at("echo 192.168.1.127"), -1);
+  EXPECT_EQ(net.log[net.log.size() - 3], "progress 100");
+  EXPECT_EQ(net.log[net.log.size() - 2], "echo 192.168.1.254");
+}
+
+TEST(SweepLoop, StoresOnlyHostsThatAnswerEchoAndArp) {
+  FakeNetwork net("198.51.100.10");
+  net.Add("198.51.100.2", {true, "00:A0:B1:C2:D3:E4", "alpha.lan"});
+  net.Add("198.51.100.3", {true, "", "no-arp.lan"});             // echo, no ARP answer
+  net.Add("198.51.100.4", {false, "00:00:00:00:00:04", "mute"});  // ARP would answer, echo does not
+  net.Add("198.51.100.5", {true, "00:a0:B1:c2:D3:e4", ""});       // no name; case as ARP gave it
+  net.Add("198.51.100.10", {true, "00:00:00:00:00:10", "self"});  // never probed
+  net.Add("198.51.100.254", {true, "02:00:00:00:00:FE", "last"});
+  net.Run();
+
+  struct Expected {
+    const char* mac;
+    const char* alias;
+  };
+  const Expected expected[] = {
+      {"00A0B1C2D3E4", "alpha.lan"}, {"00a0B1c2D3e4", ""}, {"0200000000FE", "last"}};
+  ASSERT_EQ(net.found.size(), 3u);
+  for (size_t i = 0; i < net.found.size(); ++i) {
+    EXPECT_STREQ(net.found[i].szMac, expected[i].mac) << "host #" << i;
+    EXPECT_STREQ(net.found[i].szAlias, expected[i].alias) << "host #" << i;
+    EXPECT_STREQ(net.found[i].szBroadcast, "198.51.100.255") << "host #" << i;
+  }
+  // No ARP for a silent host; no lookup for a host ARP did not resolve.
+  auto logged = [&](const std::string& entry) {
+    return std::find(net.log.begin(), net.log.end(), entry) != net.log.end();
+  };
+  EXPECT_FALSE(logged("arp 198.51.100.4"));
+  EXPECT_TRUE(logged("arp 198.51.100.3"));
+  EXPECT_FALSE(logged("name 198.51.100.3"));
+  EXPECT_FALSE(logged("arp 198.51.100.1"));
+}
+
+TEST(SweepLoop, AliasIsCutToTheFieldWithoutSplittingADoubleByteCharacter) {
+  const std::string ascii62(62, 'n');
+  struct Case {
+    const char* what;
+    std::string name;
+    std::string alias;
+  };
+  const Case cases[] = {
+      // 64 bytes whose 63rd byte leads a double-byte character: the character goes whole.
+      {"lead byte at 63", ascii62 + "\x82\xA0", ascii62},
+      {"63 bytes kept", std::string(63, 'x'), std::string(63, 'x')},
+      {"64 single bytes", std::string(64, 'y'), std::string(63, 'y')},
+      {"long name", std::string(300, 'z'), std::string(63, 'z')},
+      {"lead byte as the very last byte", ascii62 + "\x82", ascii62 + "\x82"},
+  };
+  for (const Case& c : cases) {
+    FakeNetwork net("198.51.100.1");
+    net.Add("198.51.100.9", {true, "02:00:00:00:00:09", c.name});
+    net.Run();
+    ASSERT_EQ(net.found.size(), 1u) << c.what;
+    EXPECT_EQ(std::string(net.found[0].szAlias), c.alias) << c.what;
+  }
+  // A name of double-byte characters only: 31 characters fit, the 32nd does not.
+  std::string kana;
+  for (int i = 0; i < 40; ++i) kana += "\x83\x41";
+  FakeNetwork net("198.51.100.1");
+  net.Add("198.51.100.9", {true, "02:00:00:00:00:09", kana});
+  net.Run();
+  ASSERT_EQ(net.found.size(), 1u);
+  EXPECT_EQ(std::string(net.found[0].szAlias), kana.substr(0, 62));
+}
+
+TEST(SweepLoop, NoUsableLocalAddressEndsAtOnce) {
+  const char* locals[] = {"",          "abc",         "192.168.1",  "192.168.1.10.5",
+                          "256.1.1.1", "1.2.3.256",   "1.2.3.-1",   " 192.168.1.10",
+                          "192.168.1.10 ", "1..2.3",  "0.0.0.0",    "0.0.0.5",
+                          "1.2.3.0004", "+1.2.3.4",   "1.2.3.4x"};
+  for (const char* local : locals) {
+    FakeNetwork net(local);
+    EXPECT_EQ(net.Run(), sweep::SweepEnd::kNoNetwork) << '"' << local << '"';
+    EXPECT_EQ(net.log, std::vector<std::string>{"finished"}) << '"' << local << '"';
+  }
+}
+
+TEST(SweepLoop, ParseLocalAddressReadsDecimalOctets) {
+  struct Case {
+    const char* text;
+    int a, b, c, d;
+  };
+  const Case cases[] = {{"192.168.1.10", 192, 168, 1, 10}, {"010.001.002.003", 10, 1, 2, 3},
+                        {"255.255.255.255", 255, 255, 255, 255}, {"0.0.1.0", 0, 0, 1, 0}};
+  for (const Case& c : cases) {
+    sweep::LocalAddress local;
+    ASSERT_TRUE(sweep::ParseLocalAddress(c.text, &local)) << c.text;
+    EXPECT_EQ(local.a, c.a) << c.text;
+    EXPECT_EQ(local.b, c.b) << c.text;
+    EXPECT_EQ(local.c, c.c) << c.text;
+    EXPECT_EQ(local.d, c.d) << c.text;
+    // Leading zeros never reach a probe address: the texts are made from the numbers.
+    EXPECT_EQ(sweep::BroadcastText(local),
+              std::to_string(c.a) + "." + std::to_string(c.b) + "." + std::to_string(c.c) + ".255");
+  }
+}
+
+TEST(SweepLoop, StopRequestIsHonouredBeforeTheNextHost) {
+  FakeNetwork net("198.51.100.200");
+  net.Add("198.51.100.5", {true, "02:00:00:00:00:05", "five"});
+  net.StopDuringEcho("198.51.100.5");
+  EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
+  // The host under way finishes; nothing after it is touched.
+  const std::vector<std::string> all = ExpectedEchoes("198.51.100.", 0);
+  EXPECT_EQ(net.echoed, std::vector<std::string>(all.begin(), all.begin() + 5));
+  ASSERT_EQ(net.found.size(), 1u);
+  EXPECT_STREQ(net.found[0].szMac, "020000000005");
+  EXPECT_EQ(net.positions.size(), 5u);
+  EXPECT_EQ(net.finishedCount, 1);
+  EXPECT_EQ(net.log.back(), "finished");
+}
+
+TEST(SweepLoop, StopRequestedBeforeTheStartProbesNothing) {
+  FakeNetwork net("198.51.100.7");
+  net.stop = true;
+  EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
+  EXPECT_EQ(net.log, std::vector<std::string>{"finished"});
+}
+
+TEST(SweepLoop, StripColonsKeepsEverythingElse) {
+  struct Case {
+    const char* in;
+    const char* out;
+  };
+  const Case cases[] = {{"00:A0:B1:C2:D3:E4", "00A0B1C2D3E4"}, {"", ""}, {":::", ""},
+                        {"0A:0b", "0A0b"}, {"00A0B1C2D3E4", "00A0B1C2D3E4"}};
+  for (const Case& c : cases) EXPECT_EQ(sweep::StripColons(c.in), c.out) << c.in;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SweepLoop, FormatHardwareAddressGivesUpperCasePairs) {
+  const unsigned char mac[] = {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0x0F, 0xFF};
+  struct Case {
+    size_t length;
+    const char* text;
+  };
+  const Case cases[] = {
+      {6, "00:A0:B1:C2:D3:E4"}, {1, "00"}, {0, ""}, {8, "00:A0:B1:C2:D3:E4:0F:FF"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(sweep::FormatHardwareAddress(mac, c.length), c.text) << c.length << " bytes";
+  }
+}
+
+}  // namespace

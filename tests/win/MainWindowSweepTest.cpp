@@ -1,0 +1,206 @@
+// The Auto-acquire button through the real dialog, with fake probes: the indicator, the rows and file it fills, a second press, and a close mid-sweep.
+#include "tests/win/MainWindowFixture.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+
+#include "discovery/SweepWorker.h"
+
+namespace mainwindow {
+namespace {
+
+// A fake loopback network: hosts 127.0.0.n that answer with a hardware address and a name.
+// Never touches a real network; counts the calls so tests can see when the worker stops.
+struct FakeLan {
+  std::string local = "127.0.0.10";
+  std::map<std::string, std::pair<std::string, std::string>> hosts;  // address -> (mac, name)
+  DWORD echoDelayMs = 0;
+  std::atomic<int> localCalls{0};
+  std::atomic<int> echoes{0};
+  std::atomic<DWORD> probeThread{0};
+
+  sweep::Probes Probes() {
+    sweep::Probes probes;
+    probes.localAddress = [this] {
+      ++localCalls;
+      probeThread = GetCurrentThreadId();
+      return local;
+    };
+    probes.echo = [this](const std::string& address) {
+      ++echoes;
+      if (echoDelayMs) Sleep(echoDelayMs);
+      return hosts.count(address) != 0;
+    };
+    probes.resolveMac = [this](const std::string& address) {
+      auto it = hosts.find(address);
+      return it == hosts.end() ? std::string() : it->second.first;
+    };
+    probes.reverseName = [this](const std::string& address) {
+      auto it = hosts.find(address);
+      return it == hosts.end() ? std::string() : it->second.second;
+    };
+    return probes;
+  }
+};
+
+bool Visible(HWND hDlg, int id) { return ::IsWindowVisible(::GetDlgItem(hDlg, id)) != FALSE; }
+
+// Handles messages until the sweep indicator is idle again; false after timeoutMs. Wakes for
+// each message at once, as the dialog's own loop does, so the worker is never held back.
+bool WaitForIdle(HWND hDlg, DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < timeoutMs) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    if (Visible(hDlg, IDC_BUTTON_AUTO) && !Visible(hDlg, IDC_PROGRESS_SWEEP)) return true;
+  }
+  return false;
+}
+
+using SweepWindowTest = MainWindowTest;
+
+TEST_F(SweepWindowTest, AutoAcquireShowsTheBarAtZeroThenFillsListAndFile) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({
+                                              "025A00000002,old name,127.0.0.1",
+                                              "025a00000005,lower case,127.0.0.1",
+                                          }));
+  FakeLan lan;
+  lan.hosts["127.0.0.2"] = {"02:5A:00:00:00:02", "alpha"};
+  lan.hosts["127.0.0.5"] = {"02:5A:00:00:00:05", ""};
+  lan.hosts["127.0.0.7"] = {"", "no-arp"};
+  lan.hosts["127.0.0.10"] = {"02:5A:00:00:00:0A", "self"};  // never probed
+  lan.hosts["127.0.0.254"] = {"02:5A:00:00:00:FE", "last"};
+  sweep::ScopedSweepProbes fake(lan.Probes());
+
+  CKestrinDlg dlg;
+  bool idleBefore = false, hidden = false, barShown = false, idleAfter = false;
+  int position = -1, finalPosition = -1;
+  PBRANGE range{};
+  std::vector<Row> rows;
+  Run(dlg, [&](HWND hDlg) {
+    idleBefore = Visible(hDlg, IDC_BUTTON_AUTO) && !Visible(hDlg, IDC_PROGRESS_SWEEP);
+    ClickButton(hDlg, IDC_BUTTON_AUTO);
+    hidden = !Visible(hDlg, IDC_BUTTON_AUTO);
+    barShown = Visible(hDlg, IDC_PROGRESS_SWEEP);
+    const HWND bar = ::GetDlgItem(hDlg, IDC_PROGRESS_SWEEP);
+    position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+    ::SendMessageW(bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    idleAfter = WaitForIdle(hDlg, 10000);
+    finalPosition = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+    rows = ListRows(dlg);
+  });
+  EXPECT_TRUE(idleBefore);
+  EXPECT_TRUE(hidden) << "button hidden right after the press";
+  EXPECT_TRUE(barShown) << "bar shown right after the press";
+  EXPECT_EQ(position, 0);
+  EXPECT_EQ(range.iLow, 0);
+  EXPECT_EQ(range.iHigh, 100);
+  EXPECT_TRUE(idleAfter) << "button back and bar hidden at the end";
+  EXPECT_EQ(finalPosition, 100);
+  EXPECT_NE(lan.probeThread.load(), GetCurrentThreadId()) << "the probes ran on the window's thread";
+  EXPECT_EQ(lan.echoes.load(), 253);
+  // An equal address text takes the new alias and broadcast in place; a lower-case one is another host.
+  const std::vector<Row> expected = {
+      {"025A00000002", "alpha", "127.0.0.255"},
+      {"025a00000005", "lower case", "127.0.0.1"},
+      {"025A00000005", "", "127.0.0.255"},
+      {"025A000000FE", "last", "127.0.0.255"},
+  };
+  EXPECT_EQ(rows, expected);
+  EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"),
+            HostText({"025A00000002,alpha,127.0.0.255", "025a00000005,lower case,127.0.0.1",
+                      "025A00000005,,127.0.0.255", "025A000000FE,last,127.0.0.255"}));
+}
+
+TEST_F(SweepWindowTest, PressWhileSweepingStartsNoSecondSweepAndALaterPressDoes) {
+  FakeLan lan;
+  lan.hosts["127.0.0.3"] = {"02:5A:00:00:00:03", "three"};
+  lan.echoDelayMs = 1;
+  sweep::ScopedSweepProbes fake(lan.Probes());
+  CKestrinDlg dlg;
+  int startsDuring = -1, startsAfter = -1;
+  bool firstIdle = false, secondIdle = false;
+  std::vector<Row> rows;
+  Run(dlg, [&](HWND hDlg) {
+    ClickButton(hDlg, IDC_BUTTON_AUTO);
+    // The hidden button cannot be pressed by a user; a command that still arrives starts nothing.
+    ::SendMessageW(hDlg, WM_COMMAND, MAKEWPARAM(IDC_BUTTON_AUTO, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, IDC_BUTTON_AUTO)));
+    firstIdle = WaitForIdle(hDlg, 10000);
+    startsDuring = lan.localCalls.load();
+    ClickButton(hDlg, IDC_BUTTON_AUTO);
+    secondIdle = WaitForIdle(hDlg, 10000);
+    startsAfter = lan.localCalls.load();
+    rows = ListRows(dlg);
+  });
+  EXPECT_TRUE(firstIdle);
+  EXPECT_TRUE(secondIdle);
+  EXPECT_EQ(startsDuring, 1);
+  EXPECT_EQ(startsAfter, 2);
+  EXPECT_EQ(lan.echoes.load(), 2 * 253);
+  EXPECT_EQ(rows, (std::vector<Row>{{"025A00000003", "three", "127.0.0.255"}})) << "found twice, stored once";
+}
+
+TEST_F(SweepWindowTest, NoLocalAddressEndsAtOnceWithoutAMessage) {
+  const char* locals[] = {"", "0.0.0.0", "not an address"};
+  CKestrinDlg dlg;
+  Run(dlg, [&](HWND hDlg) {
+    for (const char* local : locals) {
+      FakeLan lan;
+      lan.local = local;
+      sweep::ScopedSweepProbes fake(lan.Probes());
+      ClickButton(hDlg, IDC_BUTTON_AUTO);
+      EXPECT_TRUE(WaitForIdle(hDlg, 5000)) << '"' << local << '"';
+      EXPECT_EQ(lan.localCalls.load(), 1) << '"' << local << '"';
+      EXPECT_EQ(lan.echoes.load(), 0) << '"' << local << '"';
+    }
+  });
+  EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), "<missing>");
+}
+
+TEST_F(SweepWindowTest, ClosingMidSweepStopsTheWorkerBeforeTheDialogGoes) {
+  FakeLan lan;
+  for (int n = 1; n <= 254; ++n) {
+    char mac[32];
+    std::snprintf(mac, sizeof mac, "02:5A:00:00:00:%02X", n);
+    lan.hosts["127.0.0." + std::to_string(n)] = {mac, "host" + std::to_string(n)};
+  }
+  lan.echoDelayMs = 10;
+  sweep::ScopedSweepProbes fake(lan.Probes());
+  int echoesAtEnd = -1;
+  {
+    CKestrinDlg dlg;
+    modal::ModalRun run = Run(dlg, [&](HWND hDlg) {
+      ClickButton(hDlg, IDC_BUTTON_AUTO);
+      modal::PumpMessages(150);
+      ClickButton(hDlg, IDCANCEL);  // the user's Exit while the sweep runs
+    });
+    EXPECT_EQ(run.result, IDCANCEL);
+    echoesAtEnd = lan.echoes.load();
+    EXPECT_EQ(dlg.m_hSweepThread, nullptr) << "the worker was waited for";
+  }
+  Sleep(100);
+  EXPECT_EQ(lan.echoes.load(), echoesAtEnd) << "a probe after the dialog ended";
+  EXPECT_GT(echoesAtEnd, 0);
+  EXPECT_LT(echoesAtEnd, 200);
+  // Whole lines in host order: every host the window stored before it closed, nothing torn.
+  const std::string text = ScratchFolder::ReadText("MacList.txt");
+  std::vector<std::string> lines;
+  for (int n = 1; n <= 254 && lines.size() < 300; ++n) {
+    if (n == 10) continue;
+    char line[64];
+    std::snprintf(line, sizeof line, "025A000000%02X,host%d,127.0.0.255", n, n);
+    lines.push_back(line);
+    if (HostText(lines) == text) break;
+  }
+  EXPECT_EQ(HostText(lines), text);
+  EXPECT_EQ(ScratchFolder::ReadFile("MacTemp.txt"), "<missing>");
+}
+
+}  // namespace
+}  // namespace mainwindow

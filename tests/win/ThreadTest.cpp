@@ -1,0 +1,107 @@
+// Worker threads and the wait that keeps a window's messages flowing while a worker sends to it.
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+#include "framework/Thread.h"
+
+namespace {
+
+struct Work {
+  std::atomic<int> runs{0};
+  HWND target = nullptr;
+  int sends = 0;
+  std::atomic<int> answered{0};
+};
+
+UINT CountAndSend(void* param) {
+  Work* work = static_cast<Work*>(param);
+  ++work->runs;
+  for (int i = 0; i < work->sends; ++i) {
+    if (SendMessageW(work->target, WM_APP + 7, 0, 0) == 42) ++work->answered;
+  }
+  return 17;
+}
+
+LRESULT CALLBACK Answer42(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP + 7) return 42;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A message-only window owned by the test's thread.
+class TargetWindow {
+ public:
+  TargetWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = Answer42;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"KestrinThreadTestTarget";
+    RegisterClassW(&wc);
+    m_hwnd = CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           wc.hInstance, nullptr);
+  }
+  ~TargetWindow() { DestroyWindow(m_hwnd); }
+  HWND hwnd() const { return m_hwnd; }
+
+ private:
+  HWND m_hwnd;
+};
+
+// Starts suspended and takes the handle over, the way a caller that must wait does.
+HANDLE StartKeepingHandle(Work* work) {
+  CWinThread* thread = AfxBeginThread(CountAndSend, work, THREAD_PRIORITY_NORMAL, 0,
+                                      CREATE_SUSPENDED);
+  if (thread == nullptr) return nullptr;
+  HANDLE handle = thread->m_hThread;
+  thread->m_hThread = nullptr;
+  ::ResumeThread(handle);
+  return handle;
+}
+
+TEST(Thread, RunsTheProcWithItsParameterAndItsExitCode) {
+  Work work;
+  HANDLE handle = StartKeepingHandle(&work);
+  ASSERT_NE(handle, nullptr);
+  ASSERT_EQ(WaitForSingleObject(handle, 5000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeThread(handle, &code);
+  CloseHandle(handle);
+  EXPECT_EQ(code, 17u);
+  EXPECT_EQ(work.runs.load(), 1);
+}
+
+TEST(Thread, WaitKeepsSentMessagesFlowing) {
+  // A plain wait here would deadlock: the worker blocks in SendMessage to our window.
+  TargetWindow target;
+  ASSERT_NE(target.hwnd(), nullptr);
+  Work work;
+  work.target = target.hwnd();
+  work.sends = 25;
+  HANDLE handle = StartKeepingHandle(&work);
+  ASSERT_NE(handle, nullptr);
+  AfxWaitDispatchingMessages(handle);
+  EXPECT_EQ(WaitForSingleObject(handle, 0), WAIT_OBJECT_0);
+  CloseHandle(handle);
+  EXPECT_EQ(work.answered.load(), 25);
+}
+
+TEST(Thread, WaitPutsAQuitRequestBack) {
+  Work work;
+  PostQuitMessage(3);
+  HANDLE handle = StartKeepingHandle(&work);
+  ASSERT_NE(handle, nullptr);
+  AfxWaitDispatchingMessages(handle);
+  CloseHandle(handle);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST(Thread, AutoDeleteStartWithoutSuspendRuns) {
+  Work work;
+  ASSERT_NE(AfxBeginThread(CountAndSend, &work), nullptr);
+  for (int i = 0; i < 500 && work.runs.load() == 0; ++i) Sleep(10);
+  EXPECT_EQ(work.runs.load(), 1);
+}
+
+}  // namespace
