@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Listens on a loopback UDP port, runs a command, and checks it delivered exactly the expected magic packets.
 
-usage: udp_listen.py MAC_HEX COUNT -- command args...
-Binds 127.0.0.1:4352 before starting the command, so nothing can be missed.
+usage: udp_listen.py MAC_HEX COUNT [--status N] -- command args...
+Binds 127.0.0.1:4352 before starting the command, so nothing can be missed. The command must
+exit with status N (default 0).
 """
 import socket
 import subprocess
@@ -13,6 +14,7 @@ import time
 def main():
     sep = sys.argv.index("--")
     mac_hex, count = sys.argv[1], int(sys.argv[2])
+    status = int(sys.argv[sys.argv.index("--status") + 1]) if "--status" in sys.argv[:sep] else 0
     command = sys.argv[sep + 1:]
     expected = b"\xff" * 6 + bytes.fromhex(mac_hex) * 17
 
@@ -39,7 +41,9 @@ def main():
         pass
 
     print(f"command exited {proc.returncode} after {elapsed:.2f}s, {len(got)} datagram(s)")
-    ok = len(got) == count and all(d == expected for d in got)
+    ok = len(got) == count and all(d == expected for d in got) and proc.returncode == status
+    if proc.returncode != status:
+        print(f"  expected exit status {status}")
     for d in got:
         print(f"  {len(d)} bytes: {d[:12].hex()}...{'' if d == expected else ' (unexpected content)'}")
     sys.exit(0 if ok else 1)
