@@ -35,6 +35,24 @@ std::wstring LoadResourceString(UINT id) {
   return (length > 0 && text != nullptr) ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
 }
 
+// rec's texts as far as their fields hold them, each terminated within its field, as the file
+// reads them: a caller's record with a field full to its last byte must not make the list read
+// past the field, nor the list show another text than the file holds.
+template <size_t N>
+void CopyBoundedField(char (&field)[N], const char (&text)[N]) {
+  const void* end = std::memchr(text, '\0', N);
+  const size_t length = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - text) : N;
+  CopyTextToField(field, N, text, length);
+}
+
+HostEntry TerminatedCopy(const HostEntry& rec) {
+  HostEntry copy{};
+  CopyBoundedField(copy.szMac, rec.szMac);
+  CopyBoundedField(copy.szAlias, rec.szAlias);
+  CopyBoundedField(copy.szBroadcast, rec.szBroadcast);
+  return copy;
+}
+
 HICON LoadMainIcon() {
   CWinApp* app = AfxGetApp();
   if (app != nullptr) return app->LoadIcon(IDR_MAINFRAME);
@@ -124,7 +142,9 @@ void CKestrinDlg::ReleaseHostRecords() {
   }
 }
 
-int CKestrinDlg::AddOrReplaceHost(const HostEntry* rec) {
+int CKestrinDlg::AddOrReplaceHost(const HostEntry* caller) {
+  const HostEntry host = TerminatedCopy(*caller);
+  const HostEntry* rec = &host;
   const int count = m_listHosts.GetItemCount();
   for (int item = 0; item < count; ++item) {
     HostEntry* record = HostRecordOfRow(m_listHosts, item);

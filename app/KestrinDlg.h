@@ -31,7 +31,8 @@ class CKestrinDlg : public CDialog {
   // The one path by which a host enters or changes in the list after the load: replaces the
   // texts of the first row whose szMac equals rec->szMac (byte for byte), or appends a row
   // with a copy of rec; then stores rec in the file. Returns StoreHostEntry's result.
-  // The caller keeps ownership of rec. Window's thread only.
+  // Each text of rec counts up to its first zero byte or its field's end, cut to what the
+  // field holds with its terminator. The caller keeps ownership of rec. Window's thread only.
   int AddOrReplaceHost(const HostEntry* rec);
 
   // --- Host list file (hostlist/KestrinDlgHostList.cpp) ---

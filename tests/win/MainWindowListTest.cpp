@@ -1,6 +1,8 @@
 // The main window's host list, driven through the real dialog: load, Add/Modify, Delete and the click.
 #include "tests/win/MainWindowFixture.h"
 
+#include <cstring>
+
 #include "tests/support/MessageBoxRecorder.h"
 
 namespace mainwindow {
@@ -110,6 +112,33 @@ TEST_F(HostListTest, AddAppendsNewHostsAndReplacesOnlyAnExactAddressMatch) {
     }
   });
   EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(HostListTest, ARecordWithFieldsFullToTheirLastByteIsCutToThemInListAndFile) {
+  // Bytes right behind the record: whatever reads past a field shows them.
+  struct Padded {
+    HostEntry entry;
+    char behind[40];
+  } padded;
+  std::memset(&padded, 'A', sizeof padded);
+  std::memset(padded.behind, 'B', sizeof padded.behind - 1);
+  padded.behind[sizeof padded.behind - 1] = '\0';
+  const std::string mac(31, 'A'), alias(63, 'A'), broadcast(31, 'A');
+  const std::vector<Row> expected = {{mac, alias, broadcast}};
+  CKestrinDlg dlg;
+  std::vector<Row> afterAdd, recordsAfterAdd, afterReplace;
+  Run(dlg, [&](HWND) {
+    dlg.AddOrReplaceHost(&padded.entry);
+    afterAdd = ListRows(dlg);
+    recordsAfterAdd = RecordRows(dlg);
+    dlg.AddOrReplaceHost(&padded.entry);  // the same host again: replaced, not appended
+    afterReplace = RecordRows(dlg);
+  });
+  EXPECT_EQ(afterAdd, expected);
+  EXPECT_EQ(recordsAfterAdd, expected);
+  EXPECT_EQ(afterReplace, expected);
+  EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"), HostText({mac + "," + alias + "," + broadcast}))
+      << "the file holds what the list shows";
 }
 
 TEST_F(HostListTest, AddWithoutListFileCreatesIt) {
