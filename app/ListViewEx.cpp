@@ -49,11 +49,13 @@ END_MESSAGE_MAP()
 bool CListViewEx::IsReportView() const { return (GetStyle() & LVS_TYPEMASK) == LVS_REPORT; }
 
 BOOL CListViewEx::EnableFullRowSelect(BOOL bEnable) {
-  ::LockWindowUpdate(m_hWnd);  // one redraw for the whole switch
+  // One redraw for the whole switch. The lock is system-wide and refused while another window
+  // holds it: that lock is not ours to release.
+  const BOOL locked = ::LockWindowUpdate(m_hWnd);
   m_bFullRowSelect = bEnable;
   const BOOL changed = bEnable ? ModifyStyle(0, LVS_OWNERDRAWFIXED) : ModifyStyle(LVS_OWNERDRAWFIXED, 0);
   if (changed && IsReportView()) Invalidate(TRUE);
-  ::LockWindowUpdate(nullptr);
+  if (locked) ::LockWindowUpdate(nullptr);
   return changed;
 }
 

@@ -149,6 +149,24 @@ TEST_F(ListViewExTest, SwitchingFullRowSelectionReportsAStyleChangeOnlyOnce) {
   EXPECT_EQ(ownerDrawn, (std::vector<bool>{true, false, false, true}));
 }
 
+TEST_F(ListViewExTest, SwitchingLeavesAnotherWindowsUpdateLockInPlace) {
+  CKestrinDlg dlg;
+  bool lockedElsewhere = false, stillLocked = false;
+  BOOL changed = FALSE;
+  Run(dlg, [&](HWND hDlg) {
+    // Only one window can be locked at a time; this lock is not the list's to release.
+    lockedElsewhere = ::LockWindowUpdate(::GetDlgItem(hDlg, IDC_EDIT_ALIAS)) != FALSE;
+    changed = dlg.m_listHosts.EnableFullRowSelect(FALSE);
+    // A second lock is refused while the first one holds.
+    const BOOL lockedAgain = ::LockWindowUpdate(::GetDlgItem(hDlg, IDC_EDIT_MAC));
+    stillLocked = lockedAgain == FALSE;
+    ::LockWindowUpdate(nullptr);
+  });
+  ASSERT_TRUE(lockedElsewhere);
+  EXPECT_TRUE(changed) << "the style is switched all the same";
+  EXPECT_TRUE(stillLocked) << "the other window's lock was released";
+}
+
 TEST_F(ListViewExTest, BackgroundColourIsKeptAndTheEraseStartsYellow) {
   CKestrinDlg dlg;
   COLORREF kept = 0, listOwn = 0, erased = 0;
