@@ -3,6 +3,8 @@
 # under wine64 and Xvfb, and the end-to-end scripts. Ends with one "N passed, N failed" line.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+# Our own prefix, whatever the environment says: it is deleted and made afresh below.
+export WINEPREFIX="$ROOT/build/wineprefix"
 source "$ROOT/scripts/wine-env.sh"
 FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
 LOG_DIR="$ROOT/build/test-logs"
@@ -10,6 +12,18 @@ mkdir -p "$LOG_DIR"
 
 passed=0 failed=0 skipped=0
 failures=()
+
+# Every step has a time limit, so one hung program fails its step instead of the whole run.
+# timeout signals the step's whole process group; the wineserver has left it, so end ours too.
+limited() {
+  local seconds="$1"; shift
+  timeout --kill-after=30 "$seconds" "$@" </dev/null
+  local rc=$?
+  [ $rc -eq 124 ] || [ $rc -eq 137 ] && echo "timed out after ${seconds}s: $*"
+  return $rc
+}
+stop_wineserver() { "$WINESERVER" -k 2>/dev/null || true; }
+trap stop_wineserver EXIT
 
 # Adds a gtest program's own counts from its log.
 count_gtest() {
@@ -27,8 +41,9 @@ run_check() {
   local name="$1"; shift
   local log="$LOG_DIR/${name//\//_}.log"
   echo "== $name"
-  "$@" >"$log" 2>&1
+  limited "$STEP_SECONDS" "$@" >"$log" 2>&1
   local rc=$?
+  stop_wineserver
   if [ $rc -eq 0 ]; then passed=$((passed + 1)); echo "   ok"
   elif [ $rc -eq 77 ]; then skipped=$((skipped + 1)); echo "   skipped: $(tail -1 "$log")"
   else failed=$((failed + 1)); failures+=("$name"); echo "   FAILED (exit $rc), last lines of $log:"; tail -20 "$log" | sed 's/^/   | /'
@@ -36,7 +51,7 @@ run_check() {
 }
 
 echo "== native unit tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
-(cd "$ROOT/build/check" && ./kestrin_tests --gtest_color=no) >"$LOG_DIR/native.log" 2>&1
+(cd "$ROOT/build/check" && limited 1200 ./kestrin_tests --gtest_color=no) >"$LOG_DIR/native.log" 2>&1
 count_gtest "$LOG_DIR/native.log" "native unit tests"
 grep -aE '^\[  (PASSED|FAILED) ' "$LOG_DIR/native.log" | sed 's/^/   /'
 
@@ -44,23 +59,26 @@ for fuzzer in "$ROOT"/build/fuzz/fuzz/fuzz_*; do
   [ -x "$fuzzer" ] || continue
   corpus="$ROOT/build/fuzz/corpus/$(basename "$fuzzer")"
   mkdir -p "$corpus"
-  run_check "fuzz/$(basename "$fuzzer") (${FUZZ_SECONDS}s)" \
+  STEP_SECONDS=$((FUZZ_SECONDS + 300)) run_check "fuzz/$(basename "$fuzzer") (${FUZZ_SECONDS}s)" \
     "$fuzzer" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=4096 -print_final_stats=1 "$corpus"
 done
 
 echo "== wine prefix and Windows in-process tests (wine64, Xvfb)"
+# A wineserver still running on the old prefix would outlive its deletion and serve stale state.
+stop_wineserver
 rm -rf "$WINEPREFIX"
-wine_prefix_ready
+limited 900 bash -c 'source "$1/scripts/wine-env.sh" && wine_prefix_ready' _ "$ROOT"
 scratch="$ROOT/build/wintest-scratch"
 rm -rf "$scratch" && mkdir -p "$scratch"
-(cd "$scratch" && xvfb-run -a -s "-screen 0 1024x768x24" \
+(cd "$scratch" && limited 1800 xvfb-run -a -s "-screen 0 1024x768x24" \
    "$WINE64" "$ROOT/build/win64/kestrin_wintests.exe" --gtest_color=no) >"$LOG_DIR/wine.log" 2>&1
+stop_wineserver
 count_gtest "$LOG_DIR/wine.log" "Windows tests under wine64"
 grep -aE '^\[  (PASSED|FAILED) ' "$LOG_DIR/wine.log" | sed 's/^/   /'
 
 for script in "$ROOT"/tests/e2e/*.sh; do
   [ -f "$script" ] || continue
-  run_check "e2e/$(basename "$script")" bash "$script"
+  STEP_SECONDS=1200 run_check "e2e/$(basename "$script")" bash "$script"
 done
 
 echo

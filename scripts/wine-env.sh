@@ -7,6 +7,7 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
 
 # Creates the prefix once; a fresh one takes about ten seconds.
 wine_prefix_ready() {
@@ -16,6 +17,6 @@ wine_prefix_ready() {
     # No window manager runs on the virtual screen: unmanaged windows close at once instead of
     # wine waiting two seconds per window for a manager's answer.
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-    /usr/lib/wine/wineserver -w 2>/dev/null || true
+    "$WINESERVER" -w 2>/dev/null || true
   fi
 }

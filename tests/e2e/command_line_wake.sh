@@ -15,7 +15,8 @@ if [ "${1:-}" = "--window-session" ]; then
   (cd "$scratch" && exec "$WINE64" "$ROOT/build/win64/Kestrin.exe") >/dev/null 2>&1 &
   pid=$!
   window=""
-  for _ in $(seq 1 60); do
+  # Up to two minutes: a first start on a freshly made prefix, on a busy machine, is slow.
+  for _ in $(seq 1 240); do
     window=$(xdotool search --onlyvisible --name '^Kestrin$' 2>/dev/null | head -1 || true)
     [ -n "$window" ] && break
     kill -0 "$pid" 2>/dev/null || { echo "Kestrin.exe ended without showing its window"; exit 1; }
@@ -25,8 +26,8 @@ if [ "${1:-}" = "--window-session" ]; then
   sleep 2
   kill -0 "$pid" 2>/dev/null || { echo "Kestrin.exe ended by itself"; exit 1; }
   # Close it as its close box does (no window manager runs here to route keys to it).
-  "$WINE64" "$ROOT/build/win64/kestrin_e2e_driver.exe" close 10000 || true
-  for _ in $(seq 1 40); do
+  "$WINE64" "$ROOT/build/win64/kestrin_e2e_driver.exe" close 30000 || true
+  for _ in $(seq 1 120); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.25
   done

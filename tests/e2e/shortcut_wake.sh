@@ -37,21 +37,24 @@ cd "$1"
 "$WINE64" "$EXE" >/dev/null 2>&1 &
 app=$!
 window=""
-for _ in $(seq 1 100); do
+# Up to two minutes for the window: a first start on a busy machine is slow.
+for _ in $(seq 1 600); do
   window="$(xdotool search --onlyvisible --name '^Kestrin$' 2>/dev/null | head -1)"
   [ -n "$window" ] && break
   sleep 0.2
 done
 [ -n "$window" ] || { echo "the main window did not appear"; kill "$app"; exit 1; }
 sleep 1
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+# Without a window manager the activation is refused; the focus wait is bounded, as a window that
+# never takes the focus would keep --sync waiting for ever.
+timeout 10 xdotool windowactivate --sync "$window" 2>/dev/null || timeout 10 xdotool windowfocus --sync "$window"
 xdotool key --delay 150 Tab Tab Tab Tab Home Tab Tab Tab space
-for _ in $(seq 1 50); do
+for _ in $(seq 1 300); do
   [ -f "$2" ] || [ -f "$3" ] && break
   sleep 0.2
 done
 xdotool key Escape
-for _ in $(seq 1 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
+for _ in $(seq 1 150); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
 kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true
 EOF

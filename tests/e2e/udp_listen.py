@@ -5,10 +5,14 @@ usage: udp_listen.py MAC_HEX COUNT [--status N] -- command args...
 Binds 127.0.0.1:4352 before starting the command, so nothing can be missed. The command must
 exit with status N (default 0).
 """
+import os
+import signal
 import socket
 import subprocess
 import sys
 import time
+
+COMMAND_TIMEOUT_SECONDS = 300
 
 
 def main():
@@ -30,7 +34,16 @@ def main():
             time.sleep(0.1)
 
     started = time.time()
-    proc = subprocess.run(command, timeout=60)
+    # A cold wine start on a loaded machine can take a minute by itself. The command gets its own
+    # process group, so a run that hangs is ended with everything it started (Xvfb, wine).
+    proc = subprocess.Popen(command, start_new_session=True)
+    try:
+        proc.wait(timeout=COMMAND_TIMEOUT_SECONDS)
+    except subprocess.TimeoutExpired:
+        os.killpg(proc.pid, signal.SIGKILL)
+        proc.wait()
+        print(f"command still running after {COMMAND_TIMEOUT_SECONDS} s: ended it")
+        sys.exit(1)
     elapsed = time.time() - started
     sock.settimeout(1.0)
     got = []

@@ -102,7 +102,9 @@ TEST_F(SweepWorkerTest, StopMidSweepEndsTheWorkerAndItsMessages) {
   sweep::ScopedSweepProbes fake(SlowFakeProbes(&m_context));
   HANDLE thread = sweep::StartWorker(SweepToWindow, &m_context);
   ASSERT_NE(thread, nullptr);
-  Pump(150);
+  // Until the worker's first probe, however busy the machine: the stop must land mid-sweep.
+  for (int i = 0; i < 1000 && m_context.echoes.load() == 0; ++i) Pump(10);
+  Pump(20);
   sweep::StopWorkerAndWait(&m_context.stop, &thread);
   EXPECT_EQ(thread, nullptr);
   const int echoesAtStop = m_context.echoes.load();
@@ -124,7 +126,7 @@ TEST_F(SweepWorkerTest, FullSweepReportsEveryHostOnTheWindowThread) {
   sweep::ScopedSweepProbes fake(probes);
   HANDLE thread = sweep::StartWorker(SweepToWindow, &m_context);
   ASSERT_NE(thread, nullptr);
-  for (int i = 0; i < 500 && m_seen.finished == 0; ++i) Pump(10);
+  for (int i = 0; i < 3000 && m_seen.finished == 0; ++i) Pump(10);
   sweep::StopWorkerAndWait(&m_context.stop, &thread);
   EXPECT_EQ(m_context.echoes.load(), 253);
   EXPECT_EQ(m_seen.progress, 254);

@@ -81,13 +81,19 @@ int Sweep(int closeAfterMs) {
   const bool buttonHidden = !IsWindowVisible(button);
   const bool barShown = IsWindowVisible(bar) != FALSE;
   const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
+  // The bar leaves 0 only before host 3, after host 1's echo has had its 100 ms: a driver that a
+  // loaded machine held back that long may see the worker's first step, which is no fault.
+  const double readAfterMs = MillisecondsSince(start);
   // No PBRANGE pointer: it would not cross into the other process.
   const long low = static_cast<long>(SendMessageW(bar, PBM_GETRANGE, TRUE, 0));
   const long high = static_cast<long>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
-  std::printf("after_click button_visible=%d bar_visible=%d bar_pos=%ld range=%ld..%ld\n",
-              buttonHidden ? 0 : 1, barShown ? 1 : 0, static_cast<long>(position), low, high);
+  std::printf("after_click button_visible=%d bar_visible=%d bar_pos=%ld range=%ld..%ld read_after_ms=%.0f\n",
+              buttonHidden ? 0 : 1, barShown ? 1 : 0, static_cast<long>(position), low, high,
+              readAfterMs);
   Check(buttonHidden && barShown, "sweeping: button hidden, bar shown");
-  Check(position == 0 && low == 0 && high == 100, "bar at 0 of 0..100");
+  Check((position == 0 || readAfterMs >= 100) &&
+            low == 0 && high == 100,
+        "bar at 0 of 0..100");
 
   double longestMs = 0;
   double longestAtSeconds = 0;  // when the longest spell began, from the press
@@ -98,6 +104,11 @@ int Sweep(int closeAfterMs) {
   for (;;) {
     if (!IsWindow(dialog)) break;
     if (!closing && IsWindowVisible(button)) break;
+    // 254 probes of at most 100 ms each: a sweep still running after ten minutes has hung.
+    if (MillisecondsSince(start) > 600000) {
+      Check(false, "sweep over within 10 minutes");
+      break;
+    }
     if (closeAfterMs >= 0 && !closing && MillisecondsSince(start) >= closeAfterMs) {
       closing = true;
       closeStart = Clock::now();
