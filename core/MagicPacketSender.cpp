@@ -46,7 +46,11 @@ sockaddr_in BuildWakeDestination(const Ipv4Address& destination, int protocolNum
   sockaddr_in to;
   std::memset(&to, 0, sizeof to);
   to.sin_family = AF_INET;
-  to.sin_port = static_cast<unsigned short>(protocolNumber);  // deliberately not htons
+  // The number goes in as the little-endian Windows program has always stored it, unconverted:
+  // bytes 0x11 0x00, port 4352. Written byte by byte so a big-endian build sends there too.
+  const unsigned char portBytes[2] = {static_cast<unsigned char>(protocolNumber & 0xFF),
+                                      static_cast<unsigned char>((protocolNumber >> 8) & 0xFF)};
+  std::memcpy(&to.sin_port, portBytes, sizeof portBytes);
   std::memcpy(&to.sin_addr, destination.data(), 4);
   return to;
 }
