@@ -42,7 +42,7 @@ test: all check fuzz
 screenshot: win64
 	@bash scripts/screenshot.sh
 
-bench: native
+bench: native win64
 	@for b in bench/*.sh; do bash "$$b"; done
 
 clean:
