@@ -46,7 +46,13 @@ run_check() {
   stop_wineserver
   if [ $rc -eq 0 ]; then passed=$((passed + 1)); echo "   ok"
   elif [ $rc -eq 77 ]; then skipped=$((skipped + 1)); echo "   skipped: $(tail -1 "$log")"
-  else failed=$((failed + 1)); failures+=("$name"); echo "   FAILED (exit $rc), last lines of $log:"; tail -20 "$log" | sed 's/^/   | /'
+  else
+    failed=$((failed + 1)); failures+=("$name")
+    # The failing check may lie far above the tail: name every failed line first.
+    echo "   FAILED (exit $rc); its failed lines:"
+    grep -aE 'FAILED|Failure|timed out|ERROR' "$log" | head -20 | sed 's/^/   ! /'
+    echo "   last lines of $log:"
+    tail -20 "$log" | sed 's/^/   | /'
   fi
 }
 

@@ -9,12 +9,12 @@ ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 source "$ROOT/scripts/wine-env.sh"
 EXE="$ROOT/build/win64/Kestrin.exe"
+DRIVER="$ROOT/build/win64/kestrin_e2e_driver.exe"
 LISTEN="python3 $ROOT/tests/e2e/udp_listen.py"
 MAC=00a0b1c2d3e4
 
 command -v lnkinfo >/dev/null || { echo "lnkinfo is not installed (liblnk-utils)"; exit 77; }
-command -v xdotool >/dev/null || { echo "xdotool is not installed"; exit 77; }
-[ -f "$EXE" ] || { echo "build/win64/Kestrin.exe is not built (make win64)"; exit 77; }
+[ -f "$EXE" ] && [ -f "$DRIVER" ] || { echo "build/win64 is not built (make win64)"; exit 77; }
 
 wine_prefix_ready
 work="$(mktemp -d "$ROOT/build/e2e-wake.XXXXXX")"
@@ -29,36 +29,27 @@ cleanup() {
 trap cleanup EXIT
 printf '%s,%s,127.0.0.1\n' "$MAC" "$alias" >"$work/MacList.txt"
 
-# Drives the window from the keyboard: the tab order runs Ethernet address, alias, broadcast,
-# Add/Modify, the list, Wake, Delete, Icon. Home selects the first row; Space presses Icon.
+# Drives the window through the test driver, which needs no keyboard focus: it selects the first
+# row as Home does, presses Icon (1008) and closes the window as its close box does.
 cat >"$work/drive.sh" <<'EOF'
 set -u
 cd "$1"
 "$WINE64" "$EXE" >/dev/null 2>&1 &
 app=$!
-window=""
 # Up to two minutes for the window: a first start on a busy machine is slow.
-for _ in $(seq 1 600); do
-  window="$(xdotool search --onlyvisible --name '^Kestrin$' 2>/dev/null | head -1)"
-  [ -n "$window" ] && break
-  sleep 0.2
-done
-[ -n "$window" ] || { echo "the main window did not appear"; kill "$app"; exit 1; }
-sleep 1
-# Without a window manager the activation is refused; the focus wait is bounded, as a window that
-# never takes the focus would keep --sync waiting for ever.
-timeout 10 xdotool windowactivate --sync "$window" 2>/dev/null || timeout 10 xdotool windowfocus --sync "$window"
-xdotool key --delay 150 Tab Tab Tab Tab Home Tab Tab Tab space
+"$WINE64" "$DRIVER" wait-window 120000 || { kill "$app"; exit 1; }
+"$WINE64" "$DRIVER" select-first || { kill "$app"; exit 1; }
+"$WINE64" "$DRIVER" click 1008
 for _ in $(seq 1 300); do
   [ -f "$2" ] || [ -f "$3" ] && break
   sleep 0.2
 done
-xdotool key Escape
+"$WINE64" "$DRIVER" close 20000
 for _ in $(seq 1 150); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
 kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true
 EOF
-export WINE64 EXE
+export WINE64 EXE DRIVER
 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/drive.sh" "$work" \
   "$shared_desktop/$link_name" "$own_desktop/$link_name"
 

@@ -80,6 +80,8 @@ cleanup() {
   rm -rf "/etc/netns/$LAN"
 }
 trap cleanup EXIT
+# A time limit ends us with a signal: leave through the exit trap, so no namespace outlives the run.
+trap 'exit 143' TERM INT HUP
 
 new_namespace() {
   ip netns add "$1" || return 1

@@ -3,6 +3,8 @@
 //   kestrin_e2e_driver wait-window TIMEOUT_MS
 //   kestrin_e2e_driver sweep [--close-after MS]
 //   kestrin_e2e_driver close TIMEOUT_MS
+//   kestrin_e2e_driver select-first
+//   kestrin_e2e_driver click CONTROL_ID
 //
 // sweep presses button 1010, checks that it hid and that bar 1009 shows position 0 of 0..100,
 // then, until the button is back (or the window is gone after --close-after), keeps sending
@@ -53,6 +55,35 @@ int Close(int timeoutMs) {
     }
     Sleep(20);
   }
+  return 0;
+}
+
+// Selects the list's first row as the Home key does, sent straight to the list: no keyboard focus,
+// and so no window manager, is needed.
+int SelectFirstRow() {
+  const HWND dialog = FindKestrinWindow();
+  const HWND list = dialog != nullptr ? GetDlgItem(dialog, kListId) : nullptr;
+  if (list == nullptr) {
+    std::printf("no list in a window titled Kestrin\n");
+    return 1;
+  }
+  SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+  SendMessageW(list, WM_KEYUP, VK_HOME, 0);
+  // LVNI_SELECTED needs no pointer, so the answer crosses from the other process.
+  const LRESULT selected = SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+  std::printf("selected=%ld\n", static_cast<long>(selected));
+  return selected == 0 ? 0 : 1;
+}
+
+// Presses a button of the window; returns once its handler has run.
+int Click(int controlId) {
+  const HWND dialog = FindKestrinWindow();
+  const HWND button = dialog != nullptr ? GetDlgItem(dialog, controlId) : nullptr;
+  if (button == nullptr) {
+    std::printf("no control %d in a window titled Kestrin\n", controlId);
+    return 1;
+  }
+  SendMessageW(button, BM_CLICK, 0, 0);
   return 0;
 }
 
@@ -140,6 +171,10 @@ int Sweep(int closeAfterMs) {
     std::printf("close_ms=%.0f\n", MillisecondsSince(closeStart));
     Check(!IsWindow(dialog), "window gone after close");
   } else {
+    // The window shows the button and then hides the bar, one call after the other: this
+    // process can look between the two, so give the second call a moment to land.
+    const auto buttonBack = Clock::now();
+    while (IsWindowVisible(bar) && MillisecondsSince(buttonBack) < 5000) Sleep(5);
     Check(!IsWindowVisible(bar), "idle again: bar hidden");
     // The hidden bar keeps its last position.
     Check(SendMessageW(bar, PBM_GETPOS, 0, 0) == 100, "bar reached 100 before it hid");
@@ -162,6 +197,10 @@ int main(int argc, char** argv) {
     return Sweep(closeAfter);
   }
   if (argc >= 3 && std::strcmp(argv[1], "close") == 0) return Close(std::atoi(argv[2]));
-  std::printf("usage: kestrin_e2e_driver wait-window MS | sweep [--close-after MS] | close MS\n");
+  if (argc >= 2 && std::strcmp(argv[1], "select-first") == 0) return SelectFirstRow();
+  if (argc >= 3 && std::strcmp(argv[1], "click") == 0) return Click(std::atoi(argv[2]));
+  std::printf(
+      "usage: kestrin_e2e_driver wait-window MS | sweep [--close-after MS] | close MS"
+      " | select-first | click ID\n");
   return 2;
 }
