@@ -1,6 +1,6 @@
 // Drives the running Kestrin window from outside for the end-to-end tests: presses Auto-acquire, watches the sweep, closes the window.
 //
-//   kestrin_e2e_driver wait-window TIMEOUT_MS
+//   kestrin_e2e_driver wait-window TIMEOUT_MS   (until the window is shown, ready for use)
 //   kestrin_e2e_driver sweep [--close-after MS]
 //   kestrin_e2e_driver close TIMEOUT_MS
 //   kestrin_e2e_driver select-first
@@ -32,10 +32,14 @@ double MillisecondsSince(Clock::time_point start) {
 
 HWND FindKestrinWindow() { return FindWindowW(L"#32770", L"Kestrin"); }
 
+// The dialog exists, titled, before its controls are made and before OnInitDialog fills them; it
+// is shown only after that, so a visible window is a ready one.
 int WaitWindow(int timeoutMs) {
   const auto start = Clock::now();
   while (MillisecondsSince(start) < timeoutMs) {
-    if (FindKestrinWindow() != nullptr) return 0;
+    const HWND dialog = FindKestrinWindow();
+    if (dialog != nullptr && IsWindowVisible(dialog) && GetDlgItem(dialog, kAutoAcquireId) != nullptr)
+      return 0;
     Sleep(50);
   }
   std::printf("no window titled Kestrin within %d ms\n", timeoutMs);
