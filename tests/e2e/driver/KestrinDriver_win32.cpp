@@ -1,4 +1,4 @@
-// Drives the running Kestrin window from outside for the end-to-end tests: presses Auto-acquire, watches the sweep, closes the window.
+// Drives the running Kestrin window from outside for the end-to-end tests: selects a row, presses buttons, watches a sweep, closes the window.
 //
 //   kestrin_e2e_driver wait-window TIMEOUT_MS   (until the window is shown, ready for use)
 //   kestrin_e2e_driver sweep [--close-after MS]
