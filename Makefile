@@ -1,4 +1,4 @@
-# Kestrin: `make` builds all three programs, `make run` starts the window (under wine64 on Linux), `make test` runs every test.
+# Kestrin: `make` builds all three programs, `make run` starts the window (under wine on Linux), `make test` runs every test.
 SHELL := /bin/bash
 MAKEFLAGS += --no-print-directory
 JOBS  ?= $(shell nproc)
@@ -17,7 +17,7 @@ native: deps
 	@$(call CMAKE_BUILD,build/native)
 
 win32: deps
-	@cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release -DKESTRIN_TESTS=OFF >/dev/null
+	@cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@$(call CMAKE_BUILD,build/win32)
 
 win64: deps
@@ -33,7 +33,7 @@ fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=Debug -DKESTRIN_FUZZ=ON >/dev/null
 	@$(call CMAKE_BUILD,build/fuzz)
 
-run: win64 native
+run: win32 win64 native
 	@bash scripts/run.sh $(ARGS)
 
 test: all check fuzz

@@ -13,6 +13,16 @@ struct EchoReplyBuffer {
   char errorMessage[8];
 };
 
+// IcmpSendEcho is told the buffer's size with sizeof; these pin the layouts it writes into, so a
+// header or packing change shows here rather than as a reply written past the buffer.
+#if defined(_WIN64)
+static_assert(sizeof(ICMP_ECHO_REPLY) == 40, "the 64-bit echo reply holds an 8-byte pointer");
+static_assert(sizeof(EchoReplyBuffer) == 48, "one 64-bit reply and 8 bytes of error message");
+#else
+static_assert(sizeof(ICMP_ECHO_REPLY) == 28, "the 32-bit echo reply");
+static_assert(sizeof(EchoReplyBuffer) == 36, "one 32-bit reply and 8 bytes of error message");
+#endif
+
 class EchoHandle {
  public:
   EchoHandle() : m_handle(IcmpCreateFile()) {}

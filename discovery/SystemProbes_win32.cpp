@@ -100,7 +100,7 @@ std::string ResolveMacAddressText(const std::string& address) {
   if (!ToNetworkAddress(address, &destination)) return std::string();
   unsigned char mac[8];
   std::memset(mac, 0xFF, sizeof mac);
-  ULONG length = 6;
+  ULONG length = sizeof mac;  // in: the room we give; out: the address's length
   const DWORD result = SendARP(destination, 0, mac, &length);
   if (result == ERROR_NOT_SUPPORTED) return MacTextFromSystemArpTable(destination);
   if (result != NO_ERROR || length == 0) return std::string();

@@ -9,8 +9,9 @@ namespace {
 // The executable's file name without directory and extension.
 std::wstring ExecutableBaseName() {
   wchar_t path[MAX_PATH * 2] = L"";
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
-  std::wstring name(path, length < MAX_PATH * 2 ? length : 0);
+  constexpr DWORD kCapacity = sizeof path / sizeof path[0];
+  const DWORD length = GetModuleFileNameW(nullptr, path, kCapacity);
+  std::wstring name(path, length < kCapacity ? length : 0);
   const size_t slash = name.find_last_of(L"\\/");
   if (slash != std::wstring::npos) name.erase(0, slash + 1);
   const size_t dot = name.find_last_of(L'.');

@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
-# Starts Kestrin.exe under wine64 (on a virtual screen when there is no display), arguments passed through.
+# Starts Kestrin.exe, arguments passed through: the release program (win32) under wine32 where this
+# machine runs 32-bit programs, else the x86_64 build under wine64; on a virtual screen when there is no display.
 set -euo pipefail
-source "$(dirname "$0")/wine-env.sh"
-wine_prefix_ready
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+KESTRIN_WINBUILD=win32 source "$ROOT/scripts/wine-env.sh"
+if ! why=$(wine_build_runs_here); then
+  echo "run.sh: $why; starting the x86_64 build under wine64 instead" >&2
+  unset WINEPREFIX
+  KESTRIN_WINBUILD=win64 source "$ROOT/scripts/wine-env.sh"
+  wine_prefix_ready
+fi
+echo "run.sh: $KESTRIN_WINBUILD/Kestrin.exe under $WINE_NAME (prefix $WINEPREFIX)" >&2
 # The dialogs ask for MS UI Gothic, which wine lacks; a proportional Japanese Gothic reads closest.
 if ! grep -q '"MS UI Gothic"="IPAPGothic"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-  "$WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1 || true
+  "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1 || true
 fi
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$WINE64" "$ROOT/build/win64/Kestrin.exe" "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$WINE" "$WINBUILD/Kestrin.exe" "$@"
 fi
-exec "$WINE64" "$ROOT/build/win64/Kestrin.exe" "$@"
+exec "$WINE" "$WINBUILD/Kestrin.exe" "$@"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs every test after `make all check fuzz`: native (sanitized) unit tests, fuzzers, Windows tests
-# under wine64 and Xvfb, and the end-to-end scripts. Ends with one "N passed, N failed" line.
+# Runs every test after `make all check fuzz`: native (sanitized) unit tests, fuzzers, and for each
+# Windows build (win32 under wine32, win64 under wine64) the in-process Windows tests under Xvfb and
+# the end-to-end scripts that run a Windows program. Ends with one "N passed, N failed" line.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-# Our own prefix, whatever the environment says: it is deleted and made afresh below.
-export WINEPREFIX="$ROOT/build/wineprefix"
+# The release program first: it is the one users get.
+WINDOWS_BUILDS="${WINDOWS_BUILDS:-win32 win64}"
 source "$ROOT/scripts/wine-env.sh"
 FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
 LOG_DIR="$ROOT/build/test-logs"
@@ -39,7 +40,7 @@ count_gtest() {
 # Runs one check (a script or a fuzzer): exit 0 passes, 77 skips, anything else fails.
 run_check() {
   local name="$1"; shift
-  local log="$LOG_DIR/${name//\//_}.log"
+  local log="$LOG_DIR/$(printf %s "$name" | tr -c "A-Za-z0-9._-" _).log"
   echo "== $name"
   limited "$STEP_SECONDS" "$@" >"$log" 2>&1
   local rc=$?
@@ -69,22 +70,50 @@ for fuzzer in "$ROOT"/build/fuzz/fuzz/fuzz_*; do
     "$fuzzer" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=4096 -print_final_stats=1 "$corpus"
 done
 
-echo "== wine prefix and Windows in-process tests (wine64, Xvfb)"
-# A wineserver still running on the old prefix would outlive its deletion and serve stale state.
-stop_wineserver
-rm -rf "$WINEPREFIX"
-limited 900 bash -c 'source "$1/scripts/wine-env.sh" && wine_prefix_ready' _ "$ROOT"
-scratch="$ROOT/build/wintest-scratch"
-rm -rf "$scratch" && mkdir -p "$scratch"
-(cd "$scratch" && limited 1800 xvfb-run -a -s "-screen 0 1024x768x24" \
-   "$WINE64" "$ROOT/build/win64/kestrin_wintests.exe" --gtest_color=no) >"$LOG_DIR/wine.log" 2>&1
-stop_wineserver
-count_gtest "$LOG_DIR/wine.log" "Windows tests under wine64"
-grep -aE '^\[  (PASSED|FAILED) ' "$LOG_DIR/wine.log" | sed 's/^/   /'
-
+# A script that runs a Windows program sources wine-env.sh; it runs once per Windows build.
+windows_scripts=() other_scripts=()
 for script in "$ROOT"/tests/e2e/*.sh; do
   [ -f "$script" ] || continue
-  STEP_SECONDS=1200 run_check "e2e/$(basename "$script")" bash "$script"
+  if grep -q 'scripts/wine-env.sh' "$script"; then windows_scripts+=("$script"); else other_scripts+=("$script"); fi
+done
+
+for build in $WINDOWS_BUILDS; do
+  # Our own prefix for each build, whatever the environment says: deleted and made afresh here.
+  unset WINEPREFIX
+  export WINEPREFIX="$ROOT/build/wineprefix-test-$build"
+  KESTRIN_WINBUILD="$build" source "$ROOT/scripts/wine-env.sh"
+  # A wineserver still running on the old prefix would outlive its deletion and serve stale state.
+  stop_wineserver
+  rm -rf "$WINEPREFIX"
+  label="$build, $WINE_NAME, Xvfb"
+  echo "== Windows in-process tests ($label)"
+  if ! why=$(limited 900 bash -c 'source "$1/scripts/wine-env.sh" && wine_build_runs_here' _ "$ROOT"); then
+    # Not run is not passed: every section of this build counts as skipped, with the reason.
+    why="${why##*$'\n'}"
+    skipped=$((skipped + 1)); echo "   skipped: $why"
+    for script in "${windows_scripts[@]}"; do
+      echo "== e2e/$(basename "$script") ($label)"
+      skipped=$((skipped + 1)); echo "   skipped: $why"
+    done
+    stop_wineserver
+    continue
+  fi
+  scratch="$ROOT/build/wintest-scratch-$build"
+  rm -rf "$scratch" && mkdir -p "$scratch"
+  log="$LOG_DIR/wine-$build.log"
+  (cd "$scratch" && limited 1800 xvfb-run -a -s "-screen 0 1024x768x24" \
+     "$WINE" "$WINBUILD/kestrin_wintests.exe" --gtest_color=no) >"$log" 2>&1
+  stop_wineserver
+  count_gtest "$log" "Windows tests ($label)"
+  grep -aE '^\[  (PASSED|FAILED) ' "$log" | sed 's/^/   /'
+
+  for script in "${windows_scripts[@]}"; do
+    STEP_SECONDS=1200 run_check "e2e/$(basename "$script") ($label)" bash "$script"
+  done
+done
+
+for script in "${other_scripts[@]}"; do
+  STEP_SECONDS=1800 run_check "e2e/$(basename "$script")" bash "$script"
 done
 
 echo

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The command-line wake end to end: native kestrin and Kestrin.exe under wine64 each deliver one
+# The command-line wake end to end: native kestrin and Kestrin.exe under wine each deliver one
 # 108-byte packet to 127.0.0.1:4352; the native program refuses other command lines with status 2;
 # Kestrin.exe without arguments shows its window instead and ends when it is closed.
 set -euo pipefail
@@ -12,7 +12,7 @@ if [ "${1:-}" = "--window-session" ]; then
   scratch="$ROOT/build/e2e-window-scratch"
   rm -rf "$scratch" && mkdir -p "$scratch"
   printf '00a0b1c2d3e4,printer,127.0.0.1\r\n' >"$scratch/MacList.txt"
-  (cd "$scratch" && exec "$WINE64" "$ROOT/build/win64/Kestrin.exe") >/dev/null 2>&1 &
+  (cd "$scratch" && exec "$WINE" "$WINBUILD/Kestrin.exe") >/dev/null 2>&1 &
   pid=$!
   window=""
   # Up to two minutes: a first start on a freshly made prefix, on a busy machine, is slow.
@@ -26,7 +26,7 @@ if [ "${1:-}" = "--window-session" ]; then
   sleep 2
   kill -0 "$pid" 2>/dev/null || { echo "Kestrin.exe ended by itself"; exit 1; }
   # Close it as its close box does (no window manager runs here to route keys to it).
-  "$WINE64" "$ROOT/build/win64/kestrin_e2e_driver.exe" close 30000 || true
+  "$WINE" "$WINBUILD/kestrin_e2e_driver.exe" close 30000 || true
   for _ in $(seq 1 120); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.25
@@ -48,9 +48,9 @@ $LISTEN 00a0b1c2d3e4 0 --status 2 -- "$ROOT/build/native/kestrin"
 set -e
 [ $rc -eq 2 ] || { echo "expected status 2, got $rc"; exit 1; }
 
-echo "wine64: Kestrin.exe -e 00a0b1c2d3e4 -m 127.0.0.1"
+echo "$WINE_NAME ($KESTRIN_WINBUILD): Kestrin.exe -e 00a0b1c2d3e4 -m 127.0.0.1"
 wine_prefix_ready
-$LISTEN 00a0b1c2d3e4 1 -- xvfb-run -a "$WINE64" "$ROOT/build/win64/Kestrin.exe" -e 00a0b1c2d3e4 -m 127.0.0.1
+$LISTEN 00a0b1c2d3e4 1 -- xvfb-run -a "$WINE" "$WINBUILD/Kestrin.exe" -e 00a0b1c2d3e4 -m 127.0.0.1
 
-echo "wine64: Kestrin.exe without arguments shows its window, sends nothing, ends when closed"
+echo "$WINE_NAME ($KESTRIN_WINBUILD): Kestrin.exe without arguments shows its window, sends nothing, ends when closed"
 $LISTEN 00a0b1c2d3e4 0 -- xvfb-run -a bash "$0" --window-session

@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
-# A shortcut made by the shortcut code under wine64, read by an independent reader (lnkinfo) and by
+# A shortcut made by the shortcut code under wine, read by an independent reader (lnkinfo) and by
 # its header bytes: description, arguments and target as the host's texts say, normal window, no
 # working directory and no icon.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$ROOT/scripts/wine-env.sh"
-TESTS="$ROOT/build/win64/kestrin_wintests.exe"
+TESTS="$WINBUILD/kestrin_wintests.exe"
 
 command -v lnkinfo >/dev/null || { echo "lnkinfo is not installed (liblnk-utils)"; exit 77; }
-[ -f "$TESTS" ] || { echo "build/win64/kestrin_wintests.exe is not built (make win64)"; exit 77; }
+[ -f "$TESTS" ] || { echo "$WINBUILD/kestrin_wintests.exe is not built (make $KESTRIN_WINBUILD)"; exit 77; }
 
 work="$(mktemp -d "$ROOT/build/e2e-lnk.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 wine_prefix_ready
 
 (cd "$work" && KESTRIN_LINK_DIR="Z:${work//\//\\}" xvfb-run -a -s "-screen 0 1024x768x24" \
-   "$WINE64" "$TESTS" --gtest_filter='DesktopShortcutForReader.*' --gtest_color=no) >"$work/run.log" 2>&1 \
+   "$WINE" "$TESTS" --gtest_filter='DesktopShortcutForReader.*' --gtest_color=no) >"$work/run.log" 2>&1 \
   || { cat "$work/run.log"; echo "the test program failed"; exit 1; }
 grep -q '^\[       OK \] DesktopShortcutForReader.LeavesAShortcut' "$work/run.log" \
   || { cat "$work/run.log"; echo "no shortcut was left"; exit 1; }
@@ -34,7 +34,7 @@ expect() {
 }
 expect "description" "$(field 'Description')" "Web サーバー を起動する"
 expect "arguments" "$(field 'Command line arguments')" "-e 00a0b1c2d3e4 -m 127.0.0.1"
-expect "target" "$(field 'Local path')" "Z:${ROOT//\//\\}\\build\\win64\\kestrin_wintests.exe"
+expect "target" "$(field 'Local path')" "Z:${ROOT//\//\\}\\build\\$KESTRIN_WINBUILD\\kestrin_wintests.exe"
 expect "working directory" "$(field 'Working directory')" ""
 expect "icon location" "$(field 'Icon location')" ""
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A desktop shortcut wakes its machine, end to end under wine64 and Xvfb: Kestrin.exe's Icon button
+# A desktop shortcut wakes its machine, end to end under wine and Xvfb: Kestrin.exe's Icon button
 # makes the shortcut of a selected row (broadcast text 127.0.0.1), and the program started exactly
 # as the shortcut's target and arguments say, and the shortcut opened through the shell, each
 # deliver one magic packet to 127.0.0.1:4352.
@@ -8,13 +8,13 @@ ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 # No menu entries or Linux desktop files for the links this test makes.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 source "$ROOT/scripts/wine-env.sh"
-EXE="$ROOT/build/win64/Kestrin.exe"
-DRIVER="$ROOT/build/win64/kestrin_e2e_driver.exe"
+EXE="$WINBUILD/Kestrin.exe"
+DRIVER="$WINBUILD/kestrin_e2e_driver.exe"
 LISTEN="python3 $ROOT/tests/e2e/udp_listen.py"
 MAC=00a0b1c2d3e4
 
 command -v lnkinfo >/dev/null || { echo "lnkinfo is not installed (liblnk-utils)"; exit 77; }
-[ -f "$EXE" ] && [ -f "$DRIVER" ] || { echo "build/win64 is not built (make win64)"; exit 77; }
+[ -f "$EXE" ] && [ -f "$DRIVER" ] || { echo "$WINBUILD is not built (make $KESTRIN_WINBUILD)"; exit 77; }
 
 wine_prefix_ready
 work="$(mktemp -d "$ROOT/build/e2e-wake.XXXXXX")"
@@ -34,22 +34,22 @@ printf '%s,%s,127.0.0.1\n' "$MAC" "$alias" >"$work/MacList.txt"
 cat >"$work/drive.sh" <<'EOF'
 set -u
 cd "$1"
-"$WINE64" "$EXE" >/dev/null 2>&1 &
+"$WINE" "$EXE" >/dev/null 2>&1 &
 app=$!
 # Up to two minutes for the window: a first start on a busy machine is slow.
-"$WINE64" "$DRIVER" wait-window 120000 || { kill "$app"; exit 1; }
-"$WINE64" "$DRIVER" select-first || { kill "$app"; exit 1; }
-"$WINE64" "$DRIVER" click 1008
+"$WINE" "$DRIVER" wait-window 120000 || { kill "$app"; exit 1; }
+"$WINE" "$DRIVER" select-first || { kill "$app"; exit 1; }
+"$WINE" "$DRIVER" click 1008
 for _ in $(seq 1 300); do
   [ -f "$2" ] || [ -f "$3" ] && break
   sleep 0.2
 done
-"$WINE64" "$DRIVER" close 20000
+"$WINE" "$DRIVER" close 20000
 for _ in $(seq 1 150); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
 kill "$app" 2>/dev/null || true
 wait "$app" 2>/dev/null || true
 EOF
-export WINE64 EXE DRIVER
+export WINE EXE DRIVER
 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/drive.sh" "$work" \
   "$shared_desktop/$link_name" "$own_desktop/$link_name"
 
@@ -69,7 +69,7 @@ echo "arguments: $arguments"
 
 echo "the target started with the shortcut's arguments"
 # shellcheck disable=SC2086  # the arguments are split into words as the shell would
-$LISTEN "$MAC" 1 -- xvfb-run -a "$WINE64" "$target" $arguments
+$LISTEN "$MAC" 1 -- xvfb-run -a "$WINE" "$target" $arguments
 
 echo "the shortcut opened through the shell"
-$LISTEN "$MAC" 1 -- xvfb-run -a "$WINE64" start /wait /unix "$link"
+$LISTEN "$MAC" 1 -- xvfb-run -a "$WINE" start /wait /unix "$link"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The subnet sweep end to end: Kestrin.exe under wine64 and Xvfb in a namespace "LAN" bridged to five peer
+# The subnet sweep end to end: Kestrin.exe under wine and Xvfb in a namespace "LAN" bridged to five peer
 # namespaces of 198.51.100.0/24 (one drops echo, one has no name). Checks the list and MacList.txt after a
 # full sweep and after closing the window mid-sweep, and prints the sweep's duration and the window's
 # longest unresponsive spell. Nothing is ever probed outside the namespaces this script makes.
@@ -7,8 +7,8 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 SELF="$ROOT/tests/e2e/sweep_netns.sh"
 source "$ROOT/scripts/wine-env.sh"
-DRIVER="$ROOT/build/win64/kestrin_e2e_driver.exe"
-KESTRIN="$ROOT/build/win64/Kestrin.exe"
+DRIVER="$WINBUILD/kestrin_e2e_driver.exe"
+KESTRIN="$WINBUILD/Kestrin.exe"
 WORK="$ROOT/build/e2e-sweep"
 LAN_ADDRESS=198.51.100.10
 CLOSE_AFTER_MS=1500
@@ -40,15 +40,15 @@ if [ "${1:-}" = "--inside" ]; then
   [ "$addresses" = "127.0.0.1/8 $LAN_ADDRESS/24 " ] || fail "not inside the test namespace ($addresses)"
   wine_prefix_ready
   cd "$scratch"
-  "$WINE64" "$KESTRIN" >kestrin.out 2>&1 &
+  "$WINE" "$KESTRIN" >kestrin.out 2>&1 &
   kestrin=$!
-  "$WINE64" "$DRIVER" wait-window 120000 || { kill "$kestrin"; fail "the window did not appear"; }
+  "$WINE" "$DRIVER" wait-window 120000 || { kill "$kestrin"; fail "the window did not appear"; }
   if [ "$mode" = full ]; then
-    "$WINE64" "$DRIVER" sweep | tr -d '\r' | tee driver.log
+    "$WINE" "$DRIVER" sweep | tr -d '\r' | tee driver.log
     driver_rc=${PIPESTATUS[0]}
-    "$WINE64" "$DRIVER" close 20000 | tr -d '\r' >>driver.log
+    "$WINE" "$DRIVER" close 20000 | tr -d '\r' >>driver.log
   else
-    "$WINE64" "$DRIVER" sweep --close-after "$CLOSE_AFTER_MS" | tr -d '\r' | tee driver.log
+    "$WINE" "$DRIVER" sweep --close-after "$CLOSE_AFTER_MS" | tr -d '\r' | tee driver.log
     driver_rc=${PIPESTATUS[0]}
   fi
   # The program must end by itself once its window is gone.
@@ -63,12 +63,12 @@ fi
 [ "$(id -u)" -eq 0 ] || skip "network namespaces need root: sweep end-to-end test not run"
 command -v ip >/dev/null || skip "iproute2 (ip) missing: sweep end-to-end test not run"
 command -v xvfb-run >/dev/null || skip "xvfb-run missing: sweep end-to-end test not run"
-[ -f "$KESTRIN" ] && [ -f "$DRIVER" ] || fail "build first: make win64 ($KESTRIN, $DRIVER)"
+[ -f "$KESTRIN" ] && [ -f "$DRIVER" ] || fail "build first: make $KESTRIN_WINBUILD ($KESTRIN, $DRIVER)"
 
 ID=$$
 SW="kst-sw-$ID" LAN="kst-lan-$ID"
 NAMESPACES=()
-export WINEPREFIX="$WORK/wineprefix"
+export WINEPREFIX="$WORK/wineprefix-$KESTRIN_WINBUILD"
 
 cleanup() {
   for ns in "${NAMESPACES[@]}"; do
