@@ -2,6 +2,7 @@
 # Two processes adding hosts to one MacList.txt at once: how many adds they reported stored are missing afterwards, and whether the lines that were there before survived.
 # Usage: bash bench/hostlist_race.sh [adds per process] [lines already in the list]   (after `make native`)
 #        WINE=1 bash bench/hostlist_race.sh ...   the same with the Windows build under wine64 (after `make win64`)
+#        WRITER=... / WRITER_EXE=...               another build's writer (native / Windows), to compare
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 ADDS="${1:-150}"
@@ -9,7 +10,7 @@ PREFILL="${2:-1000}"
 if [ "${WINE:-0}" = 1 ]; then
   source "$ROOT/scripts/wine-env.sh"
   wine_prefix_ready
-  WRITER=("$WINE64" "$ROOT/build/win64/kestrin_hostlist_writer.exe")
+  WRITER=("$WINE64" "${WRITER_EXE:-$ROOT/build/win64/kestrin_hostlist_writer.exe}")
   [ -f "${WRITER[1]}" ] || { echo "missing ${WRITER[1]}: run 'make win64' first" >&2; exit 1; }
 else
   WRITER=("${WRITER:-$ROOT/build/native/kestrin_hostlist_writer}")
@@ -29,11 +30,13 @@ wait "$first" "$second"
 ok() { awk '/^ok / {print $2}' "$1" | tr -d '\r'; }
 present() { grep -c "^$1-" MacList.txt || true; }
 lost=0
+missing=0
 for p in a b; do
   stored="$(ok "$p.out")"
   there="$(present "$p")"
   echo "process $p: $stored of $ADDS adds reported stored, $there in the list"
   lost=$((lost + (stored > there ? stored - there : 0)))
+  missing=$((missing + ADDS - there))
 done
 kept="$(grep -c '^02[0-9A-F]*,kept ' MacList.txt || true)"
-echo "lost: $lost adds reported stored but missing; $((PREFILL - kept)) of $PREFILL earlier lines gone"
+echo "missing: $missing of $((2 * ADDS)) adds not in the list; $lost of them reported stored; $((PREFILL - kept)) of $PREFILL earlier lines gone"
