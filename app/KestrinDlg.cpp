@@ -21,6 +21,9 @@ const char kSelectItemsToDeleteCp932[] =               // 削除する項目を�
     "\x8d\xed\x8f\x9c\x82\xb7\x82\xe9\x8d\x80\x96\xda\x82\xf0\x91\x49\x91\xf0\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2"
     "\x81\x42";
 const char kConfirmDeleteCp932[] = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";  // 削除しますか？
+const char kChangeNotSavedCp932[] =  // 変更を MacList.txt に保存できませんでした。
+    "\x95\xcf\x8d\x58\x82\xf0 MacList.txt \x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5"
+    "\x82\xb5\x82\xbd\x81\x42";
 
 constexpr int kColumnWidth = 120;
 
@@ -142,7 +145,11 @@ void CKestrinDlg::ReleaseHostRecords() {
   }
 }
 
-int CKestrinDlg::AddOrReplaceHost(const HostEntry* caller) {
+void CKestrinDlg::ReportUnsavedChanges(const ListSaveTally& tally) {
+  if (tally.notSaved) AfxMessageBox(kChangeNotSavedCp932, MB_OK | MB_ICONEXCLAMATION);
+}
+
+int CKestrinDlg::AddOrReplaceHost(const HostEntry* caller, ListSaveTally* tally) {
   const HostEntry host = TerminatedCopy(*caller);
   const HostEntry* rec = &host;
   const int count = m_listHosts.GetItemCount();
@@ -153,11 +160,11 @@ int CKestrinDlg::AddOrReplaceHost(const HostEntry* caller) {
     m_listHosts.SetItemText(item, 2, rec->szBroadcast);
     std::memcpy(record->szAlias, rec->szAlias, sizeof record->szAlias);
     std::memcpy(record->szBroadcast, rec->szBroadcast, sizeof record->szBroadcast);
-    return StoreHostEntry(*rec);
+    return StoreHostEntry(*rec, tally);
   }
   HostEntry* record = NewHostRecord(*rec);
   if (InsertHostRow(m_listHosts, count, record) == -1) DeleteHostRecord(record);
-  return StoreHostEntry(*rec);
+  return StoreHostEntry(*rec, tally);
 }
 
 void CKestrinDlg::OnBnClickedAdd() {
@@ -167,7 +174,9 @@ void CKestrinDlg::OnBnClickedAdd() {
   CopyTextToField(rec.szMac, m_strMac);
   CopyTextToField(rec.szAlias, m_strAlias);
   CopyTextToField(rec.szBroadcast, m_strBroadcast);
-  AddOrReplaceHost(&rec);
+  ListSaveTally tally;
+  AddOrReplaceHost(&rec, &tally);
+  ReportUnsavedChanges(tally);
 }
 
 void CKestrinDlg::OnBnClickedWake() {
@@ -193,16 +202,19 @@ void CKestrinDlg::OnBnClickedDelete() {
   }
   // Only a clear Yes deletes: a box that could not be shown answers 0.
   if (AfxMessageBox(kConfirmDeleteCp932, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  // Every row goes from the list, stored or not; one box at the end for all that were not.
+  ListSaveTally tally;
   for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;
        item = m_listHosts.GetNextItem(item, LVNI_SELECTED)) {
     HostEntry* record = HostRecordOfRow(m_listHosts, item);
     if (record == nullptr) continue;
-    RemoveHostEntry(*record);
+    RemoveHostEntry(*record, &tally);
     m_listHosts.SetItemData(item, 0);
     DeleteHostRecord(record);
     m_listHosts.DeleteItem(item);
     --item;  // the next row moved into this place
   }
+  ReportUnsavedChanges(tally);
 }
 
 void CKestrinDlg::OnNMClickHostList(NMHDR*, LRESULT* pResult) {

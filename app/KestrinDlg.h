@@ -28,17 +28,28 @@ class CKestrinDlg : public CDialog {
   // still exists. Window's thread only.
   void ReleaseHostRecords();
 
+  // What the changes of one action (a press of Add or Delete, one sweep) did to MacList.txt.
+  struct ListSaveTally {
+    bool notSaved = false;  // a change was not stored: the action says so once, at its end
+    bool listBusy = false;  // a wait for another process ran out: later changes do not wait again
+  };
+
   // The one path by which a host enters or changes in the list after the load: replaces the
   // texts of the first row whose szMac equals rec->szMac (byte for byte), or appends a row
-  // with a copy of rec; then stores rec in the file. Returns StoreHostEntry's result.
+  // with a copy of rec; then stores rec in the file. Returns StoreHostEntry's result; the list
+  // keeps the change whether or not the file does. Shows nothing: the action that called it
+  // tells the user, through tally, once for all its changes.
   // Each text of rec counts up to its first zero byte or its field's end, cut to what the
   // field holds with its terminator. The caller keeps ownership of rec. Window's thread only.
-  int AddOrReplaceHost(const HostEntry* rec);
+  int AddOrReplaceHost(const HostEntry* rec, ListSaveTally* tally = nullptr);
 
   // --- Host list file (hostlist/KestrinDlgHostList.cpp) ---
+  // The writers return hostlist's kStored, kNotStored or kListBusy and note a failure in tally.
   void LoadHostList();                             // fills m_listHosts from MacList.txt
-  int StoreHostEntry(const HostEntry& entry);      // 0 on success
-  void RemoveHostEntry(const HostEntry& entry);
+  int StoreHostEntry(const HostEntry& entry, ListSaveTally* tally = nullptr);
+  int RemoveHostEntry(const HostEntry& entry, ListSaveTally* tally = nullptr);
+  // The box that says the change was not saved to MacList.txt, when tally has a failure.
+  static void ReportUnsavedChanges(const ListSaveTally& tally);
 
   // --- Subnet sweep (discovery/) ---
   static UINT SweepThreadProc(void* pParam);        // the worker; pParam is the dialog
@@ -87,4 +98,5 @@ class CKestrinDlg : public CDialog {
   // Sweep state (discovery/): the worker's handle while one runs, and the request to stop it.
   HANDLE m_hSweepThread = nullptr;
   std::atomic<bool> m_bStopSweep{false};
+  ListSaveTally m_sweepSave;  // the running or last sweep's
 };

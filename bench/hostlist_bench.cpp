@@ -1,5 +1,6 @@
 // Times StoreHostEntry and RemoveHostEntry on lists of 1,000 and 10,000 lines (flush to disk
-// included) and prints the median per operation.
+// included) and prints the median per operation, with what the lock every process shares adds
+// to each of them: taking and releasing MacList.lock.
 // Usage: kestrin_hostlist_bench [work directory] [repetitions]
 #include <stdlib.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "core/HostEntry.h"
+#include "hostlist/HostFileIo.h"
 #include "hostlist/HostListFile.h"
 
 namespace {
@@ -54,13 +56,21 @@ double Median(std::vector<double> samples) {
 }
 
 struct Figures {
-  double replace, append, remove;
+  double replace, append, remove, lock;
 };
+
+// The part of every rewrite that other processes make necessary, as a rewrite takes it.
+double LockMilliseconds() {
+  return Milliseconds([] {
+    hostlist::io::LockFile lock;
+    return lock.TryLock("./MacList.lock") == hostlist::io::LockFile::Result::kLocked ? 0 : 1;
+  });
+}
 
 // Each timed call is paired with an untimed one that restores the list's length.
 Figures Measure(int lines, int repetitions) {
   WriteList(lines);
-  std::vector<double> replace, append, remove;
+  std::vector<double> replace, append, remove, lock;
   for (int r = 0; r < repetitions; ++r) {
     const int middle = lines / 2 + r;
     replace.push_back(Milliseconds([&] {
@@ -70,8 +80,9 @@ Figures Measure(int lines, int repetitions) {
     hostlist::RemoveHostEntry(Entry(lines + r, ""));
     remove.push_back(Milliseconds([&] { return hostlist::RemoveHostEntry(Entry(r, "")); }));
     hostlist::StoreHostEntry(Entry(r, "host "));
+    lock.push_back(LockMilliseconds());
   }
-  return {Median(replace), Median(append), Median(remove)};
+  return {Median(replace), Median(append), Median(remove), Median(lock)};
 }
 
 }  // namespace
@@ -85,12 +96,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("host list rewrites in %s, median of %d, each with its flush (fsync)\n", base.c_str(), repetitions);
-  std::printf("%8s %15s %15s %15s\n", "lines", "store/replace", "store/append", "remove");
+  std::printf("%8s %15s %15s %15s %12s %13s\n", "lines", "store/replace", "store/append", "remove", "of it: lock",
+              "lock/replace");
   Figures small{}, large{};
   for (const int lines : {1000, 10000}) {
     const Figures f = Measure(lines, repetitions);
     (lines == 1000 ? small : large) = f;
-    std::printf("%8d %12.3f ms %12.3f ms %12.3f ms\n", lines, f.replace, f.append, f.remove);
+    std::printf("%8d %12.3f ms %12.3f ms %12.3f ms %9.3f ms %12.1f%%\n", lines, f.replace, f.append, f.remove, f.lock,
+                100 * f.lock / f.replace);
   }
   std::printf("%8s %14.1fx %14.1fx %14.1fx\n", "10k/1k", large.replace / small.replace,
               large.append / small.append, large.remove / small.remove);

@@ -51,6 +51,7 @@ void CKestrinDlg::OnBnClickedAutoAcquire() {
   m_progressSweep.SetPos(0);
 
   m_bStopSweep = false;
+  m_sweepSave = ListSaveTally();
   m_hSweepThread = sweep::StartWorker(SweepThreadProc, this);
   if (m_hSweepThread == nullptr) OnSweepFinished(0, 0);  // no thread: back to idle, silently
 }
@@ -58,13 +59,19 @@ void CKestrinDlg::OnBnClickedAutoAcquire() {
 LRESULT CKestrinDlg::OnSweepHostFound(WPARAM, LPARAM lParam) {
   const HostEntry* host = reinterpret_cast<const HostEntry*>(lParam);
   // Once the window is closing, nothing more enters the list or the file.
-  if (host != nullptr && !m_bStopSweep) AddOrReplaceHost(host);
+  if (host != nullptr && !m_bStopSweep) AddOrReplaceHost(host, &m_sweepSave);
   return 0;
 }
 
 LRESULT CKestrinDlg::OnSweepFinished(WPARAM, LPARAM) {
   m_btnAutoAcquire.ShowWindow(SW_SHOW);
   m_progressSweep.ShowWindow(SW_HIDE);
+  // One box for the whole sweep, once it has run to its end. A sweep stopped because the window
+  // is closing says nothing: the window is going, and its finds come back with the next sweep.
+  // The worker waits in its send until the box is closed, so it cannot end twice meanwhile.
+  const ListSaveTally sweepSave = m_sweepSave;
+  m_sweepSave = ListSaveTally();
+  if (!m_bStopSweep) ReportUnsavedChanges(sweepSave);
   return 0;
 }
 

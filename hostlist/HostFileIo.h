@@ -64,4 +64,35 @@ bool MoveIntoPlace(const char* from, const char* to);
 // Removes a file; false when it could not be removed (a missing file counts as removed).
 bool RemoveFile(const char* path);
 
+// Whether anything stands at path. Asks the directory only: it never opens the file, so it
+// cannot stand in the way of another process replacing it.
+bool FileExists(const char* path);
+
+// An exclusive lock that every process working on one list takes on a file beside it. The
+// system holds it for the open file and drops it when the file is closed or its process dies,
+// so a lock file a crash leaves behind is an empty file that blocks nobody; the file is never
+// removed. Windows: LockFileEx on byte 0 of a handle that does not share deletion, so the file
+// cannot be removed while held. POSIX: flock, which belongs to the open file and so is not
+// dropped when some other descriptor of the file is closed.
+class LockFile {
+ public:
+  enum class Result {
+    kLocked,
+    kBusy,    // another process holds it (or it was replaced under us): worth trying again
+    kFailed,  // it cannot be created or locked at all (an unwritable folder, a directory there)
+  };
+
+  LockFile() = default;
+  ~LockFile();  // releases the lock
+  LockFile(const LockFile&) = delete;
+  LockFile& operator=(const LockFile&) = delete;
+
+  // Opens path, creating an empty file when there is none, and tries once to lock it.
+  Result TryLock(const char* path);
+  void Unlock();
+
+ private:
+  intptr_t m_handle = -1;
+};
+
 }  // namespace hostlist::io

@@ -1,8 +1,9 @@
-// The host list's file calls over POSIX descriptors, with fsync and rename for the atomic replace.
+// The host list's file calls over POSIX descriptors: fsync and rename for the atomic replace, flock for the lock.
 #include "hostlist/HostFileIo.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,5 +116,44 @@ bool MoveIntoPlace(const char* from, const char* to) {
 }
 
 bool RemoveFile(const char* path) { return unlink(path) == 0 || errno == ENOENT; }
+
+bool FileExists(const char* path) {
+  struct stat status;
+  return lstat(path, &status) == 0;
+}
+
+LockFile::~LockFile() { Unlock(); }
+
+LockFile::Result LockFile::TryLock(const char* path) {
+  Unlock();
+  // O_NOFOLLOW: a link put in its place must not make us create a file somewhere else.
+  const int fd = open(path, O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+  if (fd < 0) return Result::kFailed;
+  struct stat held;
+  if (fstat(fd, &held) != 0 || !S_ISREG(held.st_mode)) {
+    close(fd);
+    return Result::kFailed;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    close(fd);
+    return error == EWOULDBLOCK || error == EINTR ? Result::kBusy : Result::kFailed;
+  }
+  // Removed or replaced between our open and our lock: the next process opens another file, so
+  // this one locks nobody out.
+  struct stat named;
+  if (stat(path, &named) != 0 || named.st_dev != held.st_dev || named.st_ino != held.st_ino) {
+    close(fd);
+    return Result::kBusy;
+  }
+  m_handle = fd;
+  return Result::kLocked;
+}
+
+void LockFile::Unlock() {
+  // Closing the only descriptor of this open file drops its flock.
+  if (m_handle != -1) close(Fd(m_handle));
+  m_handle = -1;
+}
 
 }  // namespace hostlist::io

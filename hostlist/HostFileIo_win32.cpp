@@ -1,4 +1,4 @@
-// The host list's file calls over Win32 handles, with FlushFileBuffers and MoveFileEx for the atomic replace.
+// The host list's file calls over Win32 handles: FlushFileBuffers and MoveFileEx for the atomic replace, LockFileEx for the lock.
 #include "hostlist/HostFileIo.h"
 
 #include "framework/Platform.h"
@@ -96,6 +96,44 @@ bool MoveIntoPlace(const char* from, const char* to) {
 
 bool RemoveFile(const char* path) {
   return DeleteFileA(path) != FALSE || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+LockFile::~LockFile() { Unlock(); }
+
+LockFile::Result LockFile::TryLock(const char* path) {
+  Unlock();
+  // Reading is all LockFileEx needs, so a read-only lock file works too. No FILE_SHARE_DELETE:
+  // while a process holds it, nobody can remove it and start a second lock beside it. Hidden
+  // when we create it: it is nothing a user needs to see beside the list.
+  const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_HIDDEN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    // Held open by some other program that shares nothing: that passes.
+    return GetLastError() == ERROR_SHARING_VIOLATION ? Result::kBusy : Result::kFailed;
+  }
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return Result::kFailed;
+  }
+  OVERLAPPED firstByte{};
+  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &firstByte)) {
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? Result::kBusy : Result::kFailed;
+  }
+  m_handle = Stored(file);
+  return Result::kLocked;
+}
+
+void LockFile::Unlock() {
+  if (m_handle == -1) return;
+  // Unlocked before the close: the system may take its time over locks a close leaves.
+  OVERLAPPED firstByte{};
+  UnlockFileEx(Handle(m_handle), 0, 1, 0, &firstByte);
+  CloseHandle(Handle(m_handle));
+  m_handle = -1;
 }
 
 }  // namespace hostlist::io

@@ -1,9 +1,13 @@
-// The host list file operations: one pass over MacList.txt each, rewrites through MacTemp.txt.
+// The host list file operations: one pass over MacList.txt each, rewrites through MacTemp.txt, all under MacList.lock.
 #include "hostlist/HostListFile.h"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "hostlist/HostFileIo.h"
@@ -19,15 +23,39 @@ using detail::Outcome;
 
 constexpr char kListPath[] = "./MacList.txt";
 constexpr char kTempPath[] = "./MacTemp.txt";
+constexpr char kLockPath[] = "./MacList.lock";
 constexpr char kLineEnd[] = "\r\n";
 
-constexpr int kStored = 0;
-constexpr int kNotStored = 1;
-
-// The window and the sweep's worker both rewrite the same two files.
+// Threads of this process take this before the lock file: a process holds its file lock for
+// one thread at a time.
 std::mutex& FileLock() {
   static std::mutex lock;
   return lock;
+}
+
+std::atomic<long long>& LockWaitMs() {
+  static std::atomic<long long> wait{detail::kLockWait.count()};
+  return wait;
+}
+
+// Tries at once, then after short sleeps until wait has passed. The sleeps stay short because
+// another process's rewrite takes a few milliseconds and the lock is free only between two.
+io::LockFile::Result TakeListLock(io::LockFile& lock, std::chrono::milliseconds wait) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + wait;
+  std::chrono::milliseconds pause{1};
+  for (;;) {
+    const io::LockFile::Result result = lock.TryLock(kLockPath);
+    if (result != io::LockFile::Result::kBusy) return result;
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline) return result;
+    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+    pause = std::min(pause * 2, std::chrono::milliseconds{4});
+  }
+}
+
+std::chrono::milliseconds WaitFor(LockWait wait) {
+  return wait == LockWait::kBounded ? std::chrono::milliseconds{LockWaitMs().load()} : std::chrono::milliseconds{0};
 }
 
 detail::StepHook& InstalledHook() {
@@ -70,7 +98,7 @@ Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWr
 }
 
 // Writes the edited list to MacTemp.txt and puts it in the place of MacList.txt.
-// Caller holds FileLock().
+// Caller holds FileLock() and the lock file.
 int Rewrite(const ListEdit& edit) {
   io::InputFile list;
   const io::OpenResult opened = list.Open(kListPath);
@@ -119,6 +147,24 @@ int Rewrite(const ListEdit& edit) {
   return io::MoveIntoPlace(kTempPath, kListPath) ? kStored : kNotStored;
 }
 
+int LockedRewrite(const ListEdit& edit, LockWait wait) {
+  std::lock_guard<std::mutex> guard(FileLock());
+  // Nothing to remove from: leave the folder as it is, lock file included.
+  if (!edit.createWhenMissing && !io::FileExists(kListPath)) return kStored;
+  io::LockFile lock;
+  switch (TakeListLock(lock, WaitFor(wait))) {
+    case io::LockFile::Result::kBusy:
+      return kListBusy;
+    case io::LockFile::Result::kFailed:
+      // Without it another process could write MacTemp.txt beside us; where it cannot even be
+      // created, neither can MacTemp.txt.
+      return kNotStored;
+    case io::LockFile::Result::kLocked:
+      break;
+  }
+  return Rewrite(edit);
+}
+
 }  // namespace
 
 namespace detail {
@@ -127,6 +173,8 @@ void SetStepHook(StepHook hook) {
   std::lock_guard<std::mutex> guard(FileLock());
   InstalledHook() = std::move(hook);
 }
+
+void SetLockWait(std::chrono::milliseconds wait) { LockWaitMs() = std::max<long long>(0, wait.count()); }
 
 StepAction AskStep(Step step) {
   const StepHook& hook = InstalledHook();
@@ -140,6 +188,11 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow) {
   std::vector<HostEntry> rows;
   {
     std::lock_guard<std::mutex> guard(FileLock());
+    // No list, no lock file: a window opened in an empty folder leaves it empty.
+    if (!io::FileExists(kListPath)) return;
+    io::LockFile lock;
+    // Read all the same when it cannot be had: a list we may only read still shows.
+    (void)TakeListLock(lock, WaitFor(LockWait::kBounded));
     io::InputFile list;
     if (list.Open(kListPath) != io::OpenResult::kOpened) return;
     LineReader reader(list);
@@ -155,17 +208,15 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow) {
   for (const HostEntry& row : rows) addRow(row);
 }
 
-int StoreHostEntry(const HostEntry& entry) {
+int StoreHostEntry(const HostEntry& entry, LockWait wait) {
   const std::string newLine = ComposeHostLine(entry);
   // The only line feed allowed is the one that ends the line.
   if (newLine.find('\n') != newLine.size() - 1) return kNotStored;
-  std::lock_guard<std::mutex> guard(FileLock());
-  return Rewrite({AddressOf(entry), newLine, false, true});
+  return LockedRewrite({AddressOf(entry), newLine, false, true}, wait);
 }
 
-int RemoveHostEntry(const HostEntry& entry) {
-  std::lock_guard<std::mutex> guard(FileLock());
-  return Rewrite({AddressOf(entry), std::string_view(), true, false});
+int RemoveHostEntry(const HostEntry& entry, LockWait wait) {
+  return LockedRewrite({AddressOf(entry), std::string_view(), true, false}, wait);
 }
 
 }  // namespace hostlist

@@ -5,8 +5,13 @@
 //
 // Every rewrite writes the whole new list to MacTemp.txt, flushes it to the disk and then puts it
 // in the place of MacList.txt in one step: whatever happens, MacList.txt is the complete old list
-// or the complete new one. Rewrites and loads are serialised by one lock for the whole process,
-// so the window and the sweep's worker may call these from their own threads.
+// or the complete new one. Rewrites and loads are serialised across threads and across every
+// process working in the same folder: each takes a lock on ./MacList.lock, an empty file beside
+// the list that is created when first needed and never removed. The system drops the lock when
+// its holder ends, however it ends, so nothing is ever left locked. A rewrite that finds the
+// lock held waits for it a few seconds at most (the other's rewrite normally takes milliseconds)
+// and then gives up without touching the list; each rewrite reads the list as it is once it
+// holds the lock, so the changes of two processes both end up in it.
 #pragma once
 #include <functional>
 
@@ -14,26 +19,42 @@
 
 namespace hostlist {
 
+// Results of StoreHostEntry and RemoveHostEntry.
+constexpr int kStored = 0;
+constexpr int kNotStored = 1;  // MacList.txt was left as it was
+constexpr int kListBusy = 2;   // ... because another process held the list for all of the wait
+
+// How long a rewrite waits when another process holds the list.
+enum class LockWait {
+  kBounded,  // a few seconds
+  kTryOnce,  // not at all: for the later changes of an action whose wait has already run out
+};
+
 // Calls addRow once for every line of ./MacList.txt that has at least two commas, in file
 // order, duplicates included. The address is the text before the first comma, the alias the
 // text up to the second, the broadcast text the rest with white space trimmed at both ends.
 // A text too long for its field is cut to fit (31, 63, 31 bytes) without splitting a double-byte
 // character, and every field is terminated. Does nothing when the file is missing or cannot be
 // read; rows read before a read error are still delivered. The rows are handed over after the
-// file is closed and the lock released, so addRow may itself store or remove.
+// file is closed and the lock released, so addRow may itself store or remove. Without a list it
+// creates nothing; when the lock cannot be had (a folder we may only read, another process
+// stuck) it reads the list all the same, since a read never changes it.
 void LoadHostList(const std::function<void(const HostEntry&)>& addRow);
 
 // Replaces every line whose address field equals entry.szMac (byte for byte, case-sensitive)
 // with the entry's line, or appends the line when none matches; all other lines keep their
-// bytes and order. Creates the list when there is none. Returns 0 when the new list is in place;
-// non-zero when MacList.txt was left as it was: the list exists but cannot be read, MacTemp.txt
-// cannot be written in full, MacList.txt is read-only or cannot be replaced, a text of the entry
-// holds a line feed (it would split the line in two), or a line of the list exceeds 64 MiB.
-int StoreHostEntry(const HostEntry& entry);
+// bytes and order. Creates the list when there is none. Returns kStored when the new list is in
+// place; kListBusy when another process held the list for all of the wait; kNotStored when
+// MacList.txt was left as it was for another reason: the lock file cannot be created, the list
+// exists but cannot be read, MacTemp.txt cannot be written in full, MacList.txt is read-only or
+// cannot be replaced, a text of the entry holds a line feed (it would split the line in two), or
+// a line of the list exceeds 64 MiB.
+int StoreHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
 
 // Removes every line whose address field equals entry.szMac and every line without a comma; all
-// other lines keep their bytes and order. Returns 0 when the new list is in place or there is no
-// list (nothing is created then); non-zero, for the reasons above, when it was left as it was.
-int RemoveHostEntry(const HostEntry& entry);
+// other lines keep their bytes and order. Returns kStored when the new list is in place or there
+// is no list (nothing is created then, not even the lock file); kListBusy or kNotStored, for the
+// reasons above, when it was left as it was.
+int RemoveHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
 
 }  // namespace hostlist

@@ -1,5 +1,6 @@
 // Internal to the host list and its tests: the steps of a rewrite, and a hook that can fail or stop any of them.
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <functional>
 
@@ -27,6 +28,15 @@ using StepHook = std::function<StepAction(Step)>;
 // Installs hook for every following load and rewrite of this process; an empty hook removes it.
 // For tests: the hook runs under the host list's lock, so it must not call the host list.
 void SetStepHook(StepHook hook);
+
+// How long a rewrite waits for another process to release the list: under the 5 s after which
+// Windows calls a window that handles no messages "not responding", since the window's thread
+// waits without handling any (a message handled meanwhile could start another rewrite, which
+// would wait on the lock its own thread holds).
+constexpr std::chrono::milliseconds kLockWait{4000};
+
+// Sets the wait for every following load and rewrite of this process; tests shorten it.
+void SetLockWait(std::chrono::milliseconds wait);
 
 // Longest line the host list holds in memory (64 MiB). A longer line is not a host line: the
 // load skips it, and a rewrite refuses to run rather than store the file without it.

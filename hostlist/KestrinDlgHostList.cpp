@@ -19,6 +19,27 @@ void CKestrinDlg::LoadHostList() {
   });
 }
 
-int CKestrinDlg::StoreHostEntry(const HostEntry& entry) { return hostlist::StoreHostEntry(entry); }
+namespace {
 
-void CKestrinDlg::RemoveHostEntry(const HostEntry& entry) { hostlist::RemoveHostEntry(entry); }
+// Once an action has waited its few seconds for another process in vain, its later changes try
+// once: a Delete of many rows or a sweep must not freeze the window for a wait per host.
+hostlist::LockWait WaitFor(const CKestrinDlg::ListSaveTally* tally) {
+  return tally != nullptr && tally->listBusy ? hostlist::LockWait::kTryOnce : hostlist::LockWait::kBounded;
+}
+
+int Tally(int result, CKestrinDlg::ListSaveTally* tally) {
+  if (tally == nullptr || result == hostlist::kStored) return result;
+  tally->notSaved = true;
+  if (result == hostlist::kListBusy) tally->listBusy = true;
+  return result;
+}
+
+}  // namespace
+
+int CKestrinDlg::StoreHostEntry(const HostEntry& entry, ListSaveTally* tally) {
+  return Tally(hostlist::StoreHostEntry(entry, WaitFor(tally)), tally);
+}
+
+int CKestrinDlg::RemoveHostEntry(const HostEntry& entry, ListSaveTally* tally) {
+  return Tally(hostlist::RemoveHostEntry(entry, WaitFor(tally)), tally);
+}

@@ -55,6 +55,7 @@ void EnterWorkDirectory() {
 void LeaveWorkDirectory(int home) {
   std::remove("MacList.txt");
   std::remove("MacTemp.txt");
+  std::remove("MacList.lock");  // the lock every rewrite takes, left as a real run leaves it
   Check(fchdir(home) == 0, "cannot return to the starting directory");
   Check(rmdir(WorkDirectory().c_str()) == 0, "something was left in the scratch directory");
 }

@@ -1,11 +1,12 @@
 // The host list under failure: unwritable temporary file, read-only list, failed steps, crashes
-// at every step of a rewrite, and rewrites from several threads at once.
+// at every step of a rewrite, and rewrites from several threads and processes at once.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <set>
 #include <string>
 #include <thread>
@@ -19,7 +20,10 @@ using namespace std::string_literals;
 using hostlist::detail::Step;
 using hostlist::detail::StepAction;
 using hostlist_test::Exists;
+using hostlist_test::ForkChild;
+using hostlist_test::ListLines;
 using hostlist_test::MakeEntry;
+using hostlist_test::WaitChild;
 using hostlist_test::ReadBytes;
 using hostlist_test::ScopedStepHook;
 using hostlist_test::ScratchDirectory;
@@ -297,6 +301,155 @@ TEST(HostListConcurrency, StoresAndRemovesFromSeveralThreadsLoseNothing) {
   }
   EXPECT_EQ(lines, expected);
   EXPECT_FALSE(Exists("MacTemp.txt"));
+}
+
+// Each child stores and removes hosts of its own, as the thread test does, and sends back the
+// lines of its own the list must hold by what its calls returned, with its failures.
+TEST(HostListConcurrency, ProcessesStoringAndRemovingAtOnceLoseNothing) {
+  ScratchDirectory dir;
+  std::vector<std::string> unrelated;
+  for (int i = 0; i < 200; ++i) unrelated.push_back("02" + std::to_string(1000000000 + i) + ",kept " + std::to_string(i) + ",127.0.0.1");
+  std::string before;
+  for (const std::string& line : unrelated) before += line + "\r\n";
+  WriteBytes("MacList.txt", before);
+
+  constexpr int kProcesses = 3;
+  constexpr int kPerProcess = 40;
+  std::vector<pid_t> children;
+  for (int p = 0; p < kProcesses; ++p) {
+    children.push_back(ForkChild([p] {
+      std::vector<bool> inList(kPerProcess, false);
+      int failures = 0;
+      const auto mac = [p](int i) { return "p" + std::to_string(p) + "h" + std::to_string(i); };
+      for (int i = 0; i < kPerProcess; ++i) {
+        if (hostlist::StoreHostEntry(MakeEntry(mac(i), "alias " + mac(i))) == 0) inList[i] = true; else ++failures;
+        if (i % 3 == 1) {
+          if (hostlist::RemoveHostEntry(MakeEntry(mac(i - 1), "")) == 0) inList[i - 1] = false; else ++failures;
+        }
+      }
+      std::ofstream out("expect-" + std::to_string(p));
+      out << failures << "\n";
+      for (int i = 0; i < kPerProcess; ++i) {
+        if (inList[i]) out << mac(i) << ",alias " << mac(i) << ",127.0.0.1\n";
+      }
+      return out.good() ? 0 : 1;
+    }));
+  }
+  for (const pid_t child : children) EXPECT_EQ(WaitChild(child), 0);
+
+  std::multiset<std::string> expected;
+  for (int p = 0; p < kProcesses; ++p) {
+    std::ifstream in("expect-" + std::to_string(p));
+    int failures = -1;
+    in >> failures;
+    EXPECT_EQ(failures, 0) << "process " << p << ": every call had the list within the wait";
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty()) expected.insert(line);
+    }
+  }
+  const std::vector<std::string> lines = ListLines();
+  ASSERT_GE(lines.size(), unrelated.size());
+  EXPECT_TRUE(std::equal(unrelated.begin(), unrelated.end(), lines.begin())) << "the earlier lines, in place";
+  EXPECT_EQ(std::multiset<std::string>(lines.begin() + unrelated.size(), lines.end()), expected);
+  EXPECT_FALSE(Exists("MacTemp.txt"));
+}
+
+// A child stops in the middle of a rewrite, holding the list, until it is done or killed.
+struct HeldCase {
+  const char* name;
+  int holdMs;                 // how long the child sits on the list
+  bool killHolder;            // SIGKILL it while it holds the list
+  hostlist::LockWait wait;
+  int boundMs;                // the wait a rewrite is allowed
+  int expected;               // what our store returns
+  int minMs, maxMs;           // how long our store takes
+};
+
+TEST(HostListConcurrency, ListHeldByAnotherProcessIsWaitedForABoundedTime) {
+  using hostlist::LockWait;
+  const HeldCase cases[] = {
+      {"released within the wait", 300, false, LockWait::kBounded, 5000, hostlist::kStored, 200, 4000},
+      {"held past the wait", 1500, false, LockWait::kBounded, 300, hostlist::kListBusy, 250, 1200},
+      {"held, no waiting", 1500, false, LockWait::kTryOnce, 5000, hostlist::kListBusy, 0, 250},
+      {"holder killed", 30000, true, LockWait::kBounded, 5000, hostlist::kStored, 0, 2000},
+  };
+  const std::string before = "112233445566,b,127.0.0.1\r\n";
+  const std::string ours = "00a0b1c2d3e4,new host,127.0.0.1\r\n";
+  const std::string theirs = "0a0b0c0d0e0f,theirs,127.0.0.1\r\n";
+  for (const HeldCase& c : cases) {
+    ScratchDirectory dir;
+    WriteBytes("MacList.txt", before);
+    int held[2];
+    ASSERT_EQ(pipe(held), 0);
+    const pid_t child = ForkChild([&] {
+      close(held[0]);
+      bool paused = false;
+      hostlist::detail::SetStepHook([&](Step step) {
+        if (step == Step::kWriteTemp && !paused) {
+          paused = true;
+          (void)!write(held[1], "h", 1);
+          usleep(static_cast<useconds_t>(c.holdMs) * 1000);
+        }
+        return StepAction::kProceed;
+      });
+      return hostlist::StoreHostEntry(MakeEntry("0a0b0c0d0e0f", "theirs"));
+    });
+    close(held[1]);
+    char signal = 0;
+    ASSERT_EQ(read(held[0], &signal, 1), 1) << c.name;
+    close(held[0]);
+    if (c.killHolder) {
+      kill(child, SIGKILL);
+      EXPECT_EQ(WaitChild(child), 128 + SIGKILL) << c.name;
+    }
+    hostlist::detail::SetLockWait(std::chrono::milliseconds(c.boundMs));
+    const auto start = std::chrono::steady_clock::now();
+    const int result = hostlist::StoreHostEntry(kNewEntry, c.wait);
+    const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    hostlist::detail::SetLockWait(hostlist::detail::kLockWait);
+    EXPECT_EQ(result, c.expected) << c.name;
+    EXPECT_GE(tookMs, c.minMs) << c.name;
+    EXPECT_LE(tookMs, c.maxMs) << c.name;
+    if (!c.killHolder) {
+      EXPECT_EQ(WaitChild(child), 0) << c.name << ": the holder's own store";
+    }
+    const std::string holderPart = c.killHolder ? "" : theirs;
+    if (result == hostlist::kStored) {
+      EXPECT_EQ(ReadBytes("MacList.txt"), before + holderPart + ours) << c.name;
+    } else {
+      EXPECT_EQ(ReadBytes("MacList.txt"), before + holderPart) << c.name << ": left as the holder put it";
+      EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0) << c.name << ": once the holder is done";
+      EXPECT_EQ(ReadBytes("MacList.txt"), before + holderPart + ours) << c.name;
+    }
+    EXPECT_FALSE(Exists("MacTemp.txt")) << c.name;
+    EXPECT_TRUE(Exists("MacList.lock")) << c.name << ": the lock file stays, empty";
+  }
+}
+
+TEST(HostListConcurrency, StaleLockFileBlocksNothingAndAnUnusableOneStopsOnlyRewrites) {
+  {
+    // What a crash leaves: the file alone is no lock.
+    ScratchDirectory dir;
+    WriteBytes("MacList.lock", "");
+    ASSERT_EQ(chmod("MacList.lock", 0444), 0);
+    EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0) << "stale, read-only lock file";
+    EXPECT_EQ(ReadBytes("MacList.txt"), kNewLine);
+  }
+  {
+    ScratchDirectory dir;
+    WriteBytes("MacList.txt", kNewLine);
+    ASSERT_EQ(mkdir("MacList.lock", 0755), 0);
+    EXPECT_EQ(hostlist::StoreHostEntry(MakeEntry("112233445566", "b")), hostlist::kNotStored) << "a directory in its place";
+    EXPECT_EQ(hostlist::RemoveHostEntry(kNewEntry), hostlist::kNotStored) << "a directory in its place";
+    EXPECT_EQ(hostlist_test::LoadRows().size(), 1u) << "the load reads all the same";
+    EXPECT_EQ(ReadBytes("MacList.txt"), kNewLine);
+  }
+  {
+    ScratchDirectory dir;
+    hostlist_test::LoadRows();
+    EXPECT_EQ(hostlist::RemoveHostEntry(kNewEntry), 0);
+    EXPECT_FALSE(Exists("MacList.lock")) << "no list: the load and a removal leave the folder empty";
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -131,6 +133,36 @@ inline std::vector<Row> LoadRows() {
                     TerminatedText(entry.szBroadcast)});
   });
   return rows;
+}
+
+// Runs body in a child process, which ends with body's result; returns the child's pid.
+inline pid_t ForkChild(const std::function<int()>& body) {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  return pid;
+}
+
+// The child's exit status, or 128 + the signal that ended it.
+inline int WaitChild(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The list's lines without their CR LF; a last piece without one fails the test.
+inline std::vector<std::string> ListLines() {
+  std::vector<std::string> lines;
+  const std::string file = ReadBytes("MacList.txt").value_or("");
+  for (size_t start = 0; start < file.size();) {
+    const size_t end = file.find("\r\n", start);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "a line without its CR LF: " << file.substr(start);
+      break;
+    }
+    lines.push_back(file.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
 }
 
 }  // namespace hostlist_test

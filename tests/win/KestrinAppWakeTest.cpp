@@ -1,8 +1,11 @@
-// The application object's command-line path under Winsock: one packet, no window, no main window.
+// The application object's command-line path under Winsock: one packet, no window, no main window, no host list.
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 #include "app/KestrinApp.h"
 #include "tests/support/MessageBoxRecorder.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/UdpListener.h"
 
 namespace {
@@ -20,6 +23,13 @@ int CountThreadWindows() {
 }
 
 TEST(KestrinAppWake, SendsOnePacketAndCreatesNoWindow) {
+  ScratchFolder folder;
+  // Another Kestrin in the middle of a rewrite: a wake from a shortcut must not wait for it.
+  ScratchFolder::WriteFile("MacList.txt", "00a0b1c2d3e4,a,127.0.0.1\r\n");
+  const HANDLE lock = CreateFileA("MacList.lock", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  OVERLAPPED firstByte{};
+  ASSERT_TRUE(LockFileEx(lock, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &firstByte));
   UdpListener listener("127.0.0.1", 4352);
   ASSERT_TRUE(listener.ok());
   MessageBoxRecorder boxes;
@@ -27,7 +37,13 @@ TEST(KestrinAppWake, SendsOnePacketAndCreatesNoWindow) {
 
   CKestrinApp app;
   app.m_lpCmdLine = "-e 00a0b1c2d3e4 -m 127.0.0.1";
+  const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(app.InitInstance());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500)) << "it waited for the list";
+  UnlockFileEx(lock, 0, 1, 0, &firstByte);
+  CloseHandle(lock);
+  EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), "00a0b1c2d3e4,a,127.0.0.1\r\n");
+  EXPECT_EQ(ScratchFolder::ReadFile("MacTemp.txt"), "<missing>");
 
   EXPECT_EQ(app.m_pMainWnd, nullptr);
   EXPECT_EQ(CountThreadWindows(), windowsBefore);

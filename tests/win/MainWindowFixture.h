@@ -82,6 +82,23 @@ inline std::string HostText(const std::vector<std::string>& lines) {
   return text;
 }
 
+// 変更を MacList.txt に保存できませんでした。 in code page 932.
+inline const std::string kChangeNotSaved =
+    "\x95\xcf\x8d\x58\x82\xf0 MacList.txt \x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5"
+    "\x82\xb5\x82\xbd\x81\x42";
+
+// How many of boxes said a change was not saved, each checked to look as the program's others.
+template <typename Boxes>
+size_t UnsavedBoxes(const Boxes& boxes) {
+  size_t count = 0;
+  for (const auto& box : boxes) {
+    if (box.text != kChangeNotSaved) continue;
+    ++count;
+    EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+  }
+  return count;
+}
+
 // Every test runs in a fresh folder of its own and must release every record it made.
 class MainWindowTest : public testing::Test {
  protected:

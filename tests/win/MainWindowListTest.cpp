@@ -1,8 +1,10 @@
 // The main window's host list, driven through the real dialog: load, Add/Modify, Delete and the click.
 #include "tests/win/MainWindowFixture.h"
 
+#include <chrono>
 #include <cstring>
 
+#include "hostlist/HostListSteps.h"
 #include "tests/support/MessageBoxRecorder.h"
 
 namespace mainwindow {
@@ -281,6 +283,107 @@ TEST_F(HostListTest, RecordsAreReleasedWhenTheWindowCloses) {
   EXPECT_EQ(whileOpen, 3);
   EXPECT_EQ(LiveHostRecordCount(), m_recordsBefore) << "released as the window went, before the dialog object";
   EXPECT_EQ(dlg.m_listHosts.GetSafeHwnd(), nullptr);
+}
+
+// What keeps a change from MacList.txt for one case; undone at the end of the scope.
+enum class Obstacle { kNone, kTempNotCreated, kReplaceRefused, kReadOnlyList, kLockHeld };
+
+class ScopedObstacle {
+ public:
+  explicit ScopedObstacle(Obstacle obstacle) {
+    hostlist::detail::SetLockWait(std::chrono::milliseconds(300));
+    if (obstacle == Obstacle::kTempNotCreated || obstacle == Obstacle::kReplaceRefused) {
+      const auto failing = obstacle == Obstacle::kTempNotCreated ? hostlist::detail::Step::kCreateTemp
+                                                                 : hostlist::detail::Step::kReplaceList;
+      hostlist::detail::SetStepHook([failing](hostlist::detail::Step step) {
+        return step == failing ? hostlist::detail::StepAction::kFail : hostlist::detail::StepAction::kProceed;
+      });
+    }
+    if (obstacle == Obstacle::kReadOnlyList) ::SetFileAttributesA("MacList.txt", FILE_ATTRIBUTE_READONLY);
+    if (obstacle == Obstacle::kLockHeld) {
+      // As another Kestrin in the middle of a rewrite holds it.
+      m_lock = ::CreateFileA("MacList.lock", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+      OVERLAPPED firstByte{};
+      EXPECT_TRUE(::LockFileEx(m_lock, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &firstByte));
+    }
+  }
+  ~ScopedObstacle() {
+    hostlist::detail::SetStepHook({});
+    hostlist::detail::SetLockWait(hostlist::detail::kLockWait);
+    ::SetFileAttributesA("MacList.txt", FILE_ATTRIBUTE_NORMAL);
+    if (m_lock != INVALID_HANDLE_VALUE) {
+      OVERLAPPED firstByte{};
+      ::UnlockFileEx(m_lock, 0, 1, 0, &firstByte);
+      ::CloseHandle(m_lock);
+    }
+  }
+  ScopedObstacle(const ScopedObstacle&) = delete;
+  ScopedObstacle& operator=(const ScopedObstacle&) = delete;
+
+ private:
+  HANDLE m_lock = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(HostListTest, ChangeThatCannotBeStoredIsToldOncePerActionAndTheListKeepsIt) {
+  const std::vector<std::string> lines = {"000000000000,host 0,127.0.0.1", "000000000001,host 1,127.0.0.1",
+                                          "000000000002,host 2,127.0.0.1", "000000000003,host 3,127.0.0.1"};
+  enum class Action { kAddNew, kReplace, kDeleteThree };
+  struct Case {
+    const char* name;
+    Action action;
+    Obstacle obstacle;
+    size_t unsavedBoxes;
+    long long maxMs;  // the whole action: a Delete waits for the lock once, not once per row
+  };
+  const std::vector<Case> cases = {
+      {"add, stored", Action::kAddNew, Obstacle::kNone, 0, 5000},
+      {"add, no temporary file", Action::kAddNew, Obstacle::kTempNotCreated, 1, 5000},
+      {"add, read-only list", Action::kAddNew, Obstacle::kReadOnlyList, 1, 5000},
+      {"add, list held by another process", Action::kAddNew, Obstacle::kLockHeld, 1, 5000},
+      {"replace, stored", Action::kReplace, Obstacle::kNone, 0, 5000},
+      {"replace, replace refused", Action::kReplace, Obstacle::kReplaceRefused, 1, 5000},
+      {"delete of three, stored", Action::kDeleteThree, Obstacle::kNone, 0, 5000},
+      {"delete of three, no temporary file", Action::kDeleteThree, Obstacle::kTempNotCreated, 1, 5000},
+      {"delete of three, read-only list", Action::kDeleteThree, Obstacle::kReadOnlyList, 1, 5000},
+      {"delete of three, list held by another process", Action::kDeleteThree, Obstacle::kLockHeld, 1, 700},
+  };
+  for (const Case& c : cases) {
+    const std::string file = HostFile(lines);
+    ScratchFolder::WriteFile("MacList.txt", file);
+    ::DeleteFileA("MacTemp.txt");
+    std::vector<Row> expected;
+    for (int i = 0; i < 4; ++i) expected.push_back({"00000000000" + std::to_string(i), "host " + std::to_string(i), "127.0.0.1"});
+    if (c.action == Action::kAddNew) expected.push_back({"0a0b0c0d0e0f", "new", "127.0.0.1"});
+    if (c.action == Action::kReplace) expected[1][1] = "renamed";
+    if (c.action == Action::kDeleteThree) expected = {expected[1]};
+    CKestrinDlg dlg;
+    MessageBoxRecorder boxes(IDYES);
+    std::vector<Row> after;
+    long long tookMs = 0;
+    Run(dlg, [&](HWND hDlg) {
+      ScopedObstacle obstacle(c.obstacle);
+      const auto start = std::chrono::steady_clock::now();
+      if (c.action == Action::kDeleteThree) {
+        SelectRows(dlg, {0, 2, 3});
+        ClickButton(hDlg, IDC_BUTTON_DELETE);
+      } else {
+        SetEditText(hDlg, IDC_EDIT_MAC, c.action == Action::kAddNew ? "0a0b0c0d0e0f" : "000000000001");
+        SetEditText(hDlg, IDC_EDIT_ALIAS, c.action == Action::kAddNew ? "new" : "renamed");
+        SetEditText(hDlg, IDC_EDIT_BROADCAST, "127.0.0.1");
+        ClickButton(hDlg, IDC_BUTTON_ADD);
+      }
+      tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+      after = RecordRows(dlg);
+    });
+    EXPECT_EQ(UnsavedBoxes(boxes.Boxes()), c.unsavedBoxes) << c.name;
+    EXPECT_EQ(boxes.Boxes().size(), c.unsavedBoxes + (c.action == Action::kDeleteThree ? 1 : 0)) << c.name;
+    EXPECT_EQ(after, expected) << c.name << ": the list keeps what the user did";
+    EXPECT_LE(tookMs, c.maxMs) << c.name;
+    std::vector<std::string> stored;
+    for (const Row& row : expected) stored.push_back(row[0] + "," + row[1] + "," + row[2]);
+    EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), c.unsavedBoxes ? file : HostFile(stored)) << c.name;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "discovery/SweepWorker.h"
+#include "hostlist/HostListSteps.h"
+#include "tests/support/MessageBoxRecorder.h"
 
 namespace mainwindow {
 namespace {
@@ -202,6 +204,72 @@ TEST_F(SweepWindowTest, ClosingMidSweepStopsTheWorkerBeforeTheDialogGoes) {
   }
   EXPECT_EQ(HostText(lines), text);
   EXPECT_EQ(ScratchFolder::ReadFile("MacTemp.txt"), "<missing>");
+}
+
+TEST_F(SweepWindowTest, SweepThatCannotStoreSaysSoOnceAtItsEndAndNotWhenTheWindowCloses) {
+  struct Case {
+    const char* name;
+    bool storesFail;
+    bool closeMidSweep;
+    size_t unsavedBoxes;
+  };
+  const Case cases[] = {
+      {"every store fails, sweep runs to its end", true, false, 1},
+      {"every store fails, window closed mid-sweep", true, true, 0},
+      {"every store succeeds", false, false, 0},
+  };
+  const std::string file = HostFile({"025A000000F0,kept,127.0.0.1"});
+  for (const Case& c : cases) {
+    ScratchFolder::WriteFile("MacList.txt", file);
+    FakeLan lan;
+    for (int n : {2, 3, 5, 7}) {
+      lan.hosts["127.0.0." + std::to_string(n)] = {"02:5A:00:00:00:0" + std::to_string(n), "host" + std::to_string(n)};
+    }
+    if (c.closeMidSweep) lan.echoDelayMs = 10;
+    sweep::ScopedSweepProbes fake(lan.Probes());
+    hostlist::detail::SetStepHook([&c](hostlist::detail::Step step) {
+      return c.storesFail && step == hostlist::detail::Step::kCreateTemp ? hostlist::detail::StepAction::kFail
+                                                                         : hostlist::detail::StepAction::kProceed;
+    });
+    MessageBoxRecorder boxes;
+    size_t boxesBeforeEnd = 0;
+    int rows = 0;
+    {
+      CKestrinDlg dlg;
+      Run(dlg, [&](HWND hDlg) {
+        ClickButton(hDlg, IDC_BUTTON_AUTO);
+        if (c.closeMidSweep) {
+          // Once the first find has failed to store, while the sweep still has most hosts to probe.
+          for (int i = 0; i < 1000 && dlg.m_listHosts.GetItemCount() < 2; ++i) modal::PumpMessages(10);
+          boxesBeforeEnd = boxes.Boxes().size();
+          rows = dlg.m_listHosts.GetItemCount();
+          ClickButton(hDlg, IDCANCEL);
+          return;
+        }
+        for (int i = 0; i < 1000 && !(Visible(hDlg, IDC_BUTTON_AUTO) && !Visible(hDlg, IDC_PROGRESS_SWEEP)); ++i) {
+          boxesBeforeEnd = boxes.Boxes().size();  // the last look before the sweep's end
+          modal::PumpMessages(10);
+        }
+        EXPECT_TRUE(WaitForIdle(hDlg, 10000)) << c.name;
+        rows = dlg.m_listHosts.GetItemCount();
+      });
+    }
+    hostlist::detail::SetStepHook({});
+    EXPECT_EQ(boxesBeforeEnd, 0u) << c.name << ": nothing is told while the sweep runs";
+    EXPECT_EQ(UnsavedBoxes(boxes.Boxes()), c.unsavedBoxes) << c.name;
+    EXPECT_EQ(boxes.Boxes().size(), c.unsavedBoxes) << c.name;
+    if (!c.closeMidSweep) {
+      EXPECT_EQ(rows, 5) << c.name << ": the list keeps every find";
+    }
+    if (c.storesFail) {
+      EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), file) << c.name;
+    } else {
+      EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"),
+                HostText({"025A000000F0,kept,127.0.0.1", "025A00000002,host2,127.0.0.255", "025A00000003,host3,127.0.0.255",
+                          "025A00000005,host5,127.0.0.255", "025A00000007,host7,127.0.0.255"}))
+          << c.name;
+    }
+  }
 }
 
 }  // namespace
