@@ -5,7 +5,7 @@ JOBS  ?= $(shell nproc)
 ARGS  ?=
 CMAKE_BUILD = cmake --build $(1) -j $(JOBS)
 
-.PHONY: all deps native win32 win64 check fuzz run test screenshot bench clean
+.PHONY: all deps native win32 win64 check fuzz run test screenshot bench dist clean
 
 all: native win32 win64
 
@@ -41,6 +41,10 @@ test: all check fuzz
 
 screenshot: win64
 	@bash scripts/screenshot.sh
+
+# The release zip and its checksum, from the 32-bit build alone.
+dist: win32
+	@python3 scripts/dist.py
 
 bench: native win64
 	@for b in bench/*.sh; do bash "$$b"; done

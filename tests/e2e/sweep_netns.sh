@@ -7,11 +7,13 @@ set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 SELF="$ROOT/tests/e2e/sweep_netns.sh"
 source "$ROOT/scripts/wine-env.sh"
+source "$ROOT/tests/e2e/lib/test_lan.sh"
 DRIVER="$WINBUILD/kestrin_e2e_driver.exe"
 KESTRIN="$WINBUILD/Kestrin.exe"
 WORK="$ROOT/build/e2e-sweep"
 LAN_ADDRESS=198.51.100.10
 CLOSE_AFTER_MS=1500
+LAN_PREFIX=kst LAN_LINK=k
 
 # Peers: host number, hardware address, name ("-": none), answers echo (1/0).
 PEERS=(
@@ -35,9 +37,8 @@ fail() { echo "FAILED: $1"; exit 1; }
 # --- Inside the LAN namespace, under xvfb-run: one run of Kestrin.exe driven by the driver. ---
 if [ "${1:-}" = "--inside" ]; then
   scratch="$2" mode="$3"
-  # Refuse to run anywhere but the namespace made below: lo and the one test address only.
-  addresses=$(ip -4 -o addr show | awk '{print $4}' | sort | tr '\n' ' ')
-  [ "$addresses" = "127.0.0.1/8 $LAN_ADDRESS/24 " ] || fail "not inside the test namespace ($addresses)"
+  # Refuse to run anywhere but the namespace made below.
+  lan_inside || fail "not inside the test namespace ($(ip -4 -o addr show | awk '{print $4}' | tr '\n' ' '))"
   wine_prefix_ready
   cd "$scratch"
   "$WINE" "$KESTRIN" >kestrin.out 2>&1 &
@@ -61,82 +62,23 @@ fi
 
 # --- Outside: preconditions, the namespaces, two runs, the checks. ---
 [ "$(id -u)" -eq 0 ] || skip "network namespaces need root: sweep end-to-end test not run"
-command -v ip >/dev/null || skip "iproute2 (ip) missing: sweep end-to-end test not run"
 command -v xvfb-run >/dev/null || skip "xvfb-run missing: sweep end-to-end test not run"
 [ -f "$KESTRIN" ] && [ -f "$DRIVER" ] || fail "build first: make $KESTRIN_WINBUILD ($KESTRIN, $DRIVER)"
 
-ID=$$
-SW="kst-sw-$ID" LAN="kst-lan-$ID"
-NAMESPACES=()
 export WINEPREFIX="$WORK/wineprefix-$KESTRIN_WINBUILD"
-
-cleanup() {
-  for ns in "${NAMESPACES[@]}"; do
-    pids=$(ip netns pids "$ns" 2>/dev/null)
-    [ -n "$pids" ] && kill $pids 2>/dev/null
-  done
-  /usr/lib/wine/wineserver -k 2>/dev/null
-  for ns in "${NAMESPACES[@]}"; do ip netns del "$ns" 2>/dev/null; done
-  rm -rf "/etc/netns/$LAN"
-}
-trap cleanup EXIT
+trap lan_cleanup EXIT
 # A time limit ends us with a signal: leave through the exit trap, so no namespace outlives the run.
 trap 'exit 143' TERM INT HUP
-
-new_namespace() {
-  ip netns add "$1" || return 1
-  NAMESPACES+=("$1")
-  ip -n "$1" link set lo up
-}
 
 # A wineserver left from an interrupted run would carry its old namespace: end it first.
 /usr/lib/wine/wineserver -k 2>/dev/null
 
-# The peers' names are laid over /etc/hosts inside the namespace, which needs that file to exist
-# (a bare chroot may have none); without it the names could not be checked.
-[ -f /etc/hosts ] || skip "no /etc/hosts to lay the test's names over: sweep end-to-end test not run"
-new_namespace "$SW" || skip "cannot create network namespaces here: sweep end-to-end test not run"
-new_namespace "$LAN" || skip "cannot create network namespaces here: sweep end-to-end test not run"
-ip -n "$SW" link add br0 type bridge 2>/dev/null || skip "no bridge devices in network namespaces here: sweep end-to-end test not run"
-ip link add "kt-$ID" type veth peer name "kt2-$ID" 2>/dev/null || skip "no veth devices here: sweep end-to-end test not run"
-ip link del "kt-$ID"
-set -e
-ip -n "$SW" link set br0 up
-# Joins namespace $1 to the bridge through a veth whose bridge end is $2; the inside end is eth0.
-join_bridge() {
-  ip link add "$2" type veth peer name eth0 netns "$1"
-  ip link set "$2" netns "$SW"
-  ip -n "$SW" link set "$2" master br0 up
-}
-join_bridge "$LAN" "kl-$ID"
-ip -n "$LAN" link set eth0 address 02:5a:00:00:00:0a
-ip -n "$LAN" addr add "$LAN_ADDRESS/24" dev eth0
-ip -n "$LAN" link set eth0 up
-
-mkdir -p "/etc/netns/$LAN"
-{
-  echo "127.0.0.1 localhost"
-  for peer in "${PEERS[@]}"; do
-    read -r n mac name echo <<<"$peer"
-    [ "$name" = "-" ] || echo "198.51.100.$n $name"
-  done
-} >"/etc/netns/$LAN/hosts"
-# Names come from the hosts file alone: no resolver is asked.
-echo "hosts: files" >"/etc/netns/$LAN/nsswitch.conf"
-: >"/etc/netns/$LAN/resolv.conf"
-
-for peer in "${PEERS[@]}"; do
-  read -r n mac name echo <<<"$peer"
-  ns="kst-p$n-$ID"
-  new_namespace "$ns"
-  join_bridge "$ns" "kp$n-$ID"
-  ip -n "$ns" link set eth0 address "$mac"
-  ip -n "$ns" addr add "198.51.100.$n/24" dev eth0
-  ip -n "$ns" link set eth0 up
-  # The namespace's own setting: this peer is there (ARP answers) but ignores every echo.
-  [ "$echo" = 1 ] || ip netns exec "$ns" sh -c 'echo 1 >/proc/sys/net/ipv4/icmp_echo_ignore_all'
-done
-set +e
+lan_start
+case $? in
+  0) LAN="$LAN_NS" ;;
+  1) skip "$LAN_WHY: sweep end-to-end test not run" ;;
+  *) fail "$LAN_WHY" ;;
+esac
 
 # Runs Kestrin once in the LAN namespace; $1 = full | close.
 run_in_lan() {

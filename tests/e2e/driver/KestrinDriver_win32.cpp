@@ -1,10 +1,12 @@
-// Drives the running Kestrin window from outside for the end-to-end tests: selects a row, presses buttons, watches a sweep, closes the window.
+// Drives the running Kestrin window from outside for the end-to-end tests and the pictures: selects a row, presses buttons, watches a sweep, opens the About box, closes the window.
 //
 //   kestrin_e2e_driver wait-window TIMEOUT_MS   (until the window is shown, ready for use)
 //   kestrin_e2e_driver sweep [--close-after MS]
 //   kestrin_e2e_driver close TIMEOUT_MS
 //   kestrin_e2e_driver select-first
 //   kestrin_e2e_driver click CONTROL_ID
+//   kestrin_e2e_driver wait-progress POSITION TIMEOUT_MS   (until bar 1009 shows at least POSITION)
+//   kestrin_e2e_driver about TIMEOUT_MS   (the system menu's About item; prints the box's rectangle)
 //
 // sweep presses button 1010, checks that it hid and that bar 1009 shows position 0 of 0..100,
 // then, until the button is back (or the window is gone after --close-after), keeps sending
@@ -23,6 +25,7 @@ namespace {
 constexpr int kListId = 1001;
 constexpr int kProgressId = 1009;
 constexpr int kAutoAcquireId = 1010;
+constexpr WPARAM kAboutCommand = 0x0010;  // IDM_ABOUTBOX, the About item of the system menu
 
 using Clock = std::chrono::steady_clock;
 
@@ -89,6 +92,54 @@ int Click(int controlId) {
   }
   SendMessageW(button, BM_CLICK, 0, 0);
   return 0;
+}
+
+// Waits until the sweep's bar has reached position; a bar that the sweep has hidden again has
+// passed it too.
+int WaitProgress(int position, int timeoutMs) {
+  const HWND dialog = FindKestrinWindow();
+  const HWND bar = dialog != nullptr ? GetDlgItem(dialog, kProgressId) : nullptr;
+  if (bar == nullptr) {
+    std::printf("no progress bar in a window titled Kestrin\n");
+    return 1;
+  }
+  const auto start = Clock::now();
+  while (MillisecondsSince(start) < timeoutMs) {
+    const long now = static_cast<long>(SendMessageW(bar, PBM_GETPOS, 0, 0));
+    if (now >= position) {
+      std::printf("bar_pos=%ld\n", now);
+      return 0;
+    }
+    Sleep(20);
+  }
+  std::printf("bar below %d after %d ms\n", position, timeoutMs);
+  return 1;
+}
+
+// Chooses the About item of the window's system menu, as the menu itself does, and waits until
+// the box is shown. Prints its rectangle on the screen as x y width height.
+int OpenAbout(int timeoutMs) {
+  const HWND dialog = FindKestrinWindow();
+  if (dialog == nullptr) {
+    std::printf("no window titled Kestrin\n");
+    return 1;
+  }
+  PostMessageW(dialog, WM_SYSCOMMAND, kAboutCommand, 0);
+  const auto start = Clock::now();
+  while (MillisecondsSince(start) < timeoutMs) {
+    // "バージョン情報 Kestrin"
+    const HWND about = FindWindowW(L"#32770", L"\u30D0\u30FC\u30B8\u30E7\u30F3\u60C5\u5831 Kestrin");
+    if (about != nullptr && IsWindowVisible(about)) {
+      RECT rect;
+      GetWindowRect(about, &rect);
+      std::printf("about_rect=%ld %ld %ld %ld\n", static_cast<long>(rect.left), static_cast<long>(rect.top),
+                  static_cast<long>(rect.right - rect.left), static_cast<long>(rect.bottom - rect.top));
+      return 0;
+    }
+    Sleep(50);
+  }
+  std::printf("no About box within %d ms\n", timeoutMs);
+  return 1;
 }
 
 int failures = 0;
@@ -203,8 +254,11 @@ int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "close") == 0) return Close(std::atoi(argv[2]));
   if (argc >= 2 && std::strcmp(argv[1], "select-first") == 0) return SelectFirstRow();
   if (argc >= 3 && std::strcmp(argv[1], "click") == 0) return Click(std::atoi(argv[2]));
+  if (argc >= 4 && std::strcmp(argv[1], "wait-progress") == 0)
+    return WaitProgress(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (argc >= 3 && std::strcmp(argv[1], "about") == 0) return OpenAbout(std::atoi(argv[2]));
   std::printf(
       "usage: kestrin_e2e_driver wait-window MS | sweep [--close-after MS] | close MS"
-      " | select-first | click ID\n");
+      " | select-first | click ID | wait-progress POSITION MS | about MS\n");
   return 2;
 }

@@ -1,0 +1,95 @@
+# Sourced: a test LAN of network namespaces, a namespace for Kestrin bridged to peer namespaces of
+# 198.51.100.0/24, so a sweep has hosts to find and nothing it sends can leave the machine.
+#
+# The caller sets, before lan_start:
+#   LAN_PREFIX   namespace names: $LAN_PREFIX-sw-ID (the bridge), $LAN_PREFIX-lan-ID, $LAN_PREFIX-pN-ID
+#   LAN_LINK     one letter that starts the veth names, so two users of this file never clash
+#   LAN_ADDRESS  Kestrin's address in the LAN namespace (a /24 of 198.51.100.0)
+#   PEERS        lines "host-number hardware-address name answers-echo(1/0)"; name "-" for none
+# lan_start sets LAN_NS, the namespace to run Kestrin in; lan_cleanup removes everything it made
+# (call it from an exit trap). lan_start returns 1 when this machine cannot have such a LAN and 2
+# when making it failed, with the reason in LAN_WHY either way.
+LAN_NAMESPACES=()
+LAN_ID=$$
+
+# Goes through every step whatever fails, also under set -e: a namespace left behind outlives us.
+lan_cleanup() {
+  local ns pids
+  for ns in "${LAN_NAMESPACES[@]}"; do
+    pids=$(ip netns pids "$ns" 2>/dev/null || true)
+    if [ -n "$pids" ]; then kill $pids 2>/dev/null || true; fi
+  done
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  for ns in "${LAN_NAMESPACES[@]}"; do ip netns del "$ns" 2>/dev/null || true; done
+  if [ -n "${LAN_NS:-}" ]; then rm -rf "/etc/netns/$LAN_NS"; fi
+  LAN_NAMESPACES=()
+}
+
+lan_new_namespace() {
+  ip netns add "$1" || return 1
+  LAN_NAMESPACES+=("$1")
+  ip -n "$1" link set lo up
+}
+
+# Joins namespace $1 to the bridge through a veth whose bridge end is $2; the inside end is eth0.
+lan_join_bridge() {
+  ip link add "$2" type veth peer name eth0 netns "$1" &&
+    ip link set "$2" netns "$LAN_SW_NS" &&
+    ip -n "$LAN_SW_NS" link set "$2" master br0 up
+}
+
+lan_start() {
+  LAN_SW_NS="$LAN_PREFIX-sw-$LAN_ID" LAN_NS="$LAN_PREFIX-lan-$LAN_ID"
+  local id="$LAN_ID" tag="$LAN_LINK" peer n mac name echo ns
+  [ "$(id -u)" -eq 0 ] || { LAN_WHY="network namespaces need root"; return 1; }
+  command -v ip >/dev/null || { LAN_WHY="iproute2 (ip) missing"; return 1; }
+  # The peers' names are laid over /etc/hosts inside the namespace, which needs that file to
+  # exist (a bare chroot may have none); without it the names could not be had.
+  [ -f /etc/hosts ] || { LAN_WHY="no /etc/hosts to lay the test's names over"; return 1; }
+  LAN_WHY="cannot create network namespaces here"
+  lan_new_namespace "$LAN_SW_NS" || return 1
+  lan_new_namespace "$LAN_NS" || return 1
+  LAN_WHY="no bridge devices in network namespaces here"
+  ip -n "$LAN_SW_NS" link add br0 type bridge 2>/dev/null || return 1
+  LAN_WHY="no veth devices here"
+  ip link add "${tag}t-$id" type veth peer name "${tag}t2-$id" 2>/dev/null || return 1
+  ip link del "${tag}t-$id"
+  LAN_WHY="setting up the test LAN failed"
+  ip -n "$LAN_SW_NS" link set br0 up || return 2
+  lan_join_bridge "$LAN_NS" "${tag}l-$id" || return 2
+  ip -n "$LAN_NS" link set eth0 address 02:5a:00:00:00:0a || return 2
+  ip -n "$LAN_NS" addr add "$LAN_ADDRESS/24" dev eth0 || return 2
+  ip -n "$LAN_NS" link set eth0 up || return 2
+
+  mkdir -p "/etc/netns/$LAN_NS"
+  {
+    echo "127.0.0.1 localhost"
+    for peer in "${PEERS[@]}"; do
+      read -r n mac name echo <<<"$peer"
+      [ "$name" = "-" ] || echo "198.51.100.$n $name"
+    done
+  } >"/etc/netns/$LAN_NS/hosts"
+  # Names come from the hosts file alone: no resolver is asked.
+  echo "hosts: files" >"/etc/netns/$LAN_NS/nsswitch.conf"
+  : >"/etc/netns/$LAN_NS/resolv.conf"
+
+  for peer in "${PEERS[@]}"; do
+    read -r n mac name echo <<<"$peer"
+    ns="$LAN_PREFIX-p$n-$id"
+    lan_new_namespace "$ns" || return 2
+    lan_join_bridge "$ns" "${tag}p$n-$id" || return 2
+    ip -n "$ns" link set eth0 address "$mac" || return 2
+    ip -n "$ns" addr add "198.51.100.$n/24" dev eth0 || return 2
+    ip -n "$ns" link set eth0 up || return 2
+    # The namespace's own setting: this peer is there (ARP answers) but ignores every echo.
+    if [ "$echo" != 1 ]; then ip netns exec "$ns" sh -c 'echo 1 >/proc/sys/net/ipv4/icmp_echo_ignore_all' || return 2; fi
+  done
+  LAN_WHY=""
+}
+
+# Refuses, inside the LAN namespace, to go on anywhere but there: lo and the one test address only.
+lan_inside() {
+  local addresses
+  addresses=$(ip -4 -o addr show | awk '{print $4}' | sort | tr '\n' ' ')
+  [ "$addresses" = "127.0.0.1/8 $LAN_ADDRESS/24 " ]
+}
