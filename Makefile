@@ -4,6 +4,7 @@ MAKEFLAGS += --no-print-directory
 JOBS  ?= $(shell nproc)
 ARGS  ?=
 CMAKE_BUILD = cmake --build $(1) -j $(JOBS)
+WIN32_CONFIGURE = cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 
 .PHONY: all deps native win32 win64 check fuzz run test screenshot bench dist clean
 
@@ -17,7 +18,7 @@ native: deps
 	@$(call CMAKE_BUILD,build/native)
 
 win32: deps
-	@cmake -S . -B build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@$(WIN32_CONFIGURE)
 	@$(call CMAKE_BUILD,build/win32)
 
 win64: deps
@@ -42,8 +43,10 @@ test: all check fuzz
 screenshot: win64
 	@bash scripts/screenshot.sh
 
-# The release zip and its checksum, from the 32-bit build alone.
-dist: win32
+# The release zip and its checksum, from the 32-bit program alone (its tests need not be built for it).
+dist: deps
+	@$(WIN32_CONFIGURE)
+	@cmake --build build/win32 -j $(JOBS) --target Kestrin
 	@python3 scripts/dist.py
 
 bench: native win64
