@@ -11,9 +11,9 @@ if ! why=$(wine_build_runs_here); then
   wine_prefix_ready
 fi
 echo "run.sh: $KESTRIN_WINBUILD/Kestrin.exe under $WINE_NAME (prefix $WINEPREFIX)" >&2
-# The dialogs ask for MS UI Gothic, which wine lacks; a proportional Japanese Gothic reads closest.
-if ! grep -q '"MS UI Gothic"="IPAPGothic"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-  "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic' /f >/dev/null 2>&1 || true
+# The dialogs ask for MS UI Gothic, which wine lacks; Ume UI Gothic fits their labels best (scripts/dialog-font-fit.sh).
+if ! grep -q '"MS UI Gothic"="Ume UI Gothic"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+  "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'Ume UI Gothic' /f >/dev/null 2>&1 || true
 fi
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$WINE" "$WINBUILD/Kestrin.exe" "$@"
