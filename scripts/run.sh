@@ -3,11 +3,13 @@
 # machine runs 32-bit programs, else the x86_64 build under wine64; on a virtual screen when there is no display.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-KESTRIN_WINBUILD=win32 source "$ROOT/scripts/wine-env.sh"
+export KESTRIN_WINBUILD=win32
+source "$ROOT/scripts/wine-env.sh"
 if ! why=$(wine_build_runs_here); then
   echo "run.sh: $why; starting the x86_64 build under wine64 instead" >&2
   unset WINEPREFIX
-  KESTRIN_WINBUILD=win64 source "$ROOT/scripts/wine-env.sh"
+  export KESTRIN_WINBUILD=win64
+  source "$ROOT/scripts/wine-env.sh"
   wine_prefix_ready
 fi
 echo "run.sh: $KESTRIN_WINBUILD/Kestrin.exe under $WINE_NAME (prefix $WINEPREFIX)" >&2

@@ -81,7 +81,8 @@ for build in $WINDOWS_BUILDS; do
   # Our own prefix for each build, whatever the environment says: deleted and made afresh here.
   unset WINEPREFIX
   export WINEPREFIX="$ROOT/build/wineprefix-test-$build"
-  KESTRIN_WINBUILD="$build" source "$ROOT/scripts/wine-env.sh"
+  export KESTRIN_WINBUILD="$build"
+  source "$ROOT/scripts/wine-env.sh"
   # A wineserver still running on the old prefix would outlive its deletion and serve stale state.
   stop_wineserver
   rm -rf "$WINEPREFIX"
