@@ -44,7 +44,8 @@ wine_prefix_ready() {
 wine_build_runs_here() {
   [ -x "$WINE" ] || { echo "$WINE_NAME is not installed ($WINE missing)"; return 1; }
   local out
-  if ! out=$("$WINE" --version 2>&1); then
+  # The reason in English: the locale above would have the shell say it in Japanese.
+  if ! out=$(export LC_ALL=C; "$WINE" --version 2>&1); then
     echo "this machine cannot run $WINE_NAME: ${out##*: }"
     return 1
   fi
