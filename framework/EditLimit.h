@@ -50,7 +50,7 @@ size_t KeptUnits(const std::u16string& after, const Change& change, size_t maxBy
 // any other action of the control; what does not fit is not inserted, and a longer insertion keeps
 // as much as fits, cut between characters. Sets EM_LIMITTEXT to maxBytes as well, a coarse bound
 // in UTF-16 units that keeps the control's own cut of a long paste short. Texts the program sets
-// (WM_SETTEXT) are not limited. Calling it again changes the limit; maxBytes <= 0 lifts it
+// with WM_SETTEXT are not limited; EM_REPLACESEL is, as with a native limit. Calling it again changes the limit; maxBytes <= 0 lifts it
 // (EM_LIMITTEXT 0 is the control's largest).
 // Window's thread only.
 void LimitEditToBytes(HWND edit, int maxBytes);

@@ -7,7 +7,8 @@
 // (Ctrl+V, Shift+Insert, the menu's Paste). Two cases are decided before the control acts: a
 // typed character that does not fit is dropped, so typing at the limit keeps the undo history;
 // and while the IME composes, its provisional text (which some controls show inside their own
-// text) is left alone, and only its result is measured against the text before the composition.
+// text, and which an edit made behind the IME's back would desynchronise) is left alone: only
+// its result is measured, against the text before the composition.
 #include "framework/EditLimit.h"
 
 #include <commctrl.h>
@@ -56,6 +57,11 @@ void GetSelection(HWND edit, DWORD* start, DWORD* end) {
 // A character the control would insert, as opposed to the control characters (Backspace, Ctrl+V,
 // Ctrl+Z, ...) and the halves of a surrogate pair, which the check after the action covers.
 bool InsertsCharacter(WPARAM ch) { return ch >= 0x20 && ch != 0x7F && (ch < 0xD800 || ch > 0xDFFF); }
+
+bool IsImeMessage(UINT message) {
+  return (message >= WM_IME_STARTCOMPOSITION && message <= WM_IME_KEYLAST) ||
+         (message >= WM_IME_SETCONTEXT && message <= WM_IME_KEYUP);
+}
 
 bool CharacterFits(HWND edit, const LimitState& state, WPARAM ch) {
   const std::wstring text = WindowText(edit);
@@ -132,9 +138,10 @@ LRESULT CALLBACK ByteLimitProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
     default:
       break;
   }
-  // While composing, the provisional text comes and goes through many messages; only the
-  // result counts (above).
-  if (state->composing) return ::DefSubclassProc(edit, message, wParam, lParam);
+  // While composing, the provisional text comes and goes with the IME's messages; only the
+  // result counts (above). Every other message is still checked, so a composition whose end
+  // never came cannot open the way to a paste.
+  if (state->composing && IsImeMessage(message)) return ::DefSubclassProc(edit, message, wParam, lParam);
   const std::wstring before = WindowText(edit);
   DWORD selStart = 0, selEnd = 0;
   GetSelection(edit, &selStart, &selEnd);

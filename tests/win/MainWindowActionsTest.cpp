@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <functional>
 
+#include <imm.h>
+
 #include "app/AboutDlg.h"
 #include "app/KestrinApp.h"
 #include "core/MagicPacketSender.h"
@@ -95,11 +97,13 @@ std::string Cp932(const std::wstring& text) {
   return bytes;
 }
 
-enum class Input { Type, ImeChar, Paste, CtrlV, TypeThenUndo };
+enum class Input { Type, ImeChar, ImeResult, Paste, CtrlV, TypeThenUndo };
 
 // What the user enters reaches the edit as the control gets it: WM_CHAR or WM_IME_CHAR per
 // character (the characters a WM_IME_CHAR leaves queued are handled through the dialog, as its
-// loop would), WM_PASTE or Ctrl+V's WM_CHAR 0x16 with the text on the clipboard, WM_UNDO.
+// loop would), an IME composition of the whole text that the user then completes (the control
+// shows it inside its text while composing), WM_PASTE or Ctrl+V's WM_CHAR 0x16 with the text on
+// the clipboard, WM_UNDO.
 void Enter(HWND edit, Input how, const std::wstring& text) {
   switch (how) {
     case Input::Type:
@@ -111,6 +115,20 @@ void Enter(HWND edit, Input how, const std::wstring& text) {
       for (wchar_t c : text) ::SendMessageW(edit, WM_IME_CHAR, c, 1);
       modal::PumpMessages(50, ::GetParent(edit));
       break;
+    case Input::ImeResult: {
+      ::SetFocus(edit);
+      HIMC context = ::ImmGetContext(edit);
+      ASSERT_NE(context, nullptr);
+      ::ImmSetOpenStatus(context, TRUE);
+      const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+      EXPECT_TRUE(::ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(text.c_str()), bytes, nullptr, 0));
+      modal::PumpMessages(50, ::GetParent(edit));
+      EXPECT_TRUE(::ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0));
+      modal::PumpMessages(50, ::GetParent(edit));
+      ::ImmSetOpenStatus(context, FALSE);
+      ::ImmReleaseContext(edit, context);
+      break;
+    }
     case Input::Paste:
     case Input::CtrlV:
       ASSERT_TRUE(SetClipboardText(edit, text));
@@ -162,6 +180,11 @@ TEST_F(ActionsTest, EditsAreLimitedToTheirRecordFields) {
       {"alias: a paste that repeats the text after the caret is the part cut", IDC_EDIT_ALIAS, alias61, 0, 0,
        Input::Paste, L"xyz", L"xy" + alias61, true},
       {"alias: Ctrl+V", IDC_EDIT_ALIAS, L"abc", kEnd, kEnd, Input::CtrlV, RepeatW(a, 31), L"abc" + RepeatW(a, 30), true},
+      {"alias: an IME result is cut to what fits, though its composition showed whole", IDC_EDIT_ALIAS,
+       std::wstring(60, L'a'), kEnd, kEnd, Input::ImeResult, nichi + hon + L"\u8a9e", std::wstring(60, L'a') + nichi,
+       true},
+      {"alias: an IME result over a selection", IDC_EDIT_ALIAS, L"x" + RepeatW(a, 31), 1, 3, Input::ImeResult,
+       nichi + hon + L"\u8a9e", L"x" + nichi + hon + RepeatW(a, 29), true},
       {"alias: the IME's characters", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeChar, RepeatW(nichi, 32) + L"1",
        RepeatW(nichi, 31) + L"1", true},
       {"broadcast: mixed typing stops at 31 bytes", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
