@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/EditLimit.h"
 #include "framework/MessageBox.h"
 #include "framework/Wnd.h"
 
@@ -63,7 +64,7 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
     return;
   }
   if (pDX->m_hWndLastControl != nullptr && pDX->m_bEditLastControl) {
-    ::SendMessageW(pDX->m_hWndLastControl, EM_LIMITTEXT, static_cast<WPARAM>(nChars), 0);
+    LimitEditToBytes(pDX->m_hWndLastControl, nChars);
   }
 }
 

@@ -40,7 +40,9 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 
 // After a DDX_Text: while saving, a value longer than nChars bytes shows
 // "Please enter no more than <nChars> characters." (exclamation icon) and fails the exchange.
-// Whenever it does not fail (loading included) the edit's text limit is set to nChars.
+// Whenever it does not fail (loading included) the edit takes from the user at most nChars
+// bytes of the ANSI code page, as an ANSI edit's text limit would (LimitEditToBytes); texts
+// the program puts in stay whole, and are what the check above is for.
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars);
 
 // Attaches rControl to control nIDC (once), so that rControl's message map runs for it.

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <functional>
 
+#include <imm.h>
+
 #include "app/AboutDlg.h"
 #include "app/KestrinApp.h"
 #include "core/MagicPacketSender.h"
@@ -81,15 +83,153 @@ TEST_F(ActionsTest, WakeAfterModifyUsesTheNewBroadcastAddress) {
   EXPECT_EQ(received, 1u) << "the record took the new broadcast text";
 }
 
-TEST_F(ActionsTest, EditsAreLimitedToTheirRecordFields) {
-  CKestrinDlg dlg;
-  std::vector<LRESULT> limits;
-  Run(dlg, [&](HWND hDlg) {
-    for (int id : {IDC_EDIT_MAC, IDC_EDIT_ALIAS, IDC_EDIT_BROADCAST}) {
-      limits.push_back(::SendMessageW(::GetDlgItem(hDlg, id), EM_GETLIMITTEXT, 0, 0));
+std::wstring RepeatW(const std::wstring& text, int count) {
+  std::wstring result;
+  for (int i = 0; i < count; ++i) result += text;
+  return result;
+}
+
+std::string Cp932(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
+  return bytes;
+}
+
+enum class Input { Type, ImeChar, ImeResult, Paste, CtrlV, TypeThenUndo };
+
+// What the user enters reaches the edit as the control gets it: WM_CHAR or WM_IME_CHAR per
+// character (the characters a WM_IME_CHAR leaves queued are handled through the dialog, as its
+// loop would), an IME composition of the whole text that the user then completes (the control
+// shows it inside its text while composing), WM_PASTE or Ctrl+V's WM_CHAR 0x16 with the text on
+// the clipboard, WM_UNDO.
+void Enter(HWND edit, Input how, const std::wstring& text) {
+  switch (how) {
+    case Input::Type:
+    case Input::TypeThenUndo:
+      for (wchar_t c : text) ::SendMessageW(edit, WM_CHAR, c, 1);
+      if (how == Input::TypeThenUndo) ::SendMessageW(edit, WM_UNDO, 0, 0);
+      break;
+    case Input::ImeChar:
+      for (wchar_t c : text) ::SendMessageW(edit, WM_IME_CHAR, c, 1);
+      modal::PumpMessages(50, ::GetParent(edit));
+      break;
+    case Input::ImeResult: {
+      ::SetFocus(edit);
+      HIMC context = ::ImmGetContext(edit);
+      ASSERT_NE(context, nullptr);
+      ::ImmSetOpenStatus(context, TRUE);
+      const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+      EXPECT_TRUE(::ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(text.c_str()), bytes, nullptr, 0));
+      modal::PumpMessages(50, ::GetParent(edit));
+      EXPECT_TRUE(::ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0));
+      modal::PumpMessages(50, ::GetParent(edit));
+      ::ImmSetOpenStatus(context, FALSE);
+      ::ImmReleaseContext(edit, context);
+      break;
     }
-  });
-  EXPECT_EQ(limits, (std::vector<LRESULT>{12, 63, 31}));
+    case Input::Paste:
+    case Input::CtrlV:
+      ASSERT_TRUE(SetClipboardText(edit, text));
+      if (how == Input::Paste) {
+        ::SendMessageW(edit, WM_PASTE, 0, 0);
+      } else {
+        ::SendMessageW(edit, WM_CHAR, 0x16, 1);
+      }
+      break;
+  }
+}
+
+TEST_F(ActionsTest, EditsAreLimitedToTheirRecordFields) {
+  ASSERT_EQ(::GetACP(), 932u) << "the ANSI code page is not 932: the tests run under LANG=ja_JP.UTF-8";
+  const std::wstring a = L"\u3042", i = L"\u3044", nichi = L"\u65e5", hon = L"\u672c";  // あ い 日 本
+  constexpr int kEnd = -2;  // caret at the end of the preset text
+  struct Case {
+    const char* name;
+    int id;
+    std::wstring preset;  // put in by the program (WM_SETTEXT): never cut
+    int selStart, selEnd;
+    Input how;
+    std::wstring input;
+    std::wstring shown;
+    bool stored;  // Add stores it; otherwise the length check refuses it
+  };
+  const std::wstring alias61 = L"xy" + RepeatW(a, 29) + L"a";  // 61 bytes in 32 units
+  const std::vector<Case> cases = {
+      {"address: ASCII typed stops at 12", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Type, L"00a0b1c2d3e4ff",
+       L"00a0b1c2d3e4", true},
+      {"address: full-width digits typed, six of them", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Type,
+       L"\uff10\uff11\uff12\uff13\uff14\uff15\uff16\uff17", L"\uff10\uff11\uff12\uff13\uff14\uff15", true},
+      {"address: a refused double-byte character leaves room for a single-byte one", IDC_EDIT_MAC, L"", kEnd, kEnd,
+       Input::Type, L"a" + RepeatW(a, 6) + L"b", L"a" + RepeatW(a, 5) + L"b", true},
+      {"address: half-width katakana pasted count one byte each", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Paste,
+       RepeatW(L"\uff71", 13), RepeatW(L"\uff71", 12), true},
+      {"address: a paste over a selection counts the room it frees", IDC_EDIT_MAC, L"00a0b1c2d3e4", 4, 8, Input::Paste,
+       a + i + L"\u3046", L"00a0" + a + i + L"d3e4", true},
+      {"address: undo brings back only what fits", IDC_EDIT_MAC, RepeatW(a, 10), 0, -1, Input::TypeThenUndo, L"x",
+       RepeatW(a, 6), true},
+      {"address: a longer text from a record stays whole and takes nothing more", IDC_EDIT_MAC,
+       L"00a0b1c2d3e4ffeeddcc", kEnd, kEnd, Input::Type, L"x", L"00a0b1c2d3e4ffeeddcc", false},
+      {"alias: 31 Japanese characters, then one single-byte, never a 32nd", IDC_EDIT_ALIAS, L"", kEnd, kEnd,
+       Input::Type, RepeatW(a, 32) + L"x" + i, RepeatW(a, 31) + L"x", true},
+      {"alias: a Japanese paste is never cut in half", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::Paste, RepeatW(a, 40),
+       RepeatW(a, 31), true},
+      {"alias: a mixed paste is cut after the last character that fits", IDC_EDIT_ALIAS, std::wstring(60, L'a'), kEnd,
+       kEnd, Input::Paste, nichi + L"x" + hon + L"\u8a9e", std::wstring(60, L'a') + nichi + L"x", true},
+      {"alias: a paste that repeats the text after the caret is the part cut", IDC_EDIT_ALIAS, alias61, 0, 0,
+       Input::Paste, L"xyz", L"xy" + alias61, true},
+      {"alias: Ctrl+V", IDC_EDIT_ALIAS, L"abc", kEnd, kEnd, Input::CtrlV, RepeatW(a, 31), L"abc" + RepeatW(a, 30), true},
+      {"alias: an IME result is cut to what fits, though its composition showed whole", IDC_EDIT_ALIAS,
+       std::wstring(60, L'a'), kEnd, kEnd, Input::ImeResult, nichi + hon + L"\u8a9e", std::wstring(60, L'a') + nichi,
+       true},
+      {"alias: an IME result over a selection", IDC_EDIT_ALIAS, L"x" + RepeatW(a, 31), 1, 3, Input::ImeResult,
+       nichi + hon + L"\u8a9e", L"x" + nichi + hon + RepeatW(a, 29), true},
+      {"alias: the IME's characters", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeChar, RepeatW(nichi, 32) + L"1",
+       RepeatW(nichi, 31) + L"1", true},
+      {"broadcast: mixed typing stops at 31 bytes", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
+       L"192.168.1.255" + RepeatW(nichi, 10), L"192.168.1.255" + RepeatW(nichi, 9), true},
+      {"broadcast: a long ASCII paste", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Paste,
+       L"127.0.0.1" + std::wstring(30, L'0'), L"127.0.0.1" + std::wstring(22, L'0'), true},
+      {"broadcast: a paste of which nothing fits changes nothing", IDC_EDIT_BROADCAST,
+       L"127.0.0.1" + std::wstring(22, L'0'), 0, 1, Input::Paste, a, L"127.0.0.1" + std::wstring(22, L'0'), true},
+  };
+  for (const Case& c : cases) {
+    std::remove("MacList.txt");
+    CKestrinDlg dlg;
+    MessageBoxRecorder boxes;
+    std::vector<LRESULT> limits;
+    std::wstring shown;
+    Row fields;
+    Run(dlg, [&](HWND hDlg) {
+      for (int id : {IDC_EDIT_MAC, IDC_EDIT_ALIAS, IDC_EDIT_BROADCAST}) {
+        limits.push_back(::SendMessageW(::GetDlgItem(hDlg, id), EM_GETLIMITTEXT, 0, 0));
+      }
+      SetEditText(hDlg, IDC_EDIT_MAC, "00a0b1c2d3e4");
+      SetEditText(hDlg, IDC_EDIT_ALIAS, "alias");
+      SetEditText(hDlg, IDC_EDIT_BROADCAST, "127.0.0.1");
+      HWND edit = ::GetDlgItem(hDlg, c.id);
+      ::SetDlgItemTextW(hDlg, c.id, c.preset.c_str());
+      const WPARAM length = c.preset.size();
+      ::SendMessageW(edit, EM_SETSEL, c.selStart == kEnd ? length : static_cast<WPARAM>(c.selStart),
+                     c.selEnd == kEnd ? static_cast<LPARAM>(length) : c.selEnd);
+      Enter(edit, c.how, c.input);
+      shown = EditTextW(hDlg, c.id);
+      fields = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
+      ClickButton(hDlg, IDC_BUTTON_ADD);
+    });
+    EXPECT_EQ(limits, (std::vector<LRESULT>{12, 63, 31})) << c.name;
+    EXPECT_EQ(shown, c.shown) << c.name;
+    const size_t field = c.id == IDC_EDIT_MAC ? 0 : c.id == IDC_EDIT_ALIAS ? 1 : 2;
+    EXPECT_EQ(fields[field], Cp932(c.shown)) << c.name << ": the exchange reads the text shown, in code page 932";
+    if (c.stored) {
+      EXPECT_TRUE(boxes.Boxes().empty()) << c.name;
+      EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"), fields[0] + "," + fields[1] + "," + fields[2] + "\n") << c.name;
+    } else {
+      EXPECT_EQ(boxes.Boxes().size(), 1u) << c.name;
+      EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), "<missing>") << c.name;
+    }
+  }
 }
 
 TEST_F(ActionsTest, TooLongTextShowsTheLengthMessageAndAddsNothing) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,30 @@ inline std::string EditText(HWND hDlg, int id) {
 }
 
 inline void SetEditText(HWND hDlg, int id, const std::string& text) { ::SetDlgItemTextA(hDlg, id, text.c_str()); }
+
+// The edit's text as the control holds it (UTF-16), and as the window shows it.
+inline std::wstring EditTextW(HWND hDlg, int id) {
+  wchar_t buffer[512] = L"";
+  ::GetDlgItemTextW(hDlg, id, buffer, 512);
+  return buffer;
+}
+
+// Puts text on the clipboard as Unicode text, for a paste; false when the clipboard refused it.
+inline bool SetClipboardText(HWND owner, const std::wstring& text) {
+  if (!::OpenClipboard(owner)) return false;
+  ::EmptyClipboard();
+  const size_t size = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, size);
+  bool placed = false;
+  if (void* bytes = memory != nullptr ? ::GlobalLock(memory) : nullptr) {
+    std::memcpy(bytes, text.c_str(), size);
+    ::GlobalUnlock(memory);
+    placed = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+  }
+  if (!placed && memory != nullptr) ::GlobalFree(memory);
+  ::CloseClipboard();
+  return placed;
+}
 
 // A user's click on a push button: the button itself reports BN_CLICKED to the dialog.
 inline void ClickButton(HWND hDlg, int id) { ::SendMessageW(::GetDlgItem(hDlg, id), BM_CLICK, 0, 0); }

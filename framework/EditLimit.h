@@ -1,0 +1,57 @@
+// Limits in bytes of the ANSI code page for what a user enters into an edit control.
+//
+// The program stores field texts as ANSI bytes (code page 932 on Japanese systems), but its edit
+// controls are Unicode windows: their own limit (EM_LIMITTEXT) counts UTF-16 units, so it lets a
+// Japanese character count one where the record counts two. The functions in namespace editlimit
+// decide, on the UTF-16 texts the control holds, how much of what an action put in may stay; they
+// are portable and take the byte length of one character from the caller. LimitEditToBytes binds
+// them to a control.
+#pragma once
+#include <cstddef>
+#include <string>
+
+#ifdef _WIN32
+#include "framework/Platform.h"
+#endif
+
+namespace editlimit {
+
+// Bytes that one character, text[0..units) (one UTF-16 unit, or a surrogate pair), takes in the code page.
+using CharBytes = size_t (*)(const char16_t* text, size_t units);
+
+// The one stretch an action changed: before[start, start + removed) became after[start, start + inserted).
+struct Change {
+  size_t start = 0;
+  size_t removed = 0;
+  size_t inserted = 0;
+  bool operator==(const Change& other) const {
+    return start == other.start && removed == other.removed && inserted == other.inserted;
+  }
+};
+
+// How before became after, the selection before the action being [selStart, selEnd) (clamped to
+// before). When the text outside the selection is unchanged, the action replaced the selection,
+// as typing and pasting do: so a pasted text that repeats the text beside it is still the one cut
+// later. Otherwise (an undo, say) the change is what lies between the longest common start and
+// end. The stretch never begins or ends between the two halves of a surrogate pair.
+Change FindChange(const std::u16string& before, const std::u16string& after, size_t selStart, size_t selEnd);
+
+// How many of change's inserted units may stay so that after takes at most maxBytes: the longest
+// start of the inserted text that fits beside the text outside the change, cut between characters
+// (a surrogate pair stays whole). All of them when after fits; none when the text outside the
+// change alone takes maxBytes or more.
+size_t KeptUnits(const std::u16string& after, const Change& change, size_t maxBytes, CharBytes bytes);
+
+}  // namespace editlimit
+
+#ifdef _WIN32
+// Limits what the user can enter into edit to maxBytes bytes of the ANSI code page (CP_ACP): typing
+// (WM_CHAR, WM_IME_CHAR), the IME's result, pasting (WM_PASTE, Ctrl+V, the context menu), undo and
+// any other action of the control; what does not fit is not inserted, and a longer insertion keeps
+// as much as fits, cut between characters. Sets EM_LIMITTEXT to maxBytes as well, a coarse bound
+// in UTF-16 units that keeps the control's own cut of a long paste short. Texts the program sets
+// with WM_SETTEXT are not limited; EM_REPLACESEL is, as with a native limit. Calling it again changes the limit; maxBytes <= 0 lifts it
+// (EM_LIMITTEXT 0 is the control's largest).
+// Window's thread only.
+void LimitEditToBytes(HWND edit, int maxBytes);
+#endif
