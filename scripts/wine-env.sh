@@ -54,5 +54,8 @@ wine_build_runs_here() {
   wine_prefix_ready
   timeout 120 "$WINE" "$probe" >/dev/null 2>&1
   local rc=$?
+  # The probe ran without a display: a wineserver left from it would keep a desktop that has none,
+  # and the windows of the next program on a virtual screen could not be made.
+  "$WINESERVER" -k 2>/dev/null || true
   [ $rc -eq 42 ] || { echo "a $KESTRIN_WINBUILD program does not run under $WINE_NAME here (exit $rc, not 42)"; return 1; }
 }
