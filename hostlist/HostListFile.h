@@ -11,7 +11,9 @@
 // its holder ends, however it ends, so nothing is ever left locked. A rewrite that finds the
 // lock held waits for it a few seconds at most (the other's rewrite normally takes milliseconds)
 // and then gives up without touching the list; each rewrite reads the list as it is once it
-// holds the lock, so the changes of two processes both end up in it.
+// holds the lock, so the changes of two processes both end up in it. A replace refused because
+// some other program holds MacList.txt open for a moment is tried again for about a second,
+// within the same few seconds; a replace that fails in the end removes MacTemp.txt.
 #pragma once
 #include <functional>
 
@@ -47,7 +49,7 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow);
 // place; kListBusy when another process held the list for all of the wait; kNotStored when
 // MacList.txt was left as it was for another reason: the lock file cannot be created, the list
 // exists but cannot be read, MacTemp.txt cannot be written in full, MacList.txt is read-only or
-// cannot be replaced, a text of the entry holds a line feed (it would split the line in two), or
+// cannot be replaced (held open by another program past the retries included), a text of the entry holds a line feed (it would split the line in two), or
 // a line of the list exceeds 64 MiB.
 int StoreHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
 
