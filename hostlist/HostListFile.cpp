@@ -99,6 +99,7 @@ Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWr
 // Puts the complete MacTemp.txt in the place of MacList.txt, trying again while another program
 // holds the list for a moment, until kReplaceRetry has passed or the rewrite's deadline comes.
 // A replace that fails in the end removes MacTemp.txt: the list stays the old one either way.
+// A hold that outlasts the tries counts as a busy list, so an action's later changes try once.
 int ReplaceList(Clock::time_point deadline) {
   deadline = std::min(deadline, Clock::now() + detail::kReplaceRetry);
   // Such holds last some milliseconds; the pauses grow so a longer one costs few attempts.
@@ -119,12 +120,13 @@ int ReplaceList(Clock::time_point deadline) {
     }
     if (result == io::MoveResult::kMoved) return kStored;
     const Clock::time_point now = Clock::now();
-    if (result != io::MoveResult::kHeld || now >= deadline) break;
+    if (result != io::MoveResult::kHeld || now >= deadline) {
+      io::RemoveFile(kTempPath);
+      return result == io::MoveResult::kHeld ? kListBusy : kNotStored;
+    }
     std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
     pause = std::min(pause * 2, std::chrono::milliseconds{100});
   }
-  io::RemoveFile(kTempPath);
-  return kNotStored;
 }
 
 // Writes the edited list to MacTemp.txt and puts it in the place of MacList.txt.

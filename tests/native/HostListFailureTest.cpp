@@ -151,16 +151,19 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
     int refusals;  // replaces refused before one proceeds; -1: all of them
     hostlist::LockWait wait;
     int boundMs;  // the lock wait, which the retries share
-    bool stored;
+    int expected;
     int minMs, maxMs;
   };
   using hostlist::LockWait;
+  using hostlist::kListBusy;
+  using hostlist::kNotStored;
+  using hostlist::kStored;
   const std::vector<Case> cases = {
-      {"held for a moment", StepAction::kHeld, 3, LockWait::kBounded, 4000, true, 0, 500},
-      {"held throughout: about a second", StepAction::kHeld, -1, LockWait::kBounded, 4000, false, 950, 1600},
-      {"held, the retries end with a shorter bound", StepAction::kHeld, -1, LockWait::kBounded, 300, false, 250, 800},
-      {"held, no waiting: one try", StepAction::kHeld, -1, LockWait::kTryOnce, 4000, false, 0, 200},
-      {"refused for good: one try", StepAction::kFail, -1, LockWait::kBounded, 4000, false, 0, 200},
+      {"held for a moment", StepAction::kHeld, 3, LockWait::kBounded, 4000, kStored, 0, 500},
+      {"held throughout: about a second", StepAction::kHeld, -1, LockWait::kBounded, 4000, kListBusy, 950, 1600},
+      {"held, the retries end with a shorter bound", StepAction::kHeld, -1, LockWait::kBounded, 300, kListBusy, 250, 800},
+      {"held, no waiting: one try", StepAction::kHeld, -1, LockWait::kTryOnce, 4000, kListBusy, 0, 200},
+      {"refused for good: one try", StepAction::kFail, -1, LockWait::kBounded, 4000, kNotStored, 0, 200},
   };
   for (const Case& c : cases) {
     ScratchDirectory dir;
@@ -178,10 +181,10 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
     }
     const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     hostlist::detail::SetLockWait(hostlist::detail::kLockWait);
-    EXPECT_EQ(result == hostlist::kStored, c.stored) << c.name;
+    EXPECT_EQ(result, c.expected) << c.name;
     EXPECT_GE(tookMs, c.minMs) << c.name;
     EXPECT_LE(tookMs, c.maxMs) << c.name;
-    EXPECT_EQ(ReadBytes("MacList.txt"), c.stored ? before + kNewLine : before) << c.name;
+    EXPECT_EQ(ReadBytes("MacList.txt"), c.expected == kStored ? before + kNewLine : before) << c.name;
     EXPECT_FALSE(Exists("MacTemp.txt")) << c.name;
     EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0) << c.name << ": the next store";
     EXPECT_EQ(ReadBytes("MacList.txt"), before + kNewLine) << c.name << ": the next store";

@@ -118,7 +118,7 @@ TEST(HostListWin, ListHeldOpenWithoutDeleteSharingIsLeftAsItWas) {
   EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"b"}) << "reading while held";
   // The replace meets the system's own refusal and tries again for about a second.
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_NE(hostlist::StoreHostEntry(Entry("00a0b1c2d3e4", "a")), 0) << "store while held";
+  EXPECT_EQ(hostlist::StoreHostEntry(Entry("00a0b1c2d3e4", "a")), hostlist::kListBusy) << "store while held";
   const long long tookMs =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
   std::printf("store while the list is held: given up after %lld ms\n", tookMs);
