@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwctype>
 #include <string>
@@ -157,11 +158,11 @@ TEST(DialogTemplates, MainWindowIsTemplate102AsTheUserKnowsIt) {
       {2, L"BUTTON", L"\u7d42\u4e86", 222, 186, 50, 16, kButton},                              // 終了
       {-1, L"STATIC", L"\uff25\uff54\uff48\uff45\uff52\uff4e\uff45\uff54 \u30a2\u30c9\u30ec\u30b9", 7, 11, 70, 8,
        kLabel},                                                                                 // Ｅｔｈｅｒｎｅｔ アドレス
-      {-1, L"STATIC", L"\u5225\u540d\uff08\u30b3\u30e1\u30f3\u30c8\u306a\u3069\uff09", 7, 28, 54, 8, kLabel},
-      {-1, L"STATIC", L"Ex. 00a0b1c2d3e4", 161, 11, 53, 8, kLabel},
-      {-1, L"STATIC", L"Ex. Web \u30b5\u30fc\u30d0\u30fc", 161, 28, 49, 8, kLabel},
+      {-1, L"STATIC", L"\u5225\u540d\uff08\u30b3\u30e1\u30f3\u30c8\u306a\u3069\uff09", 7, 28, 70, 8, kLabel},
+      {-1, L"STATIC", L"Ex. 00a0b1c2d3e4", 161, 11, 58, 8, kLabel},
+      {-1, L"STATIC", L"Ex. Web \u30b5\u30fc\u30d0\u30fc", 161, 28, 58, 8, kLabel},
       {-1, L"STATIC", L"IP Broadcast Address", 7, 45, 70, 8, kLabel},
-      {-1, L"STATIC", L"Ex. 192.168.10.255", 161, 45, 53, 8, kLabel},
+      {-1, L"STATIC", L"Ex. 192.168.10.255", 161, 45, 58, 8, kLabel},
       {1010, L"BUTTON", L"\u81ea\u52d5\u53d6\u5f97", 222, 35, 50, 14, kButton},  // 自動取得
       {1009, L"MSCTLS_PROGRESS32", L"", 223, 35, 49, 14, WS_CHILD | PBS_SMOOTH},  // hidden, no tab stop
   };
@@ -279,6 +280,8 @@ void ExpectTextsFit(HWND dialog, const char* which, int dpi) {
 using DialogTextTest = mainwindow::MainWindowTest;
 
 TEST_F(DialogTextTest, EveryStaticAndButtonTextFitsItsControlAtAnyDpi) {
+  // Wine has no MS UI Gothic; only the dpi runs set up a stand-in of its widths.
+  if (std::getenv("KESTRIN_DPI") == nullptr) GTEST_SKIP() << "measured in the dpi runs of scripts/test.sh";
   const int dpi = mainwindow::RunDpi();
   CKestrinDlg dlg;
   Run(dlg, [&](HWND hDlg) {
