@@ -7,6 +7,7 @@
 #include "app/AboutDlg.h"
 #include "app/HostRecords.h"
 #include "app/HostRows.h"
+#include "app/StartFolder.h"
 #include "core/AddressText.h"
 #include "core/MagicPacketSender.h"
 #include "discovery/SweepWorker.h"
@@ -24,8 +25,22 @@ const char kConfirmDeleteCp932[] = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82
 const char kChangeNotSavedCp932[] =  // 変更を MacList.txt に保存できませんでした。
     "\x95\xcf\x8d\x58\x82\xf0 MacList.txt \x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5"
     "\x82\xb5\x82\xbd\x81\x42";
+// Kestrin は一時フォルダーから起動されています。zip ファイルを展開せずに中の Kestrin.exe を開くと、こうなります。
+// ここに保存する一覧（MacList.txt）と作成したショートカットは、このフォルダーとともに削除されて失われます。
+// zip ファイルを展開し、展開したフォルダーの Kestrin.exe を起動してください。
+const char kStartedFromTemporaryFolderCp932[] =
+    "Kestrin \x82\xcd\x88\xea\x8e\x9e\x83\x74\x83\x48\x83\x8b\x83\x5f\x81\x5b\x82\xa9\x82\xe7\x8b\x4e\x93\xae"
+    "\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81\x42zip \x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0"
+    "\x93\x57\x8a\x4a\x82\xb9\x82\xb8\x82\xc9\x92\x86\x82\xcc Kestrin.exe \x82\xf0\x8a\x4a\x82\xad\x82\xc6"
+    "\x81\x41\x82\xb1\x82\xa4\x82\xc8\x82\xe8\x82\xdc\x82\xb7\x81\x42\n\n\x82\xb1\x82\xb1\x82\xc9\x95\xdb"
+    "\x91\xb6\x82\xb7\x82\xe9\x88\xea\x97\x97\x81\x69MacList.txt\x81\x6a\x82\xc6\x8d\xec\x90\xac\x82\xb5"
+    "\x82\xbd\x83\x56\x83\x87\x81\x5b\x83\x67\x83\x4a\x83\x62\x83\x67\x82\xcd\x81\x41\x82\xb1\x82\xcc\x83\x74"
+    "\x83\x48\x83\x8b\x83\x5f\x81\x5b\x82\xc6\x82\xc6\x82\xe0\x82\xc9\x8d\xed\x8f\x9c\x82\xb3\x82\xea\x82\xc4"
+    "\x8e\xb8\x82\xed\x82\xea\x82\xdc\x82\xb7\x81\x42\n\nzip \x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\x57"
+    "\x8a\x4a\x82\xb5\x81\x41\x93\x57\x8a\x4a\x82\xb5\x82\xbd\x83\x74\x83\x48\x83\x8b\x83\x5f\x81\x5b\x82\xcc"
+    " Kestrin.exe \x82\xf0\x8b\x4e\x93\xae\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x42";
 
-constexpr int kColumnWidth = 120;
+constexpr int kColumnWidth = 120;  // pixels at 96 dpi
 
 // Longest texts the edits accept, in bytes: what the record's fields hold beside their terminator.
 constexpr int kMaxMacChars = 12;
@@ -118,10 +133,13 @@ BOOL CKestrinDlg::OnInitDialog() {
   SetIcon(m_hIcon, FALSE);
 
   const char* const captions[] = {"Ethernet Address", kAliasCaptionCp932, "IP Broadcast Address"};
+  const int columnWidth = ScaleToDpi(kColumnWidth, GetDpi());
   for (int column = 0; column < 3; ++column) {
     m_listHosts.DeleteColumn(column);
-    m_listHosts.InsertColumn(column, captions[column], LVCFMT_LEFT, kColumnWidth, column);
+    m_listHosts.InsertColumn(column, captions[column], LVCFMT_LEFT, columnWidth, column);
   }
+  // Before the list is read or written: whatever is kept here goes with the folder.
+  if (ProgramRunsFromTemporaryFolder()) AfxMessageBox(kStartedFromTemporaryFolderCp932, MB_OK | MB_ICONEXCLAMATION);
   LoadHostList();
   m_listHosts.EnableFullRowSelect(TRUE);
   return TRUE;

@@ -12,6 +12,7 @@ char g_fittedText[kFitTextBufferSize];
 constexpr COLORREF kUnselectedFill = RGB(255, 255, 255);
 constexpr COLORREF kEraseFill = RGB(255, 255, 0);
 constexpr UINT kCellFormat = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_VCENTER;
+// Pixels at 96 dpi; drawn scaled to the window's dpi.
 constexpr int kLabelMargin = 4;     // passed to FitTextToWidth for column 0
 constexpr int kLabelInset = 2;      // each side of column 0's text
 constexpr int kSubItemMargin = 12;  // for columns 1 and later
@@ -144,6 +145,7 @@ void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
   const int nItem = static_cast<int>(pDrawItemStruct->itemID);
   const RECT rcItem = pDrawItemStruct->rcItem;
   const bool hasFocus = ::GetFocus() == m_hWnd;
+  const int dpi = GetDpi();
 
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
@@ -208,10 +210,11 @@ void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
 
   // Column 0: always left-aligned.
   {
-    const char* shown = FitTextToWidth(&dc, g_cellText, rcLabel.right - rcLabel.left, kLabelMargin);
+    const char* shown = FitTextToWidth(&dc, g_cellText, rcLabel.right - rcLabel.left, ScaleToDpi(kLabelMargin, dpi));
+    const int inset = ScaleToDpi(kLabelInset, dpi);
     RECT rcText = rcLabel;
-    rcText.left += kLabelInset;
-    rcText.right -= kLabelInset;
+    rcText.left += inset;
+    rcText.right -= inset;
     dc.DrawText(shown, -1, &rcText, DT_LEFT | kCellFormat);
   }
 
@@ -223,12 +226,12 @@ void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
   for (int nColumn = 1; GetColumn(nColumn, &column); ++nColumn) {
     rcColumn.left = rcColumn.right;
     if (column.cx == 0) {
-      column.cx = kZeroColumnWidth;  // a hidden column would hide its text for good
+      column.cx = ScaleToDpi(kZeroColumnWidth, dpi);  // a hidden column would hide its text for good
       SetColumn(nColumn, &column);
     }
     rcColumn.right += column.cx;
     if (GetItemText(nItem, nColumn, g_cellText, sizeof g_cellText) == 0 || g_cellText[0] == '\0') continue;
-    const char* shown = FitTextToWidth(&dc, g_cellText, column.cx, kSubItemMargin);
+    const char* shown = FitTextToWidth(&dc, g_cellText, column.cx, ScaleToDpi(kSubItemMargin, dpi));
     UINT justify = DT_LEFT;
     if (shown == g_cellText) {
       switch (column.fmt & LVCFMT_JUSTIFYMASK) {
@@ -237,9 +240,10 @@ void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
         default: break;
       }
     }
+    const int inset = ScaleToDpi(kSubItemInset, dpi);
     RECT rcText = rcColumn;
-    rcText.left += kSubItemInset;
-    rcText.right -= kSubItemInset;
+    rcText.left += inset;
+    rcText.right -= inset;
     dc.DrawText(shown, -1, &rcText, justify | kCellFormat);
   }
 

@@ -4,6 +4,9 @@
 
 class CWnd;
 
+// A length of pixels at 96 dpi, as the window's layout was drawn, at dpi: the same at 96.
+inline int ScaleToDpi(int pixelsAt96, int dpi) { return ::MulDiv(pixelsAt96, dpi, 96); }
+
 // A device context this object does not own: the caller (or a derived class) releases it.
 class CDC {
  public:

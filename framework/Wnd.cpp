@@ -63,6 +63,14 @@ HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
                                                 reinterpret_cast<LPARAM>(hIcon)));
 }
 
+int CWnd::GetDpi() const {
+  // GetDpiForWindow would say the same from Windows 10 on; the program also runs on Vista to 8.1.
+  HDC dc = ::GetDC(m_hWnd);
+  const int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSX) : 0;
+  if (dc != nullptr) ::ReleaseDC(m_hWnd, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
 LRESULT CWnd::Default() { return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam); }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

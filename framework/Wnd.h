@@ -68,6 +68,10 @@ class CWnd {
   // The parent's object when this program attached one to the parent window, else null.
   CWnd* GetParent() const { return FromHandlePermanent(::GetParent(m_hWnd)); }
   HWND SetFocus() { return ::SetFocus(m_hWnd); }
+  // The dots per inch the window is drawn at: 96 at 100 % scaling. The manifest declares the
+  // program aware of the system's setting, so Windows scales nothing itself and this is that
+  // setting; 96 when it cannot be read.
+  int GetDpi() const;
 
   // Default processing of the message being handled now (inside a handler of this window):
   // the window's own procedure, for a dialog the dialog manager's.

@@ -56,10 +56,16 @@ class OutputFile {
   intptr_t m_handle = -1;
 };
 
+enum class MoveResult {
+  kMoved,
+  kHeld,    // another program has to open for a moment (Windows sharing, access or lock refusals): worth trying again
+  kFailed,  // read-only, or refused for good
+};
+
 // Puts the file from in the place of to in one step, so that a reader sees the old or the new
 // file and never neither. Fails, leaving both as they are, when to is read-only (no write
 // permission bit on POSIX, the read-only attribute on Windows) or cannot be replaced.
-bool MoveIntoPlace(const char* from, const char* to);
+MoveResult MoveIntoPlace(const char* from, const char* to);
 
 // Removes a file; false when it could not be removed (a missing file counts as removed).
 bool RemoveFile(const char* path);

@@ -103,16 +103,17 @@ bool OutputFile::Close() {
   return close(fd) == 0;
 }
 
-bool MoveIntoPlace(const char* from, const char* to) {
-  if (IsReadOnly(to)) return false;
-  if (rename(from, to) != 0) return false;
+MoveResult MoveIntoPlace(const char* from, const char* to) {
+  // An open file never stands in the way of a rename here: nothing is worth trying again.
+  if (IsReadOnly(to)) return MoveResult::kFailed;
+  if (rename(from, to) != 0) return MoveResult::kFailed;
   // The new name is only durable once its directory is; the list is in place either way.
   const int dir = open(DirectoryOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     (void)fsync(dir);
     close(dir);
   }
-  return true;
+  return MoveResult::kMoved;
 }
 
 bool RemoveFile(const char* path) { return unlink(path) == 0 || errno == ENOENT; }

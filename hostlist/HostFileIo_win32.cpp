@@ -85,13 +85,23 @@ bool OutputFile::Close() {
   return CloseHandle(file) != FALSE;
 }
 
-bool MoveIntoPlace(const char* from, const char* to) {
+MoveResult MoveIntoPlace(const char* from, const char* to) {
   // Windows refuses to replace a read-only target by itself; asking first gives the same answer
-  // where the system does not (Wine replaces it).
+  // where the system does not (Wine replaces it), and keeps that refusal from passing for a hold.
   const DWORD attributes = GetFileAttributesA(to);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return MoveResult::kFailed;
   // WRITE_THROUGH: returns only once the rename is on the disk.
-  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return MoveResult::kMoved;
+  // What a scanner, a sync client or an editor opening the list without delete sharing, or a
+  // delete still pending, makes the replace meet.
+  switch (GetLastError()) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_LOCK_VIOLATION:
+      return MoveResult::kHeld;
+    default:
+      return MoveResult::kFailed;
+  }
 }
 
 bool RemoveFile(const char* path) {

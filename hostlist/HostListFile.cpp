@@ -20,6 +20,7 @@ namespace {
 using detail::LineReader;
 using detail::LineStatus;
 using detail::Outcome;
+using Clock = std::chrono::steady_clock;
 
 constexpr char kListPath[] = "./MacList.txt";
 constexpr char kTempPath[] = "./MacTemp.txt";
@@ -38,11 +39,9 @@ std::atomic<long long>& LockWaitMs() {
   return wait;
 }
 
-// Tries at once, then after short sleeps until wait has passed. The sleeps stay short because
-// another process's rewrite takes a few milliseconds and the lock is free only between two.
-io::LockFile::Result TakeListLock(io::LockFile& lock, std::chrono::milliseconds wait) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + wait;
+// Tries at once, then after short sleeps until deadline. The sleeps stay short because another
+// process's rewrite takes a few milliseconds and the lock is free only between two.
+io::LockFile::Result TakeListLock(io::LockFile& lock, Clock::time_point deadline) {
   std::chrono::milliseconds pause{1};
   for (;;) {
     const io::LockFile::Result result = lock.TryLock(kLockPath);
@@ -97,9 +96,42 @@ Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWr
   return matched ? Outcome::kOk : out.Append(edit.newLine);
 }
 
+// Puts the complete MacTemp.txt in the place of MacList.txt, trying again while another program
+// holds the list for a moment, until kReplaceRetry has passed or the rewrite's deadline comes.
+// A replace that fails in the end removes MacTemp.txt: the list stays the old one either way.
+// A hold that outlasts the tries counts as a busy list, so an action's later changes try once.
+int ReplaceList(Clock::time_point deadline) {
+  deadline = std::min(deadline, Clock::now() + detail::kReplaceRetry);
+  // Such holds last some milliseconds; the pauses grow so a longer one costs few attempts.
+  std::chrono::milliseconds pause{5};
+  for (;;) {
+    io::MoveResult result = io::MoveResult::kFailed;
+    switch (detail::AskStep(detail::Step::kReplaceList)) {
+      case detail::StepAction::kCrash:
+        return kNotStored;  // MacTemp.txt stays, as a crash leaves it
+      case detail::StepAction::kFail:
+        break;
+      case detail::StepAction::kHeld:
+        result = io::MoveResult::kHeld;
+        break;
+      case detail::StepAction::kProceed:
+        result = io::MoveIntoPlace(kTempPath, kListPath);
+        break;
+    }
+    if (result == io::MoveResult::kMoved) return kStored;
+    const Clock::time_point now = Clock::now();
+    if (result != io::MoveResult::kHeld || now >= deadline) {
+      io::RemoveFile(kTempPath);
+      return result == io::MoveResult::kHeld ? kListBusy : kNotStored;
+    }
+    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+    pause = std::min(pause * 2, std::chrono::milliseconds{100});
+  }
+}
+
 // Writes the edited list to MacTemp.txt and puts it in the place of MacList.txt.
 // Caller holds FileLock() and the lock file.
-int Rewrite(const ListEdit& edit) {
+int Rewrite(const ListEdit& edit, Clock::time_point deadline) {
   io::InputFile list;
   const io::OpenResult opened = list.Open(kListPath);
   // A list we cannot read must not be replaced by one made without it.
@@ -110,6 +142,7 @@ int Rewrite(const ListEdit& edit) {
   switch (detail::AskStep(detail::Step::kCreateTemp)) {
     case detail::StepAction::kCrash:
     case detail::StepAction::kFail:
+    case detail::StepAction::kHeld:
       return kNotStored;
     case detail::StepAction::kProceed:
       if (!temp.Create(kTempPath)) return kNotStored;
@@ -136,15 +169,7 @@ int Rewrite(const ListEdit& edit) {
     return kNotStored;
   }
 
-  // From here MacTemp.txt holds the complete new list; when the replace fails it stays behind.
-  switch (detail::AskStep(detail::Step::kReplaceList)) {
-    case detail::StepAction::kCrash:
-    case detail::StepAction::kFail:
-      return kNotStored;
-    case detail::StepAction::kProceed:
-      break;
-  }
-  return io::MoveIntoPlace(kTempPath, kListPath) ? kStored : kNotStored;
+  return ReplaceList(deadline);
 }
 
 int LockedRewrite(const ListEdit& edit, LockWait wait) {
@@ -152,7 +177,9 @@ int LockedRewrite(const ListEdit& edit, LockWait wait) {
   // Nothing to remove from: leave the folder as it is, lock file included.
   if (!edit.createWhenMissing && !io::FileExists(kListPath)) return kStored;
   io::LockFile lock;
-  switch (TakeListLock(lock, WaitFor(wait))) {
+  // One bound for the lock wait and the replace's retries together.
+  const Clock::time_point deadline = Clock::now() + WaitFor(wait);
+  switch (TakeListLock(lock, deadline)) {
     case io::LockFile::Result::kBusy:
       return kListBusy;
     case io::LockFile::Result::kFailed:
@@ -162,7 +189,7 @@ int LockedRewrite(const ListEdit& edit, LockWait wait) {
     case io::LockFile::Result::kLocked:
       break;
   }
-  return Rewrite(edit);
+  return Rewrite(edit, deadline);
 }
 
 }  // namespace
@@ -192,7 +219,7 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow) {
     if (!io::FileExists(kListPath)) return;
     io::LockFile lock;
     // Read all the same when it cannot be had: a list we may only read still shows.
-    (void)TakeListLock(lock, WaitFor(LockWait::kBounded));
+    (void)TakeListLock(lock, Clock::now() + WaitFor(LockWait::kBounded));
     io::InputFile list;
     if (list.Open(kListPath) != io::OpenResult::kOpened) return;
     LineReader reader(list);

@@ -11,7 +11,9 @@
 // its holder ends, however it ends, so nothing is ever left locked. A rewrite that finds the
 // lock held waits for it a few seconds at most (the other's rewrite normally takes milliseconds)
 // and then gives up without touching the list; each rewrite reads the list as it is once it
-// holds the lock, so the changes of two processes both end up in it.
+// holds the lock, so the changes of two processes both end up in it. A replace refused because
+// some other program holds MacList.txt open for a moment is tried again for about a second,
+// within the same few seconds; a replace that fails in the end removes MacTemp.txt.
 #pragma once
 #include <functional>
 
@@ -22,7 +24,8 @@ namespace hostlist {
 // Results of StoreHostEntry and RemoveHostEntry.
 constexpr int kStored = 0;
 constexpr int kNotStored = 1;  // MacList.txt was left as it was
-constexpr int kListBusy = 2;   // ... because another process held the list for all of the wait
+constexpr int kListBusy = 2;   // ... because another process held the list (or another program
+                               // held MacList.txt open) for all of the wait
 
 // How long a rewrite waits when another process holds the list.
 enum class LockWait {
@@ -44,10 +47,10 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow);
 // Replaces every line whose address field equals entry.szMac (byte for byte, case-sensitive)
 // with the entry's line, or appends the line when none matches; all other lines keep their
 // bytes and order. Creates the list when there is none. Returns kStored when the new list is in
-// place; kListBusy when another process held the list for all of the wait; kNotStored when
-// MacList.txt was left as it was for another reason: the lock file cannot be created, the list
-// exists but cannot be read, MacTemp.txt cannot be written in full, MacList.txt is read-only or
-// cannot be replaced, a text of the entry holds a line feed (it would split the line in two), or
+// place; kListBusy when another process held the list, or another program held MacList.txt
+// open, for all of the wait; kNotStored when MacList.txt was left as it was for another reason:
+// the lock file cannot be created, the list exists but cannot be read, MacTemp.txt cannot be
+// written in full, MacList.txt is read-only or cannot be replaced, a text of the entry holds a line feed (it would split the line in two), or
 // a line of the list exceeds 64 MiB.
 int StoreHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
 

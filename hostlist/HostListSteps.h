@@ -21,6 +21,7 @@ enum class StepAction {
   kProceed,  // make the call
   kFail,     // skip the call and report it as failed, as the system would
   kCrash,    // stop the operation right here with no cleanup, as a crash or power cut would
+  kHeld,     // skip the call and report the file as held open by another program for a moment
 };
 
 using StepHook = std::function<StepAction(Step)>;
@@ -34,6 +35,12 @@ void SetStepHook(StepHook hook);
 // waits without handling any (a message handled meanwhile could start another rewrite, which
 // would wait on the lock its own thread holds).
 constexpr std::chrono::milliseconds kLockWait{4000};
+
+// How long a rewrite goes on trying to put MacTemp.txt in place while another program (a
+// virus scanner, a sync client, the search indexer) holds MacList.txt open for a moment. It
+// comes out of the lock wait's bound, never on top of it: a rewrite ends within kLockWait of its
+// start, whatever it met, so the window stays clear of "not responding".
+constexpr std::chrono::milliseconds kReplaceRetry{1000};
 
 // Sets the wait for every following load and rewrite of this process; tests shorten it.
 void SetLockWait(std::chrono::milliseconds wait);

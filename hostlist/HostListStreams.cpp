@@ -12,6 +12,7 @@ template <typename Call>
 Outcome RunStep(Step step, Call call) {
   switch (AskStep(step)) {
     case StepAction::kFail:
+    case StepAction::kHeld:  // only the replace tries again; elsewhere a hold fails the step
       return Outcome::kFailed;
     case StepAction::kCrash:
       return Outcome::kCrashed;

@@ -111,6 +111,23 @@ for build in $WINDOWS_BUILDS; do
   for script in "${windows_scripts[@]}"; do
     STEP_SECONDS=1200 run_check "e2e/$(basename "$script") ($label)" bash "$script"
   done
+
+  # The layout at display scaling: the tests named ...Dpi... once more at 96, 144 and 192 dpi, a
+  # process each, since wine reads the prefix's LogPixels when a program starts. Last, as they
+  # change the prefix: the dialogs' MS UI Gothic stood in for by Ume UI Gothic, as scripts/run.sh
+  # does, so that the labels are measured in a font of its widths.
+  "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'Ume UI Gothic' /f >/dev/null 2>&1
+  for dpi in 96 144 192; do
+    "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+    stop_wineserver
+    echo "== Windows in-process tests at $dpi dpi ($label)"
+    log="$LOG_DIR/wine-$build-dpi$dpi.log"
+    (cd "$scratch" && KESTRIN_DPI=$dpi limited 600 xvfb-run -a -s "-screen 0 1024x768x24" \
+       "$WINE" "$WINBUILD/kestrin_wintests.exe" --gtest_filter='*Dpi*' --gtest_color=no) >"$log" 2>&1
+    stop_wineserver
+    count_gtest "$log" "Windows tests at $dpi dpi ($label)"
+    grep -aE '^\[  (PASSED|FAILED) ' "$log" | sed 's/^/   /'
+  done
 done
 
 for script in "${other_scripts[@]}"; do

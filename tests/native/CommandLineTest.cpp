@@ -1,9 +1,11 @@
-// The "-e"/"-m" command line: which starts wake which machine, and which open the window.
+// How the program starts: which command lines wake which machine and which open the window, and which folders count as temporary.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/StartFolder.h"
 #include "framework/AfxString.h"
 
 namespace {
@@ -107,6 +109,31 @@ TEST(CString, MultibyteAwareSearchAndTrim) {
   EXPECT_EQ(CString("abc").Mid(5), CString(""));
   EXPECT_EQ(CString("abc").Left(-1), CString(""));
   EXPECT_EQ(CString("abc").Mid(1, 99), CString("bc"));
+}
+
+TEST(StartFolder, ProgramFolderUnderTheTemporaryFolder) {
+  const std::wstring temp = L"C:\\Users\\Taro\\AppData\\Local\\Temp\\";  // as GetTempPath gives it
+  struct Case {
+    const wchar_t* program;
+    const std::wstring folder;
+    bool under;
+  };
+  const Case cases[] = {
+      {L"C:\\Users\\Taro\\AppData\\Local\\Temp\\Temp1_Kestrin-0.71-win32.zip\\Kestrin-0.71", temp, true},
+      {L"C:\\Users\\Taro\\AppData\\Local\\Temp", temp, true},
+      {L"c:\\users\\TARO\\appdata\\local\\temp\\x", temp, true},
+      {L"C:/Users/Taro/AppData/Local/Temp/x/", temp, true},
+      {L"C:\\Users\\Taro\\AppData\\Local\\Temp\\x", L"C:\\Users\\Taro\\AppData\\Local\\Temp\\\\", true},
+      {L"C:\\Users\\Taro\\AppData\\Local\\Temp2\\Kestrin", temp, false},
+      {L"C:\\Users\\Taro\\AppData\\Local", temp, false},
+      {L"C:\\Users\\Taro\\Desktop\\Kestrin-0.71", temp, false},
+      {L"D:\\Users\\Taro\\AppData\\Local\\Temp\\x", temp, false},
+      {L"", temp, false},
+      {L"C:\\Kestrin", L"", false},  // a temporary folder the system could not name
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PathLiesUnder(c.program, c.folder), c.under) << std::string(c.program, c.program + std::wcslen(c.program));
+  }
 }
 
 }  // namespace

@@ -143,20 +143,51 @@ TEST(HostListFailure, EachFailedStepLeavesTheListAsItWas) {
   }
 }
 
-TEST(HostListFailure, ReplaceThatFailsKeepsTheOldListAndTheNewCopy) {
+TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFails) {
   const std::string before = "112233445566,b,127.0.0.1\r\n";
-  {
+  struct Case {
+    const char* name;
+    StepAction refusal;
+    int refusals;  // replaces refused before one proceeds; -1: all of them
+    hostlist::LockWait wait;
+    int boundMs;  // the lock wait, which the retries share
+    int expected;
+    int minMs, maxMs;
+  };
+  using hostlist::LockWait;
+  using hostlist::kListBusy;
+  using hostlist::kNotStored;
+  using hostlist::kStored;
+  const std::vector<Case> cases = {
+      {"held for a moment", StepAction::kHeld, 3, LockWait::kBounded, 4000, kStored, 0, 500},
+      {"held throughout: about a second", StepAction::kHeld, -1, LockWait::kBounded, 4000, kListBusy, 950, 1600},
+      {"held, the retries end with a shorter bound", StepAction::kHeld, -1, LockWait::kBounded, 300, kListBusy, 250, 800},
+      {"held, no waiting: one try", StepAction::kHeld, -1, LockWait::kTryOnce, 4000, kListBusy, 0, 200},
+      {"refused for good: one try", StepAction::kFail, -1, LockWait::kBounded, 4000, kNotStored, 0, 200},
+  };
+  for (const Case& c : cases) {
     ScratchDirectory dir;
     WriteBytes("MacList.txt", before);
+    int replaces = 0;
+    hostlist::detail::SetLockWait(std::chrono::milliseconds(c.boundMs));
+    const auto start = std::chrono::steady_clock::now();
+    int result;
     {
-      ScopedStepHook hook([](Step step) { return step == Step::kReplaceList ? StepAction::kFail : StepAction::kProceed; });
-      EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << "replace step fails";
+      ScopedStepHook hook([&](Step step) {
+        if (step != Step::kReplaceList) return StepAction::kProceed;
+        return c.refusals < 0 || replaces++ < c.refusals ? c.refusal : StepAction::kProceed;
+      });
+      result = hostlist::StoreHostEntry(kNewEntry, c.wait);
     }
-    EXPECT_EQ(ReadBytes("MacList.txt"), before) << "replace step fails";
-    EXPECT_EQ(ReadBytes("MacTemp.txt"), before + kNewLine) << "replace step fails";
-    EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0) << "the next store after a failed replace";
-    EXPECT_EQ(ReadBytes("MacList.txt"), before + kNewLine) << "the next store after a failed replace";
-    EXPECT_FALSE(Exists("MacTemp.txt")) << "the next store after a failed replace";
+    const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    hostlist::detail::SetLockWait(hostlist::detail::kLockWait);
+    EXPECT_EQ(result, c.expected) << c.name;
+    EXPECT_GE(tookMs, c.minMs) << c.name;
+    EXPECT_LE(tookMs, c.maxMs) << c.name;
+    EXPECT_EQ(ReadBytes("MacList.txt"), c.expected == kStored ? before + kNewLine : before) << c.name;
+    EXPECT_FALSE(Exists("MacTemp.txt")) << c.name;
+    EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0) << c.name << ": the next store";
+    EXPECT_EQ(ReadBytes("MacList.txt"), before + kNewLine) << c.name << ": the next store";
   }
   {
     ScratchDirectory dir;
@@ -165,6 +196,7 @@ TEST(HostListFailure, ReplaceThatFailsKeepsTheOldListAndTheNewCopy) {
     EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << "read-only list, store";
     EXPECT_NE(hostlist::RemoveHostEntry(MakeEntry("112233445566", "")), 0) << "read-only list, remove";
     EXPECT_EQ(ReadBytes("MacList.txt"), before) << "read-only list";
+    EXPECT_FALSE(Exists("MacTemp.txt")) << "read-only list";
     ASSERT_EQ(chmod("MacList.txt", 0644), 0);
     EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0) << "writable again";
     EXPECT_EQ(ReadBytes("MacList.txt"), before + kNewLine) << "writable again";

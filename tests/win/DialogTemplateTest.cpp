@@ -1,6 +1,8 @@
-// The Japanese resources as the program carries them: both dialog templates control by control, string 101, icon 128.
+// The Japanese resources as the program carries them: both dialog templates control by control, string 101, icon 128, the manifest; their texts fit at any dpi.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwctype>
 #include <string>
@@ -9,6 +11,7 @@
 #include "framework/Platform.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
+#include "tests/win/MainWindowFixture.h"
 
 #include <commctrl.h>
 
@@ -155,11 +158,11 @@ TEST(DialogTemplates, MainWindowIsTemplate102AsTheUserKnowsIt) {
       {2, L"BUTTON", L"\u7d42\u4e86", 222, 186, 50, 16, kButton},                              // 終了
       {-1, L"STATIC", L"\uff25\uff54\uff48\uff45\uff52\uff4e\uff45\uff54 \u30a2\u30c9\u30ec\u30b9", 7, 11, 70, 8,
        kLabel},                                                                                 // Ｅｔｈｅｒｎｅｔ アドレス
-      {-1, L"STATIC", L"\u5225\u540d\uff08\u30b3\u30e1\u30f3\u30c8\u306a\u3069\uff09", 7, 28, 54, 8, kLabel},
-      {-1, L"STATIC", L"Ex. 00a0b1c2d3e4", 161, 11, 53, 8, kLabel},
-      {-1, L"STATIC", L"Ex. Web \u30b5\u30fc\u30d0\u30fc", 161, 28, 49, 8, kLabel},
+      {-1, L"STATIC", L"\u5225\u540d\uff08\u30b3\u30e1\u30f3\u30c8\u306a\u3069\uff09", 7, 28, 70, 8, kLabel},
+      {-1, L"STATIC", L"Ex. 00a0b1c2d3e4", 161, 11, 58, 8, kLabel},
+      {-1, L"STATIC", L"Ex. Web \u30b5\u30fc\u30d0\u30fc", 161, 28, 58, 8, kLabel},
       {-1, L"STATIC", L"IP Broadcast Address", 7, 45, 70, 8, kLabel},
-      {-1, L"STATIC", L"Ex. 192.168.10.255", 161, 45, 53, 8, kLabel},
+      {-1, L"STATIC", L"Ex. 192.168.10.255", 161, 45, 58, 8, kLabel},
       {1010, L"BUTTON", L"\u81ea\u52d5\u53d6\u5f97", 222, 35, 50, 14, kButton},  // 自動取得
       {1009, L"MSCTLS_PROGRESS32", L"", 223, 35, 49, 14, WS_CHILD | PBS_SMOOTH},  // hidden, no tab stop
   };
@@ -199,13 +202,95 @@ TEST(DialogTemplates, AboutMenuStringAndIcon) {
   const auto* dir = static_cast<const BYTE*>(::LockResource(::LoadResource(AfxGetResourceHandle(), group)));
   WORD images;
   std::memcpy(&images, dir + 4, 2);
-  ASSERT_EQ(images, 1) << "one image";
-  const BYTE* entry = dir + 6;
-  WORD bitCount;
-  std::memcpy(&bitCount, entry + 6, 2);
-  EXPECT_EQ(entry[0], 32);
-  EXPECT_EQ(entry[1], 32);
-  EXPECT_EQ(bitCount, 8) << "256 colours";
+  // Windows picks the image nearest the size it needs: larger ones keep high-dpi desks sharp.
+  std::vector<std::vector<int>> found;  // width, height, bits per pixel
+  for (WORD i = 0; i < images; ++i) {
+    const BYTE* entry = dir + 6 + 14 * i;
+    WORD bitCount;
+    std::memcpy(&bitCount, entry + 6, 2);
+    found.push_back({entry[0] == 0 ? 256 : entry[0], entry[1] == 0 ? 256 : entry[1], bitCount});
+  }
+  EXPECT_EQ(found, (std::vector<std::vector<int>>{{32, 32, 8}, {48, 48, 32}, {256, 256, 32}}))
+      << "32 x 32 in 256 colours first, then 48 and 256 pixels";
+}
+
+// The manifest of the Kestrin.exe built beside this program: the one Windows reads at its start.
+TEST(DialogTemplates, BuiltProgramDeclaresDpiAwarenessAndTheWindowsItSupports) {
+  wchar_t self[MAX_PATH] = L"";
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring program = self;
+  program = program.substr(0, program.find_last_of(L'\\') + 1) + L"Kestrin.exe";
+  HMODULE image = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(image, nullptr) << "Kestrin.exe beside the tests";
+  HRSRC found = ::FindResourceExW(image, MAKEINTRESOURCEW(24) /* RT_MANIFEST */, MAKEINTRESOURCEW(1),
+                                  MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+  std::string manifest;
+  if (found != nullptr) {
+    manifest.assign(static_cast<const char*>(::LockResource(::LoadResource(image, found))), ::SizeofResource(image, found));
+  }
+  ::FreeLibrary(image);
+  ASSERT_FALSE(manifest.empty()) << "manifest 1";
+  const char* const expected[] = {
+      "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>",
+      "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>",  // Vista
+      "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",  // 7
+      "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",  // 8
+      "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",  // 8.1
+      "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",  // 10 and 11
+      "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+  };
+  for (const char* entry : expected) EXPECT_NE(manifest.find(entry), std::string::npos) << entry;
+}
+
+INT_PTR CALLBACK InertDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+std::string Utf8(const std::wstring& text) {
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
+  return out;
+}
+
+// Each static's and button's text, in the control's own font, against the control's client width.
+void ExpectTextsFit(HWND dialog, const char* which, int dpi) {
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t cls[32] = L"";
+    ::GetClassNameW(child, cls, 32);
+    const std::wstring name = ClassName(cls);
+    const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+    if (name == L"STATIC" && (style & SS_TYPEMASK) == SS_ICON) continue;
+    if (name != L"STATIC" && name != L"BUTTON") continue;
+    wchar_t text[128] = L"";
+    const int length = ::GetWindowTextW(child, text, 128);
+    if (length == 0) continue;
+    HDC dc = ::GetDC(child);
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text, length, &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(child, dc);
+    RECT client;
+    ::GetClientRect(child, &client);
+    std::printf("dpi %d, %s: \"%s\" %ld of %ld pixels\n", dpi, which, Utf8(text).c_str(), static_cast<long>(extent.cx),
+                static_cast<long>(client.right));
+    EXPECT_LE(extent.cx, client.right) << which << ": " << Utf8(text) << " at " << dpi << " dpi";
+  }
+}
+
+using DialogTextTest = mainwindow::MainWindowTest;
+
+TEST_F(DialogTextTest, EveryStaticAndButtonTextFitsItsControlAtAnyDpi) {
+  // Wine has no MS UI Gothic; only the dpi runs set up a stand-in of its widths.
+  if (std::getenv("KESTRIN_DPI") == nullptr) GTEST_SKIP() << "measured in the dpi runs of scripts/test.sh";
+  const int dpi = mainwindow::RunDpi();
+  CKestrinDlg dlg;
+  Run(dlg, [&](HWND hDlg) {
+    ExpectTextsFit(hDlg, "main window", dpi);
+    HWND about = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDD_ABOUTBOX), hDlg, InertDialogProc, 0);
+    ASSERT_NE(about, nullptr);
+    ExpectTextsFit(about, "About box", dpi);
+    ::DestroyWindow(about);
+  });
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "framework/Platform.h"
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -115,9 +116,17 @@ TEST(HostListWin, ListHeldOpenWithoutDeleteSharingIsLeftAsItWas) {
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"b"}) << "reading while held";
-  EXPECT_NE(hostlist::StoreHostEntry(Entry("00a0b1c2d3e4", "a")), 0) << "store while held";
+  // The replace meets the system's own refusal and tries again for about a second.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(hostlist::StoreHostEntry(Entry("00a0b1c2d3e4", "a")), hostlist::kListBusy) << "store while held";
+  const long long tookMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  std::printf("store while the list is held: given up after %lld ms\n", tookMs);
+  EXPECT_GE(tookMs, 900) << "tried again while held";
+  EXPECT_LE(tookMs, 2000) << "and for about a second only";
   CloseHandle(held);
   EXPECT_EQ(ReadBytes("MacList.txt"), before);
+  EXPECT_FALSE(Exists("MacTemp.txt")) << "the copy that could not be put in place";
   EXPECT_EQ(hostlist::StoreHostEntry(Entry("00a0b1c2d3e4", "a")), 0) << "store once released";
   EXPECT_EQ(ReadBytes("MacList.txt"), before + "00a0b1c2d3e4,a,127.0.0.1\r\n");
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 namespace mainwindow {
 namespace {
@@ -120,7 +121,7 @@ TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthAsTheirSelectionAndFocusS
   });
 }
 
-TEST_F(ListViewExTest, AZeroWidthColumnBecomesTenPixelsWhenARowIsDrawn) {
+TEST_F(ListViewExTest, AZeroWidthColumnBecomesTenPixelsAt96DpiWhenARowIsDrawn) {
   ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1"}));
   CKestrinDlg dlg;
   int before = -1, afterPaint = -1;
@@ -133,7 +134,27 @@ TEST_F(ListViewExTest, AZeroWidthColumnBecomesTenPixelsWhenARowIsDrawn) {
     afterPaint = list.GetColumnWidth(1);
   });
   EXPECT_EQ(before, 0);
-  EXPECT_EQ(afterPaint, 10);
+  EXPECT_EQ(afterPaint, ::MulDiv(10, RunDpi(), 96));
+}
+
+TEST_F(ListViewExTest, ARowIsTallEnoughForTheListsFontAtAnyDpi) {
+  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1"}));
+  CKestrinDlg dlg;
+  int rowHeight = -1;
+  TEXTMETRICW metrics{};
+  Run(dlg, [&](HWND) {
+    CListViewEx& list = dlg.m_listHosts;
+    RECT bounds;
+    if (list.GetItemRect(0, &bounds, LVIR_BOUNDS)) rowHeight = bounds.bottom - bounds.top;
+    HDC dc = ::GetDC(list.GetSafeHwnd());
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(list.SendMessage(WM_GETFONT)));
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(list.GetSafeHwnd(), dc);
+  });
+  std::printf("dpi %d: row height %d, font height %ld\n", RunDpi(), rowHeight, static_cast<long>(metrics.tmHeight));
+  EXPECT_GT(metrics.tmHeight, 0);
+  EXPECT_GE(rowHeight, metrics.tmHeight);
 }
 
 TEST_F(ListViewExTest, SwitchingFullRowSelectionReportsAStyleChangeOnlyOnce) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -122,6 +123,19 @@ size_t UnsavedBoxes(const Boxes& boxes) {
     EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
   }
   return count;
+}
+
+// The dpi this run's windows are drawn at. scripts/test.sh runs the tests named "...Dpi..." once
+// more at each dpi it sets in the prefix (its LogPixels), naming it in KESTRIN_DPI: a run that
+// got another dpi fails instead of passing at 96.
+inline int RunDpi() {
+  HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+  ::ReleaseDC(nullptr, screen);
+  if (const char* expected = std::getenv("KESTRIN_DPI")) {
+    EXPECT_EQ(dpi, std::atoi(expected)) << "the dpi of the prefix's LogPixels";
+  }
+  return dpi;
 }
 
 // Every test runs in a fresh folder of its own and must release every record it made.

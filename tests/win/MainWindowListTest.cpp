@@ -2,6 +2,7 @@
 #include "tests/win/MainWindowFixture.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 #include "hostlist/HostListSteps.h"
@@ -49,7 +50,7 @@ TEST_F(HostListTest, LoadShowsEveryValidLineInFileOrder) {
   EXPECT_EQ(recordsWhileOpen, 5) << "one record per row";
 }
 
-TEST_F(HostListTest, ColumnsAndFullRowSelectionAreSetUp) {
+TEST_F(HostListTest, ColumnsAre120PixelsAt96DpiAndFullRowSelectionIsSetUp) {
   CKestrinDlg dlg;
   std::vector<std::wstring> captions;
   std::vector<int> widths;
@@ -68,7 +69,10 @@ TEST_F(HostListTest, ColumnsAndFullRowSelectionAreSetUp) {
     listStyle = dlg.m_listHosts.GetStyle();
   });
   EXPECT_EQ(captions, (std::vector<std::wstring>{L"Ethernet Address", L"\u5225\u540d", L"IP Broadcast Address"}));
-  EXPECT_EQ(widths, (std::vector<int>{120, 120, 120}));
+  const int width = ::MulDiv(120, RunDpi(), 96);
+  std::printf("dpi %d: column widths %d %d %d\n", RunDpi(), widths.size() > 0 ? widths[0] : -1,
+              widths.size() > 1 ? widths[1] : -1, widths.size() > 2 ? widths[2] : -1);
+  EXPECT_EQ(widths, (std::vector<int>{width, width, width}));
   EXPECT_TRUE(listStyle & LVS_OWNERDRAWFIXED);
   EXPECT_FALSE(listStyle & LVS_SHOWSELALWAYS) << "the selection shows only while the list has the focus";
   EXPECT_FALSE(listStyle & LVS_SINGLESEL);
@@ -286,12 +290,12 @@ TEST_F(HostListTest, RecordsAreReleasedWhenTheWindowCloses) {
 }
 
 // What keeps a change from MacList.txt for one case; undone at the end of the scope.
-enum class Obstacle { kNone, kTempNotCreated, kReplaceRefused, kReadOnlyList, kLockHeld };
+enum class Obstacle { kNone, kTempNotCreated, kReplaceRefused, kReadOnlyList, kLockHeld, kListHeldBriefly, kListHeldLong };
 
 class ScopedObstacle {
  public:
   explicit ScopedObstacle(Obstacle obstacle) {
-    hostlist::detail::SetLockWait(std::chrono::milliseconds(300));
+    if (obstacle == Obstacle::kLockHeld) hostlist::detail::SetLockWait(std::chrono::milliseconds(300));
     if (obstacle == Obstacle::kTempNotCreated || obstacle == Obstacle::kReplaceRefused) {
       const auto failing = obstacle == Obstacle::kTempNotCreated ? hostlist::detail::Step::kCreateTemp
                                                                  : hostlist::detail::Step::kReplaceList;
@@ -307,8 +311,23 @@ class ScopedObstacle {
       OVERLAPPED firstByte{};
       EXPECT_TRUE(::LockFileEx(m_lock, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &firstByte));
     }
+    if (obstacle == Obstacle::kListHeldBriefly || obstacle == Obstacle::kListHeldLong) {
+      // As a virus scanner or a sync client opens the list: without delete sharing, for a while.
+      m_held = ::CreateFileA("MacList.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+      EXPECT_NE(m_held, INVALID_HANDLE_VALUE);
+      m_holdMs = obstacle == Obstacle::kListHeldBriefly ? 300 : 6000;
+      m_endHold = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+      m_release = ::CreateThread(nullptr, 0, CloseAfterHold, this, 0, nullptr);
+    }
   }
   ~ScopedObstacle() {
+    if (m_release != nullptr) {
+      ::SetEvent(m_endHold);  // the case is over: a long hold need not run its full time
+      ::WaitForSingleObject(m_release, INFINITE);
+      ::CloseHandle(m_endHold);
+      ::CloseHandle(m_release);
+    }
     hostlist::detail::SetStepHook({});
     hostlist::detail::SetLockWait(hostlist::detail::kLockWait);
     ::SetFileAttributesA("MacList.txt", FILE_ATTRIBUTE_NORMAL);
@@ -322,7 +341,18 @@ class ScopedObstacle {
   ScopedObstacle& operator=(const ScopedObstacle&) = delete;
 
  private:
+  static DWORD CALLBACK CloseAfterHold(void* self) {
+    auto* obstacle = static_cast<ScopedObstacle*>(self);
+    ::WaitForSingleObject(obstacle->m_endHold, obstacle->m_holdMs);
+    if (obstacle->m_held != INVALID_HANDLE_VALUE) ::CloseHandle(obstacle->m_held);
+    return 0;
+  }
+
   HANDLE m_lock = INVALID_HANDLE_VALUE;
+  HANDLE m_held = INVALID_HANDLE_VALUE;
+  DWORD m_holdMs = 0;
+  HANDLE m_endHold = nullptr;
+  HANDLE m_release = nullptr;
 };
 
 TEST_F(HostListTest, ChangeThatCannotBeStoredIsToldOncePerActionAndTheListKeepsIt) {
@@ -341,12 +371,15 @@ TEST_F(HostListTest, ChangeThatCannotBeStoredIsToldOncePerActionAndTheListKeepsI
       {"add, no temporary file", Action::kAddNew, Obstacle::kTempNotCreated, 1, 5000},
       {"add, read-only list", Action::kAddNew, Obstacle::kReadOnlyList, 1, 5000},
       {"add, list held by another process", Action::kAddNew, Obstacle::kLockHeld, 1, 5000},
+      {"add, list held open by another program for 0.3 s", Action::kAddNew, Obstacle::kListHeldBriefly, 0, 1500},
+      {"add, list held open by another program for 6 s", Action::kAddNew, Obstacle::kListHeldLong, 1, 2000},
       {"replace, stored", Action::kReplace, Obstacle::kNone, 0, 5000},
       {"replace, replace refused", Action::kReplace, Obstacle::kReplaceRefused, 1, 5000},
       {"delete of three, stored", Action::kDeleteThree, Obstacle::kNone, 0, 5000},
       {"delete of three, no temporary file", Action::kDeleteThree, Obstacle::kTempNotCreated, 1, 5000},
       {"delete of three, read-only list", Action::kDeleteThree, Obstacle::kReadOnlyList, 1, 5000},
       {"delete of three, list held by another process", Action::kDeleteThree, Obstacle::kLockHeld, 1, 700},
+      {"delete of three, list held open by another program", Action::kDeleteThree, Obstacle::kListHeldLong, 1, 1800},
   };
   for (const Case& c : cases) {
     const std::string file = HostFile(lines);
@@ -383,6 +416,7 @@ TEST_F(HostListTest, ChangeThatCannotBeStoredIsToldOncePerActionAndTheListKeepsI
     std::vector<std::string> stored;
     for (const Row& row : expected) stored.push_back(row[0] + "," + row[1] + "," + row[2]);
     EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), c.unsavedBoxes ? file : HostFile(stored)) << c.name;
+    EXPECT_EQ(ScratchFolder::ReadFile("MacTemp.txt"), "<missing>") << c.name;
   }
 }
 

@@ -7,6 +7,7 @@
 //   kestrin_e2e_driver click CONTROL_ID
 //   kestrin_e2e_driver wait-progress POSITION TIMEOUT_MS   (until bar 1009 shows at least POSITION)
 //   kestrin_e2e_driver about TIMEOUT_MS   (the system menu's About item; prints the box's rectangle)
+//   kestrin_e2e_driver message TIMEOUT_MS   (a message box of the program: prints its text, presses OK)
 //
 // sweep presses button 1010, checks that it hid and that bar 1009 shows position 0 of 0..100,
 // then, until the button is back (or the window is gone after --close-after), keeps sending
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -242,6 +244,42 @@ int Sweep(int closeAfterMs) {
   return failures == 0 ? 0 : 1;
 }
 
+// The message box the program shows (titled Kestrin too, but without the main window's
+// controls): prints its text in UTF-8 and closes it with its OK button. Exits 1 when none shows
+// within timeoutMs.
+BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
+  wchar_t cls[16] = L"", title[16] = L"";
+  GetClassNameW(window, cls, 16);
+  GetWindowTextW(window, title, 16);
+  if (std::wcscmp(cls, L"#32770") == 0 && std::wcscmp(title, L"Kestrin") == 0 && IsWindowVisible(window) &&
+      GetDlgItem(window, kAutoAcquireId) == nullptr) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int AnswerMessage(int timeoutMs) {
+  const auto start = Clock::now();
+  HWND box = nullptr;
+  for (;;) {
+    EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&box));
+    if (box != nullptr) break;
+    if (MillisecondsSince(start) >= timeoutMs) {
+      std::printf("no message box within %d ms\n", timeoutMs);
+      return 1;
+    }
+    Sleep(50);
+  }
+  wchar_t text[1024] = L"";
+  GetDlgItemTextW(box, 0xFFFF, text, 1024);  // a message box's text is its static without an id
+  char utf8[4096] = "";
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+  std::printf("%s\n", utf8);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -257,8 +295,9 @@ int main(int argc, char** argv) {
   if (argc >= 4 && std::strcmp(argv[1], "wait-progress") == 0)
     return WaitProgress(std::atoi(argv[2]), std::atoi(argv[3]));
   if (argc >= 3 && std::strcmp(argv[1], "about") == 0) return OpenAbout(std::atoi(argv[2]));
+  if (argc >= 3 && std::strcmp(argv[1], "message") == 0) return AnswerMessage(std::atoi(argv[2]));
   std::printf(
       "usage: kestrin_e2e_driver wait-window MS | sweep [--close-after MS] | close MS"
-      " | select-first | click ID | wait-progress POSITION MS | about MS\n");
+      " | select-first | click ID | wait-progress POSITION MS | about MS | message MS\n");
   return 2;
 }
