@@ -1,6 +1,8 @@
 // CKestrinDlg: the main window's fields, buttons, list handling and About box.
 #include "app/KestrinDlg.h"
 
+#include <imm.h>
+
 #include <cstring>
 #include <string>
 
@@ -10,7 +12,9 @@
 #include "core/AddressText.h"
 #include "core/MagicPacketSender.h"
 #include "discovery/SweepWorker.h"
+#include "framework/EditFilter.h"
 #include "framework/MessageBox.h"
+#include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -24,6 +28,11 @@ const char kConfirmDeleteCp932[] = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82
 const char kChangeNotSavedCp932[] =  // 変更を MacList.txt に保存できませんでした。
     "\x95\xcf\x8d\x58\x82\xf0 MacList.txt \x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5"
     "\x82\xb5\x82\xbd\x81\x42";
+const char kNotHexTitleCp932[] =  // 入力できない文字です
+    "\x93\xfc\x97\xcd\x82\xc5\x82\xab\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xc5\x82\xb7";
+const char kOnlyHexDigitsCp932[] =  // ここには 0-9 と A-F だけを入力できます。
+    "\x82\xb1\x82\xb1\x82\xc9\x82\xcd 0-9 \x82\xc6 A-F \x82\xbe\x82\xaf\x82\xf0\x93\xfc\x97\xcd\x82\xc5\x82\xab"
+    "\x82\xdc\x82\xb7\x81\x42";
 
 constexpr int kColumnWidth = 120;
 
@@ -124,7 +133,27 @@ BOOL CKestrinDlg::OnInitDialog() {
   }
   LoadHostList();
   m_listHosts.EnableFullRowSelect(TRUE);
+  SetUpEditInput();
   return TRUE;
+}
+
+void CKestrinDlg::SetUpEditInput() {
+  FilterEditInput(GetDlgItem(IDC_EDIT_MAC), editfilter::Rule::kHexDigits, WideFromCodePage(kNotHexTitleCp932, 932),
+                  WideFromCodePage(kOnlyHexDigitsCp932, 932));
+  FilterEditInput(GetDlgItem(IDC_EDIT_BROADCAST), editfilter::Rule::kHalfWidth);
+  // A comma would end the alias's field in MacList.txt's line.
+  FilterEditInput(GetDlgItem(IDC_EDIT_ALIAS), editfilter::Rule::kFullWidthComma);
+  // The two addresses take ASCII alone: no input method there, so it cannot stay on from the
+  // alias. (The context detached is the window's default one, which the system owns.)
+  ::ImmAssociateContext(GetDlgItem(IDC_EDIT_MAC), nullptr);
+  ::ImmAssociateContext(GetDlgItem(IDC_EDIT_BROADCAST), nullptr);
+}
+
+void CKestrinDlg::OnOK() {
+  // Enter comes here from wherever the focus is, since the window has no default button. In an
+  // edit it does nothing: people confirm a conversion with it, often once more. On the list it
+  // wakes the selected hosts, as a double-click does.
+  if (::GetFocus() == m_listHosts.GetSafeHwnd()) OnBnClickedWake();
 }
 
 LRESULT CKestrinDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -5,11 +5,12 @@
 // action put in what the field's rule converts or refuses, or left more bytes than the limit,
 // puts the text back and lets in only the converted text that fits, as one undoable
 // replacement. So every way text can enter is covered, also those the control handles inside
-// (Ctrl+V, Shift+Insert, the menu's Paste). Two cases are decided before the control acts: a
+// (Ctrl+V, Shift+Insert, the menu's Paste). Three cases are decided before the control acts: a
 // typed character is converted, or dropped when the rule refuses it or it does not fit, so
-// typing keeps the undo history; and while the IME composes, its provisional text (which some
-// controls show inside their own text, and which an edit made behind the IME's back would
-// desynchronise) is left alone: only its result is checked, against the text before the composition.
+// typing keeps the undo history; a paste into a field with a rule is converted whole and put in
+// by the subclass; and while the IME composes, its provisional text (which some controls show
+// inside their own text, and which an edit made behind the IME's back would desynchronise) is
+// left alone: only its result is checked, against the text before the composition.
 #include "framework/EditFilter.h"
 #include "framework/EditLimit.h"
 
@@ -105,18 +106,64 @@ void ShowRefusal(HWND edit, const EditState& state) {
   if (!::SendMessageW(edit, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip))) ::MessageBeep(MB_OK);
 }
 
-bool CharacterFits(HWND edit, const EditState& state, WPARAM ch) {
+// How many units of insert fit in place of the control's selection.
+size_t FittingUnits(HWND edit, const EditState& state, const std::u16string& insert) {
   const std::wstring text = WindowText(edit);
   DWORD start = 0, end = 0;
   GetSelection(edit, &start, &end);
   if (start > text.size()) start = static_cast<DWORD>(text.size());
   if (end < start || end > text.size()) end = static_cast<DWORD>(text.size());
-  const std::u16string after = Utf16(text.substr(0, start)) + static_cast<char16_t>(ch) + Utf16(text.substr(end));
+  const std::u16string after = Utf16(text.substr(0, start)) + insert + Utf16(text.substr(end));
   editlimit::Change change;
   change.start = start;
   change.removed = end - start;
-  change.inserted = 1;
-  return editlimit::KeptUnits(after, change, state.maxBytes, &AnsiBytes) == 1;
+  change.inserted = insert.size();
+  return editlimit::KeptUnits(after, change, state.maxBytes, &AnsiBytes);
+}
+
+// The clipboard's text as a one-line edit pastes it: up to its first line end.
+bool ClipboardLine(HWND owner, std::u16string* line) {
+  if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner)) return false;
+  bool found = false;
+  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* text = static_cast<const wchar_t*>(::GlobalLock(data))) {
+      const size_t units = ::GlobalSize(data) / sizeof(wchar_t);
+      size_t length = 0;
+      while (length < units && text[length] != L'\0' && text[length] != L'\r' && text[length] != L'\n') ++length;
+      line->assign(text, text + length);
+      found = true;
+      ::GlobalUnlock(data);
+    }
+  }
+  ::CloseClipboard();
+  return found;
+}
+
+// A paste into a field with a rule is taken whole from the clipboard and converted before it
+// goes in: the control's own paste would cut it to its limit in units first, so that a separated
+// address, longer than the digits it holds, lost its end. What fits goes in as one undoable
+// replacement; a refused paste changes nothing.
+void PasteByRule(HWND edit, const EditState& state) {
+  std::u16string line;
+  if (!ClipboardLine(edit, &line)) return;
+  const editfilter::Filtered filtered = editfilter::FilterPasted(state.rule, line);
+  if (filtered.refused) {
+    ShowRefusal(edit, state);
+    return;
+  }
+  const size_t kept = FittingUnits(edit, state, filtered.text);
+  if (kept == 0) return;
+  const std::wstring part = Wide(filtered.text.substr(0, kept));
+  ::SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(part.c_str()));
+}
+
+bool IsKeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
+
+// WM_PASTE, and the keys that paste (Ctrl+V, Shift+Insert), which a control may carry out
+// without sending itself WM_PASTE.
+bool IsPaste(UINT message, WPARAM wParam) {
+  return message == WM_PASTE || (message == WM_CHAR && wParam == 0x16) ||
+         (message == WM_KEYDOWN && wParam == VK_INSERT && IsKeyDown(VK_SHIFT) && !IsKeyDown(VK_CONTROL));
 }
 
 // The action that turned before (selection [selStart, selEnd)) into the control's text is held
@@ -152,6 +199,10 @@ void SettleChange(HWND edit, const EditState& state, const std::wstring& before,
 
 LRESULT CALLBACK EditInputProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
   auto* state = reinterpret_cast<EditState*>(data);
+  if (state->rule != editfilter::Rule::kAny && IsPaste(message, wParam)) {
+    PasteByRule(edit, *state);
+    return 0;
+  }
   switch (message) {
     case WM_NCDESTROY: {
       std::unique_ptr<EditState> owned(state);
@@ -169,7 +220,9 @@ LRESULT CALLBACK EditInputProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
         }
         wParam = typed.text[0];
         // A surrogate pair is measured once whole, after the action.
-        if (!IsSurrogate(wParam) && !CharacterFits(edit, *state, wParam)) return 0;
+        if (!IsSurrogate(wParam) && FittingUnits(edit, *state, std::u16string(1, static_cast<char16_t>(wParam))) != 1) {
+          return 0;
+        }
       }
       break;
     case WM_IME_STARTCOMPOSITION:
