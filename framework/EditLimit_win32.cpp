@@ -144,6 +144,7 @@ bool ClipboardLine(HWND owner, std::u16string* line) {
 // address, longer than the digits it holds, lost its end. What fits goes in as one undoable
 // replacement; a refused paste changes nothing.
 void PasteByRule(HWND edit, const EditState& state) {
+  if ((::GetWindowLongW(edit, GWL_STYLE) & ES_READONLY) != 0) return;
   std::u16string line;
   if (!ClipboardLine(edit, &line)) return;
   const editfilter::Filtered filtered = editfilter::FilterPasted(state.rule, line);

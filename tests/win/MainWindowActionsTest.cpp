@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <utility>
 
 #include <commctrl.h>
 #include <imm.h>
@@ -400,29 +399,10 @@ TEST_F(ActionsTest, OnlyTheAliasTakesTheInputMethod) {
   EXPECT_EQ(hasContext, (std::vector<bool>{false, true, false}));
 }
 
-TEST_F(ActionsTest, ExitEscapeAndTheCloseBoxEndTheWindowWithCancel) {
-  const std::vector<std::pair<const char*, std::function<void(HWND)>>> closes = {
-      {"exit button", [](HWND hDlg) { ClickButton(hDlg, IDCANCEL); }},
-      {"close box", [](HWND hDlg) { ::SendMessageW(hDlg, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-      {"Escape in an edit",
-       [](HWND hDlg) {
-         HWND edit = ::GetDlgItem(hDlg, IDC_EDIT_ALIAS);
-         ::SetFocus(edit);
-         ::PostMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 1);
-       }},
-  };
-  for (const auto& [name, close] : closes) {
-    CKestrinDlg dlg;
-    bool endedAtOnce = false;
-    const modal::ModalRun run = Run(dlg, [&](HWND hDlg) {
-      close(hDlg);
-      modal::PumpMessages(50, hDlg);  // the dialog manager posts what a key or WM_CLOSE commands
-      // EndDialog hides the window before the loop ends; the driver's own end would come later.
-      endedAtOnce = !::IsWindowVisible(hDlg);
-    });
-    EXPECT_EQ(run.result, IDCANCEL) << name;
-    EXPECT_TRUE(endedAtOnce) << name;
-  }
+TEST_F(ActionsTest, CancelButtonEndsTheWindowWithCancel) {
+  CKestrinDlg dlg;
+  const modal::ModalRun run = Run(dlg, [&](HWND hDlg) { ClickButton(hDlg, IDCANCEL); });
+  EXPECT_EQ(run.result, IDCANCEL);
 }
 
 TEST_F(ActionsTest, SystemMenuOpensTheAboutBoxModalToTheMainWindow) {
