@@ -1,6 +1,8 @@
 // CKestrinDlg: the main window's fields, buttons, list handling and About box.
 #include "app/KestrinDlg.h"
 
+#include <imm.h>
+
 #include <cstring>
 #include <string>
 
@@ -11,7 +13,9 @@
 #include "core/AddressText.h"
 #include "core/MagicPacketSender.h"
 #include "discovery/SweepWorker.h"
+#include "framework/EditFilter.h"
 #include "framework/MessageBox.h"
+#include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -39,6 +43,11 @@ const char kStartedFromTemporaryFolderCp932[] =
     "\x8e\xb8\x82\xed\x82\xea\x82\xdc\x82\xb7\x81\x42\n\nzip \x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\x57"
     "\x8a\x4a\x82\xb5\x81\x41\x93\x57\x8a\x4a\x82\xb5\x82\xbd\x83\x74\x83\x48\x83\x8b\x83\x5f\x81\x5b\x82\xcc"
     " Kestrin.exe \x82\xf0\x8b\x4e\x93\xae\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x42";
+const char kNotHexTitleCp932[] =  // 入力できない文字です
+    "\x93\xfc\x97\xcd\x82\xc5\x82\xab\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xc5\x82\xb7";
+const char kOnlyHexDigitsCp932[] =  // ここには 0-9 と A-F だけを入力できます。
+    "\x82\xb1\x82\xb1\x82\xc9\x82\xcd 0-9 \x82\xc6 A-F \x82\xbe\x82\xaf\x82\xf0\x93\xfc\x97\xcd\x82\xc5\x82\xab"
+    "\x82\xdc\x82\xb7\x81\x42";
 
 constexpr int kColumnWidth = 120;  // pixels at 96 dpi
 
@@ -142,7 +151,27 @@ BOOL CKestrinDlg::OnInitDialog() {
   if (ProgramRunsFromTemporaryFolder()) AfxMessageBox(kStartedFromTemporaryFolderCp932, MB_OK | MB_ICONEXCLAMATION);
   LoadHostList();
   m_listHosts.EnableFullRowSelect(TRUE);
+  SetUpEditInput();
   return TRUE;
+}
+
+void CKestrinDlg::SetUpEditInput() {
+  FilterEditInput(GetDlgItem(IDC_EDIT_MAC), editfilter::Rule::kHexDigits, WideFromCodePage(kNotHexTitleCp932, 932),
+                  WideFromCodePage(kOnlyHexDigitsCp932, 932));
+  FilterEditInput(GetDlgItem(IDC_EDIT_BROADCAST), editfilter::Rule::kHalfWidth);
+  // A comma would end the alias's field in MacList.txt's line.
+  FilterEditInput(GetDlgItem(IDC_EDIT_ALIAS), editfilter::Rule::kFullWidthComma);
+  // The two addresses take ASCII alone: no input method there, so it cannot stay on from the
+  // alias. (The context detached is the window's default one, which the system owns.)
+  ::ImmAssociateContext(GetDlgItem(IDC_EDIT_MAC), nullptr);
+  ::ImmAssociateContext(GetDlgItem(IDC_EDIT_BROADCAST), nullptr);
+}
+
+void CKestrinDlg::OnOK() {
+  // Enter comes here from wherever the focus is, since the window has no default button. In an
+  // edit it does nothing: people confirm a conversion with it, often once more. On the list it
+  // wakes the selected hosts, as a double-click does.
+  if (::GetFocus() == m_listHosts.GetSafeHwnd()) OnBnClickedWake();
 }
 
 LRESULT CKestrinDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

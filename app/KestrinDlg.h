@@ -66,8 +66,14 @@ class CKestrinDlg : public CDialog {
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
   BOOL OnInitDialog() override;
+  // Enter: wakes the selected hosts when the list has the focus; the window stays open.
+  void OnOK() override;
   // WM_DESTROY: the message map first (OnDestroy), then ReleaseHostRecords.
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  // The rules of the three edits: hexadecimal digits, half-width text, no half-width comma;
+  // the two address edits without an input method.
+  void SetUpEditInput();
 
   // Message map handlers.
   void OnSysCommand(UINT nID, LPARAM lParam);

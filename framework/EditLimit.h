@@ -51,7 +51,8 @@ size_t KeptUnits(const std::u16string& after, const Change& change, size_t maxBy
 // as much as fits, cut between characters. Sets EM_LIMITTEXT to maxBytes as well, a coarse bound
 // in UTF-16 units that keeps the control's own cut of a long paste short. Texts the program sets
 // with WM_SETTEXT are not limited; EM_REPLACESEL is, as with a native limit. Calling it again changes the limit; maxBytes <= 0 lifts it
-// (EM_LIMITTEXT 0 is the control's largest).
+// (EM_LIMITTEXT 0 is the control's largest). The rule of FilterEditInput (EditFilter.h) on the same control
+// is applied first: the limit counts the converted text.
 // Window's thread only.
 void LimitEditToBytes(HWND edit, int maxBytes);
 #endif

@@ -1,10 +1,12 @@
 // Where a user's action changed a field's text, and how much of it a byte limit keeps, with a fake code page:
-// ASCII and half-width katakana 1 byte, other characters 2, a surrogate pair 2 and a lone surrogate 1 (its '?').
+// ASCII and half-width katakana 1 byte, other characters 2, a surrogate pair 2 and a lone surrogate 1 (its '?');
+// and what each field's rule makes of a typed character or a pasted text.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "framework/EditFilter.h"
 #include "framework/EditLimit.h"
 
 namespace {
@@ -78,6 +80,42 @@ TEST(EditLimitTest, KeptUnitsIsTheLongestStartThatFitsBesideTheRest) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(editlimit::KeptUnits(c.after, c.change, c.maxBytes, &FakeCp932Bytes), c.kept) << c.name;
+  }
+}
+
+TEST(EditLimitTest, RulesConvertOrRefuseWhatIsTypedOrPasted) {
+  using editfilter::Rule;
+  constexpr bool kTyped = true, kPasted = false;
+  struct Case {
+    const char* name;
+    Rule rule;
+    bool typed;  // one character typed, else a paste
+    std::u16string input;
+    std::u16string result;
+    bool refused;
+  };
+  const std::vector<Case> cases = {
+      {"hex: a separator typed is dropped silently", Rule::kHexDigits, kTyped, u":", u"", false},
+      {"hex: a letter past F typed is refused", Rule::kHexDigits, kTyped, u"g", u"", true},
+      {"hex: a full-width digit typed is refused, not converted", Rule::kHexDigits, kTyped, u"\uff10", u"", true},
+      {"hex: a lone surrogate typed is refused", Rule::kHexDigits, kTyped, u"\xd83d", u"", true},
+      {"hex: ipconfig's form with its line end", Rule::kHexDigits, kPasted, u" 00-A0-B1-C2-D3-E4\r\n", u"00A0B1C2D3E4", false},
+      {"hex: colons and dots, case kept", Rule::kHexDigits, kPasted, u"00:a0:B1.c2d3.e4", u"00a0B1c2d3e4", false},
+      {"hex: full-width, with the ideographic space around it", Rule::kHexDigits, kPasted,
+       u"\u3000\uff10\uff10\uff0d\uff41\uff10\uff1a\uff22\uff11", u"00a0B1", false},
+      {"hex: a blank inside is refused", Rule::kHexDigits, kPasted, u"00 a0", u"", true},
+      {"hex: any other character refuses the whole paste", Rule::kHexDigits, kPasted, u"00a0b1c2d3e4x", u"", true},
+      {"half-width: both ends of the full-width range, 。 and the ideographic space", Rule::kHalfWidth, kPasted,
+       u"\uff01\uff5e\u3002\u3000\uff00\uff5f\u3001", u"!~. \uff00\uff5f\u3001", false},
+      {"comma: typed", Rule::kFullWidthComma, kTyped, u",", u"\uff0c", false},
+      {"comma: every one pasted, nothing else touched", Rule::kFullWidthComma, kPasted, u"1F,2F,\uff11",
+       u"1F\uff0c2F\uff0c\uff11", false},
+  };
+  for (const Case& c : cases) {
+    const editfilter::Filtered filtered =
+        c.typed ? editfilter::FilterTyped(c.rule, c.input.at(0)) : editfilter::FilterPasted(c.rule, c.input);
+    EXPECT_EQ(filtered.text, c.result) << c.name;
+    EXPECT_EQ(filtered.refused, c.refused) << c.name;
   }
 }
 

@@ -1,9 +1,10 @@
-// The main window's actions through the real dialog: Wake, the length checks, Enter, and the About box.
+// The main window's actions through the real dialog: Wake, what the edits take, the length checks, Enter, the About box.
 #include "tests/win/MainWindowFixture.h"
 
 #include <cstdio>
 #include <functional>
 
+#include <commctrl.h>
 #include <imm.h>
 
 #include "app/AboutDlg.h"
@@ -23,6 +24,14 @@ std::vector<std::string> HostLines() {
           "102030405060,three,127.0.0.1", "a1a2a3a4a5a6,four,127.0.0.1"};
 }
 
+// Enter pressed in control, through the dialog's key handling as its loop would do it.
+void PressEnter(HWND hDlg, HWND control) {
+  ::SetFocus(control);
+  ::PostMessageW(control, WM_KEYDOWN, VK_RETURN, 1);
+  ::PostMessageW(control, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
+  modal::PumpMessages(50, hDlg);
+}
+
 // The hardware address a datagram wakes, as the 12 lower-case digits of its first copy.
 std::string WokenAddress(const std::vector<unsigned char>& datagram) {
   if (datagram.size() != static_cast<size_t>(kMagicPacketSize)) return "<size " + std::to_string(datagram.size()) + ">";
@@ -36,24 +45,30 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
   ScratchFolder::WriteFile("MacList.txt", HostFile(HostLines()));
   UdpListener listener("127.0.0.1", 4352);
   ASSERT_TRUE(listener.ok());
+  enum class How { Button, DoubleClick, EnterOnList };
   struct Case {
     const char* name;
     std::vector<int> selected;  // first one focused, as a click would leave it
-    bool doubleClick;
+    How how;
     std::vector<std::string> woken;
   };
   const std::vector<Case> cases = {
-      {"button, three rows selected from the highest", {3, 0, 4}, false, {"00a0b1c2d3e4", "102030405060", "a1a2a3a4a5a6"}},
-      {"double-click, two neighbours", {2, 1}, true, {"001122334455", "0a0b0c0d0e0f"}},
-      {"button, nothing selected", {}, false, {}},
+      {"button, three rows selected from the highest", {3, 0, 4}, How::Button,
+       {"00a0b1c2d3e4", "102030405060", "a1a2a3a4a5a6"}},
+      {"double-click, two neighbours", {2, 1}, How::DoubleClick, {"001122334455", "0a0b0c0d0e0f"}},
+      {"button, nothing selected", {}, How::Button, {}},
+      {"Enter on the list, two rows", {4, 1}, How::EnterOnList, {"001122334455", "a1a2a3a4a5a6"}},
+      {"Enter on the list, nothing selected", {}, How::EnterOnList, {}},
   };
   CKestrinDlg dlg;
   MessageBoxRecorder boxes;
-  Run(dlg, [&](HWND hDlg) {
+  const modal::ModalRun run = Run(dlg, [&](HWND hDlg) {
     for (const Case& c : cases) {
       SelectRows(dlg, c.selected);
-      if (c.doubleClick) {
+      if (c.how == How::DoubleClick) {
         EXPECT_EQ(NotifyFromList(hDlg, NM_DBLCLK, c.selected.front()), 0) << c.name;
+      } else if (c.how == How::EnterOnList) {
+        PressEnter(hDlg, dlg.m_listHosts.GetSafeHwnd());
       } else {
         ClickButton(hDlg, IDC_BUTTON_WAKE);
       }
@@ -62,6 +77,7 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
       EXPECT_EQ(woken, c.woken) << c.name;
     }
   });
+  EXPECT_EQ(run.result, IDCANCEL) << "Enter on the list leaves the window open";
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
@@ -97,13 +113,13 @@ std::string Cp932(const std::wstring& text) {
   return bytes;
 }
 
-enum class Input { Type, ImeChar, ImeResult, Paste, CtrlV, TypeThenUndo };
+enum class Input { Type, ImeChar, ImeResult, Paste, CtrlV, ShiftInsert, TypeThenUndo };
 
 // What the user enters reaches the edit as the control gets it: WM_CHAR or WM_IME_CHAR per
 // character (the characters a WM_IME_CHAR leaves queued are handled through the dialog, as its
 // loop would), an IME composition of the whole text that the user then completes (the control
-// shows it inside its text while composing), WM_PASTE or Ctrl+V's WM_CHAR 0x16 with the text on
-// the clipboard, WM_UNDO.
+// shows it inside its text while composing), WM_PASTE, Ctrl+V's WM_CHAR 0x16 or Shift+Insert's
+// key with the text on the clipboard, WM_UNDO.
 void Enter(HWND edit, Input how, const std::wstring& text) {
   switch (how) {
     case Input::Type:
@@ -138,10 +154,27 @@ void Enter(HWND edit, Input how, const std::wstring& text) {
         ::SendMessageW(edit, WM_CHAR, 0x16, 1);
       }
       break;
+    case Input::ShiftInsert: {
+      ASSERT_TRUE(SetClipboardText(edit, text));
+      BYTE keys[256];
+      ::GetKeyboardState(keys);
+      keys[VK_SHIFT] |= 0x80;
+      ::SetKeyboardState(keys);
+      ::SendMessageW(edit, WM_KEYDOWN, VK_INSERT, 1);
+      keys[VK_SHIFT] &= 0x7F;
+      ::SetKeyboardState(keys);
+      break;
+    }
   }
 }
 
-TEST_F(ActionsTest, EditsAreLimitedToTheirRecordFields) {
+// Counts the balloon tips the edit is asked to show; the request goes on to the control.
+LRESULT CALLBACK CountBalloons(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR count) {
+  if (message == EM_SHOWBALLOONTIP) ++*reinterpret_cast<int*>(count);
+  return ::DefSubclassProc(edit, message, wParam, lParam);
+}
+
+TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
   ASSERT_EQ(::GetACP(), 932u) << "the ANSI code page is not 932: the tests run under LANG=ja_JP.UTF-8";
   const std::wstring a = L"\u3042", i = L"\u3044", nichi = L"\u65e5", hon = L"\u672c";  // あ い 日 本
   constexpr int kEnd = -2;  // caret at the end of the preset text
@@ -154,25 +187,38 @@ TEST_F(ActionsTest, EditsAreLimitedToTheirRecordFields) {
     std::wstring input;
     std::wstring shown;
     bool stored;  // Add stores it; otherwise the length check refuses it
+    bool balloon = false;  // the edit says why it refused a character
   };
   const std::wstring alias61 = L"xy" + RepeatW(a, 29) + L"a";  // 61 bytes in 32 units
   const std::vector<Case> cases = {
       {"address: ASCII typed stops at 12", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Type, L"00a0b1c2d3e4ff",
        L"00a0b1c2d3e4", true},
-      {"address: full-width digits typed, six of them", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Type,
-       L"\uff10\uff11\uff12\uff13\uff14\uff15\uff16\uff17", L"\uff10\uff11\uff12\uff13\uff14\uff15", true},
-      {"address: a refused double-byte character leaves room for a single-byte one", IDC_EDIT_MAC, L"", kEnd, kEnd,
-       Input::Type, L"a" + RepeatW(a, 6) + L"b", L"a" + RepeatW(a, 5) + L"b", true},
-      {"address: half-width katakana pasted count one byte each", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Paste,
-       RepeatW(L"\uff71", 13), RepeatW(L"\uff71", 12), true},
-      {"address: a paste over a selection counts the room it frees", IDC_EDIT_MAC, L"00a0b1c2d3e4", 4, 8, Input::Paste,
-       a + i + L"\u3046", L"00a0" + a + i + L"d3e4", true},
-      {"address: undo brings back only what fits", IDC_EDIT_MAC, RepeatW(a, 10), 0, -1, Input::TypeThenUndo, L"x",
-       RepeatW(a, 6), true},
+      {"address: separators and blanks typed are dropped silently, case kept", IDC_EDIT_MAC, L"", kEnd, kEnd,
+       Input::Type, L"00-A0:b1.C2 d3-e4", L"00A0b1C2d3e4", true},
+      {"address: full-width digits typed are refused", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Type,
+       L"\uff10\uff11", L"", true, true},
+      {"address: a typed letter past F is refused, the digits around it go in", IDC_EDIT_MAC, L"", kEnd, kEnd,
+       Input::Type, L"a" + a + L"gb", L"ab", true, true},
+      {"address: ipconfig's form pasted with its blanks and line end", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Paste,
+       L" 00-A0-B1-C2-D3-E4\r\n", L"00A0B1C2D3E4", true},
+      {"address: Ctrl+V of the colon form", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::CtrlV, L"00:a0:b1:c2:d3:e4",
+       L"00a0b1c2d3e4", true},
+      {"address: Shift+Insert of groups of four", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::ShiftInsert, L"00a0.b1c2.d3e4",
+       L"00a0b1c2d3e4", true},
+      {"address: a full-width paste over a selection, converted then fitted", IDC_EDIT_MAC, L"00a0b1c2d3e4", 4, 8,
+       Input::Paste, L"\uff22\uff22\uff0d\uff43\uff43\uff0d\uff44", L"00a0BBccd3e4", true},
+      {"address: a paste with one non-hex character is refused whole", IDC_EDIT_MAC, L"00a0", kEnd, kEnd, Input::Paste,
+       L"b1\uff71c2", L"00a0", true, true},
+      {"address: a program's text is never filtered", IDC_EDIT_MAC, L"00-a0:b1", kEnd, kEnd, Input::Type, L"c",
+       L"00-a0:b1c", true},
+      {"address: undo brings the program's text back by the rule", IDC_EDIT_MAC, L"00-a0-b1-c2", 0, -1,
+       Input::TypeThenUndo, L"b", L"00a0b1c2", true},
       {"address: a longer text from a record stays whole and takes nothing more", IDC_EDIT_MAC,
-       L"00a0b1c2d3e4ffeeddcc", kEnd, kEnd, Input::Type, L"x", L"00a0b1c2d3e4ffeeddcc", false},
+       L"00a0b1c2d3e4ffeeddcc", kEnd, kEnd, Input::Type, L"f", L"00a0b1c2d3e4ffeeddcc", false},
       {"alias: 31 Japanese characters, then one single-byte, never a 32nd", IDC_EDIT_ALIAS, L"", kEnd, kEnd,
        Input::Type, RepeatW(a, 32) + L"x" + i, RepeatW(a, 31) + L"x", true},
+      {"alias: undo brings back only what fits", IDC_EDIT_ALIAS, RepeatW(a, 40), 0, -1, Input::TypeThenUndo, L"x",
+       RepeatW(a, 31), true},
       {"alias: a Japanese paste is never cut in half", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::Paste, RepeatW(a, 40),
        RepeatW(a, 31), true},
       {"alias: a mixed paste is cut after the last character that fits", IDC_EDIT_ALIAS, std::wstring(60, L'a'), kEnd,
@@ -187,12 +233,23 @@ TEST_F(ActionsTest, EditsAreLimitedToTheirRecordFields) {
        nichi + hon + L"\u8a9e", L"x" + nichi + hon + RepeatW(a, 29), true},
       {"alias: the IME's characters", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeChar, RepeatW(nichi, 32) + L"1",
        RepeatW(nichi, 31) + L"1", true},
+      {"alias: a typed comma becomes full-width", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::Type, L"1F,2F",
+       L"1F\uff0c2F", true},
+      {"alias: a pasted comma counts two bytes: one left takes none", IDC_EDIT_ALIAS, std::wstring(62, L'a'), kEnd,
+       kEnd, Input::Paste, L",", std::wstring(62, L'a'), true},
+      {"alias: a comma in an IME result", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeResult, nichi + L"," + hon,
+       nichi + L"\uff0c" + hon, true},
       {"broadcast: mixed typing stops at 31 bytes", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
        L"192.168.1.255" + RepeatW(nichi, 10), L"192.168.1.255" + RepeatW(nichi, 9), true},
       {"broadcast: a long ASCII paste", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Paste,
        L"127.0.0.1" + std::wstring(30, L'0'), L"127.0.0.1" + std::wstring(22, L'0'), true},
       {"broadcast: a paste of which nothing fits changes nothing", IDC_EDIT_BROADCAST,
        L"127.0.0.1" + std::wstring(22, L'0'), 0, 1, Input::Paste, a, L"127.0.0.1" + std::wstring(22, L'0'), true},
+      {"broadcast: full-width typed becomes half-width", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
+       L"\uff11\uff12\uff17\uff0e\uff10\u3002\uff10\uff0e\uff11", L"127.0.0.1", true},
+      {"broadcast: a full-width paste, ideographic space and all, nothing else checked", IDC_EDIT_BROADCAST, L"",
+       kEnd, kEnd, Input::Paste, L"\u3000\uff11\uff12\uff17\u3002\uff10\u3002\uff10\u3002\uff11" + a,
+       L" 127.0.0.1" + a, true},
   };
   for (const Case& c : cases) {
     std::remove("MacList.txt");
@@ -201,6 +258,7 @@ TEST_F(ActionsTest, EditsAreLimitedToTheirRecordFields) {
     std::vector<LRESULT> limits;
     std::wstring shown;
     Row fields;
+    int balloons = 0;
     Run(dlg, [&](HWND hDlg) {
       for (int id : {IDC_EDIT_MAC, IDC_EDIT_ALIAS, IDC_EDIT_BROADCAST}) {
         limits.push_back(::SendMessageW(::GetDlgItem(hDlg, id), EM_GETLIMITTEXT, 0, 0));
@@ -213,13 +271,16 @@ TEST_F(ActionsTest, EditsAreLimitedToTheirRecordFields) {
       const WPARAM length = c.preset.size();
       ::SendMessageW(edit, EM_SETSEL, c.selStart == kEnd ? length : static_cast<WPARAM>(c.selStart),
                      c.selEnd == kEnd ? static_cast<LPARAM>(length) : c.selEnd);
+      ::SetWindowSubclass(edit, &CountBalloons, 1, reinterpret_cast<DWORD_PTR>(&balloons));
       Enter(edit, c.how, c.input);
+      ::RemoveWindowSubclass(edit, &CountBalloons, 1);
       shown = EditTextW(hDlg, c.id);
       fields = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
       ClickButton(hDlg, IDC_BUTTON_ADD);
     });
     EXPECT_EQ(limits, (std::vector<LRESULT>{12, 63, 31})) << c.name;
     EXPECT_EQ(shown, c.shown) << c.name;
+    EXPECT_EQ(balloons > 0, c.balloon) << c.name;
     const size_t field = c.id == IDC_EDIT_MAC ? 0 : c.id == IDC_EDIT_ALIAS ? 1 : 2;
     EXPECT_EQ(fields[field], Cp932(c.shown)) << c.name << ": the exchange reads the text shown, in code page 932";
     if (c.stored) {
@@ -294,30 +355,48 @@ TEST_F(ActionsTest, AddAfterClickOnOverlongStoredAddressChangesNothing) {
   EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), file);
 }
 
-TEST_F(ActionsTest, EnterInAnEditClosesTheWindowOnlyWhenTheChecksPass) {
+TEST_F(ActionsTest, EnterInAnEditLeavesTheWindowAndItsTexts) {
   struct Case {
     const char* name;
+    int focused;
     std::string mac;
-    INT_PTR result;
-    size_t boxes;
   };
   const std::vector<Case> cases = {
-      {"valid fields", "00a0b1c2d3e4", IDOK, 0},
-      {"13 bytes of address", "00a0b1c2d3e4f", IDCANCEL, 1},  // stays open; the driver ends it
+      {"address, valid fields", IDC_EDIT_MAC, "00a0b1c2d3e4"},
+      {"alias, valid fields", IDC_EDIT_ALIAS, "00a0b1c2d3e4"},
+      {"broadcast, valid fields", IDC_EDIT_BROADCAST, "00a0b1c2d3e4"},
+      {"address, 13 bytes: no length check either", IDC_EDIT_MAC, "00a0b1c2d3e4f"},
   };
   for (const Case& c : cases) {
     CKestrinDlg dlg;
     MessageBoxRecorder boxes;
+    const Row typed = {c.mac, "alias", "127.0.0.1"};
+    Row after;
     const modal::ModalRun run = Run(dlg, [&](HWND hDlg) {
-      HWND edit = ::GetDlgItem(hDlg, IDC_EDIT_MAC);
-      SetEditText(hDlg, IDC_EDIT_MAC, c.mac);
-      ::SetFocus(edit);
-      ::PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
-      ::PostMessageW(edit, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
+      SetEditText(hDlg, IDC_EDIT_MAC, typed[0]);
+      SetEditText(hDlg, IDC_EDIT_ALIAS, typed[1]);
+      SetEditText(hDlg, IDC_EDIT_BROADCAST, typed[2]);
+      PressEnter(hDlg, ::GetDlgItem(hDlg, c.focused));
+      after = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
     });
-    EXPECT_EQ(run.result, c.result) << c.name;
-    EXPECT_EQ(boxes.Boxes().size(), c.boxes) << c.name;
+    EXPECT_EQ(run.result, IDCANCEL) << c.name << ": open until the driver ended it";
+    EXPECT_EQ(after, typed) << c.name;
+    EXPECT_TRUE(boxes.Boxes().empty()) << c.name;
   }
+}
+
+TEST_F(ActionsTest, OnlyTheAliasTakesTheInputMethod) {
+  CKestrinDlg dlg;
+  std::vector<bool> hasContext;
+  Run(dlg, [&](HWND hDlg) {
+    for (int id : {IDC_EDIT_MAC, IDC_EDIT_ALIAS, IDC_EDIT_BROADCAST}) {
+      HWND edit = ::GetDlgItem(hDlg, id);
+      HIMC context = ::ImmGetContext(edit);
+      hasContext.push_back(context != nullptr);
+      if (context != nullptr) ::ImmReleaseContext(edit, context);
+    }
+  });
+  EXPECT_EQ(hasContext, (std::vector<bool>{false, true, false}));
 }
 
 TEST_F(ActionsTest, CancelButtonEndsTheWindowWithCancel) {
