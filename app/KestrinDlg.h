@@ -57,11 +57,7 @@ class CKestrinDlg : public CDialog {
   static std::string ResolveMacText(const std::string& address);  // "00:A0:..." or ""
 
   // --- Desktop shortcuts (shortcut/) ---
-  void CreateDesktopShortcut(int nItem);
-  static HRESULT CreateShellLink(const char* linkPath, const char* targetPath,
-                                 const char* description, const char* arguments,
-                                 const char* workingDirectory, const char* iconPath,
-                                 int iconIndex, int showCommand);
+  void CreateDesktopShortcut(int nItem);  // the shell link itself: shortcut::CreateShellLinkFile
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
