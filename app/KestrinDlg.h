@@ -39,8 +39,8 @@ class CKestrinDlg : public CDialog {
   // with a copy of rec; then stores rec in the file. Returns StoreHostEntry's result; the list
   // keeps the change whether or not the file does. Shows nothing: the action that called it
   // tells the user, through tally, once for all its changes.
-  // Each text of rec counts up to its first zero byte or its field's end, cut to what the
-  // field holds with its terminator. The caller keeps ownership of rec. Window's thread only.
+  // Each text of rec counts up to its first zero byte or its field's end; the alias is made fit
+  // for the file by CleanAliasText; each is cut to what its field holds with its terminator. The caller keeps ownership of rec. Window's thread only.
   int AddOrReplaceHost(const HostEntry* rec, ListSaveTally* tally = nullptr);
 
   // --- Host list file (hostlist/KestrinDlgHostList.cpp) ---

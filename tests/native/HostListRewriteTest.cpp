@@ -98,6 +98,37 @@ TEST(HostListStore, WhatIsStoredLoadsBack) {
   EXPECT_EQ(hostlist_test::LoadRows(), expected);
 }
 
+// Alias and name cleaning: what the Add button and the sweep's names become on their way into a
+// record, and that the cleaned alias comes back from the file as it went in, on one line.
+TEST(HostListStore, CleanedAliasesLoadBackWhole) {
+  const std::string kComma = "\x81\x43";  // ，
+  const std::string kA = "\x82\xA0";      // あ
+  struct Case {
+    const char* name;
+    std::string raw, stored;
+  };
+  const Case cases[] = {
+      {"half-width commas become full-width", "1F,2F,", "1F" + kComma + "2F" + kComma},
+      {"control characters go", "a\tb\r\nc\x1f\x7f\x01" "d\0e"s, "abcde"},
+      {"double-byte characters stay whole", kA + "\x95\x5C,", kA + "\x95\x5C" + kComma},
+      {"a lead byte with no partner goes", "pc\x81", "pc"},
+      {"a lead byte before a comma or a control character goes", "a\x81,b\x82\n", "a" + kComma + "b"},
+      {"a comma in the last byte does not fit", std::string(62, 'a') + ",", std::string(62, 'a')},
+      {"the cut keeps whole characters", "bb" + std::string(31, ','),
+       "bb" + [&] { std::string s; for (int i = 0; i < 30; ++i) s += kComma; return s; }()},
+  };
+  for (const Case& c : cases) {
+    ScratchDirectory dir;
+    const std::string clean = CleanAliasText(c.raw);
+    HostEntry entry = MakeEntry(kMac, "");
+    CopyTextToField(entry.szAlias, sizeof entry.szAlias, clean.data(), clean.size());
+    EXPECT_EQ(entry.szAlias, c.stored) << c.name;
+    ASSERT_EQ(hostlist::StoreHostEntry(entry), 0) << c.name;
+    const std::vector<hostlist_test::Row> expected = {{kMac, c.stored, "127.0.0.1"}};
+    EXPECT_EQ(hostlist_test::LoadRows(), expected) << c.name;
+  }
+}
+
 TEST(HostListStore, AnEntryWithALineFeedIsRefused) {
   const HostEntry entries[] = {MakeEntry("00a0\nb1", "a"), MakeEntry(kMac, "two\nlines"),
                                MakeEntry(kMac, "a", "127.0.0.1\n")};
