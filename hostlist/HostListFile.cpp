@@ -13,6 +13,7 @@
 #include "hostlist/HostFileIo.h"
 #include "hostlist/HostLine.h"
 #include "hostlist/HostListStreams.h"
+#include "hostlist/ListEncoding.h"
 
 namespace hostlist {
 namespace {
@@ -71,17 +72,29 @@ struct ListEdit {
   bool createWhenMissing;          // a store starts a list; a removal has nothing to do
 };
 
-Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWriter& out) {
+// Every line of the list, in the ANSI code page: a list saved as UTF-8 is converted whole, since
+// only all of its bytes tell which it is.
+Outcome ReadAllLines(io::InputFile& list, std::vector<std::string>& lines) {
   LineReader reader(list);
   std::string line;
-  bool matched = false;
   for (;;) {
     const LineStatus status = reader.Next(line);
     if (status == LineStatus::kEnd) break;
     if (status == LineStatus::kCrashed) return Outcome::kCrashed;
     // A failed read or a line we could not hold would leave the new list short of it.
     if (status != LineStatus::kLine) return Outcome::kFailed;
+    lines.push_back(std::move(line));
+  }
+  detail::ConvertUtf8List(lines);
+  return Outcome::kOk;
+}
 
+Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWriter& out) {
+  std::vector<std::string> lines;
+  const Outcome read = ReadAllLines(list, lines);
+  if (read != Outcome::kOk) return read;
+  bool matched = false;
+  for (const std::string& line : lines) {
     Outcome written = Outcome::kOk;
     const auto address = AddressField(line);
     if (address && *address == edit.key) {
@@ -91,7 +104,7 @@ Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWr
       out.Append(line);
       written = out.Append(kLineEnd);
     }
-    // No point reading on once the copy has failed or stopped.
+    // No point going on once the copy has failed or stopped.
     if (written != Outcome::kOk) return written;
   }
   return matched ? Outcome::kOk : out.Append(edit.newLine);
@@ -196,13 +209,18 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow) {
     io::InputFile list;
     if (list.Open(kListPath) != io::OpenResult::kOpened) return;
     LineReader reader(list);
+    std::vector<std::string> lines;
     std::string line;
     for (;;) {
       const LineStatus status = reader.Next(line);
       if (status == LineStatus::kTooLong) continue;  // no host line is anywhere near that long
       if (status != LineStatus::kLine) break;
+      lines.push_back(std::move(line));
+    }
+    detail::ConvertUtf8List(lines);
+    for (const std::string& text : lines) {
       HostEntry row;
-      if (ParseHostLine(line, row)) rows.push_back(row);
+      if (ParseHostLine(text, row)) rows.push_back(row);
     }
   }
   for (const HostEntry& row : rows) addRow(row);

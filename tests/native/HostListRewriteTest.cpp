@@ -84,6 +84,10 @@ TEST(HostListStore, ReplacesOrAppends) {
        "00a0b1c2d3e4,a,b,127.0.0.1\r\n"s},
       {"a double-byte alias of 63 bytes is written whole", ""s,
        MakeEntry(kMac, kWideAlias62 + "x"), "00a0b1c2d3e4," + kWideAlias62 + "x,127.0.0.1\r\n"},
+      // "バ" and "ü" in UTF-8; バ is 83 6F in code page 932, which lacks ü.
+      {"a list saved as UTF-8 is written back whole in the ANSI code page, in order",
+       "\xEF\xBB\xBF" "112233445566,\xE3\x83\x90,127.0.0.1\r\nno comma \xC3\xBC\n00a0b1c2d3e4,old\r\n"s, entry,
+       "112233445566,\x83\x6F,127.0.0.1\r\nno comma ?\r\n" + kNewLine},
   };
   RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::StoreHostEntry(e); });
 }
