@@ -1,6 +1,9 @@
 // Recognising a MacList.txt saved as UTF-8 and converting its lines: by the system on Windows, by iconv's CP932 elsewhere.
 #include "hostlist/ListEncoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 #ifdef _WIN32
 #include "framework/Platform.h"
 #include "framework/TextConvert.h"
@@ -45,19 +48,32 @@ size_t Utf8SequenceLength(std::string_view text, size_t at) {
 
 }  // namespace
 
-bool IsUtf8List(const std::vector<std::string>& lines) {
-  if (lines.empty()) return false;
-  if (std::string_view(lines.front()).substr(0, kByteOrderMark.size()) == kByteOrderMark) return true;
-  bool multiByte = false;
-  for (const std::string& line : lines) {
-    for (size_t at = 0; at < line.size();) {
-      const size_t length = Utf8SequenceLength(line, at);
-      if (length == 0) return false;
-      multiByte = multiByte || length > 1;
-      at += length;
+void Utf8Watch::See(std::string_view line) {
+  if (m_first && line.substr(0, kByteOrderMark.size()) == kByteOrderMark) m_mark = true;
+  m_first = false;
+  if (!m_valid) return;
+  for (size_t at = 0; at < line.size();) {
+    // ASCII, nearly every byte of a list, passes eight bytes at a time.
+    uint64_t eight;
+    if (line.size() - at >= sizeof eight) {
+      std::memcpy(&eight, line.data() + at, sizeof eight);
+      if ((eight & 0x8080808080808080u) == 0) {
+        at += sizeof eight;
+        continue;
+      }
     }
+    if (static_cast<unsigned char>(line[at]) < 0x80) {
+      ++at;
+      continue;
+    }
+    const size_t length = Utf8SequenceLength(line, at);
+    if (length == 0) {
+      m_valid = false;
+      return;
+    }
+    m_multiByte = true;
+    at += length;
   }
-  return multiByte;
 }
 
 #ifdef _WIN32
@@ -111,11 +127,16 @@ std::string AnsiFromUtf8(std::string_view text) {
 
 #endif
 
+std::string AnsiLineFromUtf8(std::string_view line, bool firstLine) {
+  if (firstLine && line.substr(0, kByteOrderMark.size()) == kByteOrderMark) line.remove_prefix(kByteOrderMark.size());
+  return AnsiFromUtf8(line);
+}
+
 bool ConvertUtf8List(std::vector<std::string>& lines) {
-  if (!IsUtf8List(lines)) return false;
-  std::string& first = lines.front();
-  if (std::string_view(first).substr(0, kByteOrderMark.size()) == kByteOrderMark) first.erase(0, kByteOrderMark.size());
-  for (std::string& line : lines) line = AnsiFromUtf8(line);
+  Utf8Watch watch;
+  for (const std::string& line : lines) watch.See(line);
+  if (!watch.IsUtf8()) return false;
+  for (size_t i = 0; i < lines.size(); ++i) lines[i] = AnsiLineFromUtf8(lines[i], i == 0);
   return true;
 }
 

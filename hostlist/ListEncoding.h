@@ -7,17 +7,34 @@
 
 namespace hostlist::detail {
 
-// True when lines (a file's lines, without their line ends) are UTF-8: the first begins with
-// the byte-order mark EF BB BF, or every byte is part of a valid UTF-8 sequence and at least one
-// sequence is longer than a byte. A file of ASCII alone is not UTF-8: it reads the same either way.
-bool IsUtf8List(const std::vector<std::string>& lines);
+// Watches a file's lines go by, in order and without their line ends, and tells whether the
+// file is UTF-8: its first line begins with the byte-order mark EF BB BF, or every byte is part of
+// a valid UTF-8 sequence and at least one sequence is longer than a byte. A file of ASCII alone is
+// not UTF-8: it reads the same either way.
+class Utf8Watch {
+ public:
+  void See(std::string_view line);
+  // True when the lines seen so far are UTF-8 and no later line can change that (the mark).
+  bool SurelyUtf8() const { return m_mark; }
+  // What the lines seen so far are, taken as the whole file.
+  bool IsUtf8() const { return m_mark || (m_valid && m_multiByte); }
+
+ private:
+  bool m_first = true;
+  bool m_mark = false;
+  bool m_valid = true;
+  bool m_multiByte = false;
+};
 
 // text, UTF-8, in the ANSI code page (code page 932 off Windows). Each character the code page
 // lacks becomes "?", and so does each byte that is not part of a valid UTF-8 sequence.
 std::string AnsiFromUtf8(std::string_view text);
 
-// When lines are UTF-8 (IsUtf8List), converts every one of them to the ANSI code page and drops
-// the byte-order mark, and returns true; otherwise leaves them as they are and returns false.
+// A line of a UTF-8 file in the ANSI code page; the first line loses its byte-order mark.
+std::string AnsiLineFromUtf8(std::string_view line, bool firstLine);
+
+// When lines are a whole file that is UTF-8 (as Utf8Watch tells), converts each of them with AnsiLineFromUtf8 and
+// returns true; otherwise leaves them as they are and returns false.
 bool ConvertUtf8List(std::vector<std::string>& lines);
 
 }  // namespace hostlist::detail

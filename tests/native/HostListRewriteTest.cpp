@@ -88,6 +88,12 @@ TEST(HostListStore, ReplacesOrAppends) {
       {"a list saved as UTF-8 is written back whole in the ANSI code page, in order",
        "\xEF\xBB\xBF" "112233445566,\xE3\x83\x90,127.0.0.1\r\nno comma \xC3\xBC\n00a0b1c2d3e4,old\r\n"s, entry,
        "112233445566,\x83\x6F,127.0.0.1\r\nno comma ?\r\n" + kNewLine},
+      {"UTF-8 without the mark, found past an ASCII line",
+       "112233445566,a,127.0.0.1\r\naabbccddeeff,\xE3\x83\x90,127.0.0.1\r\nno comma\r\n"s, entry,
+       "112233445566,a,127.0.0.1\r\naabbccddeeff,\x83\x6F,127.0.0.1\r\nno comma\r\n" + kNewLine},
+      {"code page 932 that looks like UTF-8 only at first is copied as it is",
+       "aabbccddeeff,\xC3\xBD,127.0.0.1\r\n112233445566,\x82\xA0,127.0.0.1\r\n"s, entry,
+       "aabbccddeeff,\xC3\xBD,127.0.0.1\r\n112233445566,\x82\xA0,127.0.0.1\r\n" + kNewLine},
   };
   RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::StoreHostEntry(e); });
 }
