@@ -1,5 +1,4 @@
-// Internal to the host list and its tests: telling a MacList.txt saved as UTF-8 from one in the
-// ANSI code page, and bringing its lines into the ANSI code page that every record holds.
+// Internal to the host list: telling a MacList.txt saved as UTF-8 from one in the ANSI code page, and converting its lines.
 #pragma once
 #include <string>
 #include <string_view>
@@ -33,8 +32,8 @@ std::string AnsiFromUtf8(std::string_view text);
 // A line of a UTF-8 file in the ANSI code page; the first line loses its byte-order mark.
 std::string AnsiLineFromUtf8(std::string_view line, bool firstLine);
 
-// When lines are a whole file that is UTF-8 (as Utf8Watch tells), converts each of them with AnsiLineFromUtf8 and
-// returns true; otherwise leaves them as they are and returns false.
+// When lines are a whole file that is UTF-8 (as Utf8Watch tells), converts each of them with
+// AnsiLineFromUtf8 and returns true; otherwise leaves them as they are and returns false.
 bool ConvertUtf8List(std::vector<std::string>& lines);
 
 }  // namespace hostlist::detail
