@@ -18,7 +18,8 @@ std::string CleanAliasText(std::string_view text) {
   for (size_t at = 0; at < text.size(); ++at) {
     const unsigned char c = static_cast<unsigned char>(text[at]);
     if (mbcs::IsLeadByte(c)) {
-      // Only a byte that can follow a lead byte completes it; a control byte or a comma cannot.
+      // A reader takes the next byte with the lead byte: only a trail byte may be there, never the
+      // comma or line end after the alias.
       const unsigned char next = at + 1 < text.size() ? static_cast<unsigned char>(text[at + 1]) : 0;
       if (next >= 0x40 && next != 0x7F) clean.append(text.substr(at++, 2));
     } else if (c == ',') {
