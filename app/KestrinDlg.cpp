@@ -72,10 +72,13 @@ void CopyBoundedField(char (&field)[N], const char (&text)[N]) {
   CopyTextToField(field, N, text, length);
 }
 
+// The alias also made fit for the file (no "," or line end of its own), whether typed or found by the sweep.
 HostEntry TerminatedCopy(const HostEntry& rec) {
   HostEntry copy{};
   CopyBoundedField(copy.szMac, rec.szMac);
   CopyBoundedField(copy.szAlias, rec.szAlias);
+  const std::string alias = CleanAliasText(copy.szAlias);
+  CopyTextToField(copy.szAlias, sizeof copy.szAlias, alias.data(), alias.size());
   CopyBoundedField(copy.szBroadcast, rec.szBroadcast);
   return copy;
 }

@@ -39,8 +39,8 @@ class CKestrinDlg : public CDialog {
   // with a copy of rec; then stores rec in the file. Returns StoreHostEntry's result; the list
   // keeps the change whether or not the file does. Shows nothing: the action that called it
   // tells the user, through tally, once for all its changes.
-  // Each text of rec counts up to its first zero byte or its field's end, cut to what the
-  // field holds with its terminator. The caller keeps ownership of rec. Window's thread only.
+  // Each text of rec counts up to its first zero byte or its field's end; the alias is made fit
+  // for the file by CleanAliasText; each is cut to what its field holds with its terminator. The caller keeps ownership of rec. Window's thread only.
   int AddOrReplaceHost(const HostEntry* rec, ListSaveTally* tally = nullptr);
 
   // --- Host list file (hostlist/KestrinDlgHostList.cpp) ---
@@ -57,11 +57,7 @@ class CKestrinDlg : public CDialog {
   static std::string ResolveMacText(const std::string& address);  // "00:A0:..." or ""
 
   // --- Desktop shortcuts (shortcut/) ---
-  void CreateDesktopShortcut(int nItem);
-  static HRESULT CreateShellLink(const char* linkPath, const char* targetPath,
-                                 const char* description, const char* arguments,
-                                 const char* workingDirectory, const char* iconPath,
-                                 int iconIndex, int showCommand);
+  void CreateDesktopShortcut(int nItem);  // the shell link itself: shortcut::CreateShellLinkFile
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;

@@ -3,6 +3,7 @@
 #include "core/AddressText.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -52,10 +53,32 @@ void ScanBytes(const char* p, int base, char separator, std::array<unsigned char
   }
 }
 
+// The forms other tools print: "00-a0-b1-c2-d3-e4" or "00:a0:b1:c2:d3:e4" (one separator
+// throughout, 17 characters) and "00a0.b1c2.d3e4" (14 characters). digitsPerGroup hex digits
+// per group, one separator between groups, nothing before or after.
+bool ReadSeparatedForm(const char* text, size_t digitsPerGroup, const char* separators, MacAddress& mac) {
+  const size_t groups = 12 / digitsPerGroup;
+  const size_t length = groups * (digitsPerGroup + 1) - 1;
+  if (std::strlen(text) != length) return false;
+  const char separator = text[digitsPerGroup];
+  if (std::strchr(separators, separator) == nullptr) return false;
+  std::string digits;
+  for (size_t i = 0; i < length; ++i) {
+    const bool separatorPlace = (i + 1) % (digitsPerGroup + 1) == 0;
+    if (separatorPlace ? text[i] != separator : DigitValue(text[i], 16) < 0) return false;
+    if (!separatorPlace) digits += text[i];
+  }
+  for (size_t i = 0; i < mac.size(); ++i) {
+    mac[i] = static_cast<unsigned char>(DigitValue(digits[2 * i], 16) * 16 + DigitValue(digits[2 * i + 1], 16));
+  }
+  return true;
+}
+
 }  // namespace
 
 MacAddress ParseMacText(const char* text) {
   MacAddress mac = {0, 0, 0, 0, 0, 0};
+  if (ReadSeparatedForm(text, 2, "-:", mac) || ReadSeparatedForm(text, 4, ".", mac)) return mac;
   // Regroup the first 12 characters into pairs "xx-xx-...", ending where the text ends.
   std::string grouped;
   for (size_t i = 0; i < 12 && text[i] != '\0'; ++i) {

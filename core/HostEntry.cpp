@@ -10,3 +10,23 @@ bool CopyTextToField(char* field, size_t size, const char* text, size_t length) 
   field[kept] = '\0';
   return kept == length;
 }
+
+std::string CleanAliasText(std::string_view text) {
+  static const char kFullWidthComma[] = "\x81\x43";  // ，
+  std::string clean;
+  clean.reserve(text.size());
+  for (size_t at = 0; at < text.size(); ++at) {
+    const unsigned char c = static_cast<unsigned char>(text[at]);
+    if (mbcs::IsLeadByte(c)) {
+      // A reader takes the next byte with the lead byte: only a trail byte may be there, never the
+      // comma or line end after the alias.
+      const unsigned char next = at + 1 < text.size() ? static_cast<unsigned char>(text[at + 1]) : 0;
+      if (next >= 0x40 && next != 0x7F) clean.append(text.substr(at++, 2));
+    } else if (c == ',') {
+      clean += kFullWidthComma;
+    } else if (c >= 0x20 && c != 0x7F) {
+      clean += static_cast<char>(c);
+    }
+  }
+  return clean;
+}

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstddef>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 struct HostEntry {
   char szMac[32];        // hardware-address text, normally 12 hexadecimal digits
@@ -18,3 +20,10 @@ template <size_t N>
 bool CopyTextToField(char (&field)[N], const char* text) {
   return CopyTextToField(field, N, text, std::strlen(text));
 }
+
+// text made fit to stand as an alias in MacList.txt, where "," ends the alias and a line ends at
+// a line feed: each half-width "," becomes the full-width "，" (code page 932 0x81 0x43, two bytes
+// where it was one), the control characters 0x00-0x1F and 0x7F are dropped, and so is a lead byte
+// with no byte after it to pair with, which a reader would join with the "," that follows the
+// alias. Double-byte characters stay whole. The result is not cut to the field.
+std::string CleanAliasText(std::string_view text);

@@ -13,6 +13,7 @@
 #include "hostlist/HostFileIo.h"
 #include "hostlist/HostLine.h"
 #include "hostlist/HostListStreams.h"
+#include "hostlist/ListEncoding.h"
 
 namespace hostlist {
 namespace {
@@ -70,10 +71,40 @@ struct ListEdit {
   bool createWhenMissing;          // a store starts a list; a removal has nothing to do
 };
 
+// Writes one line of the old list to the new one, as edit says.
+class LineEditor {
+ public:
+  LineEditor(const ListEdit& edit, detail::BufferedWriter& out) : m_edit(edit), m_out(out) {}
+
+  Outcome Line(std::string_view line) {
+    const auto address = AddressField(line);
+    if (address && *address == m_edit.key) {
+      m_matched = true;
+      return m_out.Append(m_edit.newLine);
+    }
+    if (!address && m_edit.dropLinesWithoutComma) return Outcome::kOk;
+    m_out.Append(line);
+    return m_out.Append(kLineEnd);
+  }
+
+  Outcome Finish() { return m_matched ? Outcome::kOk : m_out.Append(m_edit.newLine); }
+
+ private:
+  const ListEdit& m_edit;
+  detail::BufferedWriter& m_out;
+  bool m_matched = false;
+};
+
+// A list saved as UTF-8 is written back whole in the ANSI code page. Only all of its bytes tell
+// which it is, so the lines after the first that is not ASCII wait until the list is known not to
+// be UTF-8 (in a list of ours, that same line), or until its end; ASCII lines read the same either way.
 Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWriter& out) {
   LineReader reader(list);
+  LineEditor editor(edit, out);
+  detail::Utf8Watch watch;
+  std::vector<std::string> waiting;
   std::string line;
-  bool matched = false;
+  bool firstLine = true;
   for (;;) {
     const LineStatus status = reader.Next(line);
     if (status == LineStatus::kEnd) break;
@@ -81,19 +112,27 @@ Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWr
     // A failed read or a line we could not hold would leave the new list short of it.
     if (status != LineStatus::kLine) return Outcome::kFailed;
 
+    watch.See(line);
     Outcome written = Outcome::kOk;
-    const auto address = AddressField(line);
-    if (address && *address == edit.key) {
-      matched = true;
-      written = out.Append(edit.newLine);
-    } else if (address || !edit.dropLinesWithoutComma) {
-      out.Append(line);
-      written = out.Append(kLineEnd);
+    if (watch.SurelyUtf8()) {
+      written = editor.Line(detail::AnsiLineFromUtf8(line, firstLine));
+    } else if (watch.IsUtf8()) {
+      waiting.push_back(line);
+    } else {
+      for (const std::string& held : waiting) written = editor.Line(held);
+      waiting.clear();
+      if (written == Outcome::kOk) written = editor.Line(line);
     }
+    firstLine = false;
     // No point reading on once the copy has failed or stopped.
     if (written != Outcome::kOk) return written;
   }
-  return matched ? Outcome::kOk : out.Append(edit.newLine);
+  const bool convert = watch.IsUtf8();
+  for (const std::string& held : waiting) {
+    const Outcome written = editor.Line(convert ? detail::AnsiFromUtf8(held) : held);
+    if (written != Outcome::kOk) return written;
+  }
+  return editor.Finish();
 }
 
 // Puts the complete MacTemp.txt in the place of MacList.txt, trying again while another program
@@ -223,13 +262,18 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow) {
     io::InputFile list;
     if (list.Open(kListPath) != io::OpenResult::kOpened) return;
     LineReader reader(list);
+    std::vector<std::string> lines;
     std::string line;
     for (;;) {
       const LineStatus status = reader.Next(line);
       if (status == LineStatus::kTooLong) continue;  // no host line is anywhere near that long
       if (status != LineStatus::kLine) break;
+      lines.push_back(std::move(line));
+    }
+    detail::ConvertUtf8List(lines);
+    for (const std::string& text : lines) {
       HostEntry row;
-      if (ParseHostLine(line, row)) rows.push_back(row);
+      if (ParseHostLine(text, row)) rows.push_back(row);
     }
   }
   for (const HostEntry& row : rows) addRow(row);

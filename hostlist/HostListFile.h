@@ -1,7 +1,10 @@
 // Reading and rewriting the host list file MacList.txt (through MacTemp.txt) in the current directory.
 //
 // One machine per line: "address,alias,broadcast" ending in CR LF. Lines ending in LF alone are
-// read as well. Texts are the bytes they are (the ANSI code page), never converted.
+// read as well. Texts are the bytes they are (the ANSI code page), never converted, with one
+// exception: a list saved as UTF-8 by another program (it begins with the UTF-8 byte-order mark,
+// or its bytes are all valid UTF-8 and hold at least one multi-byte sequence) is read converted to
+// the ANSI code page, "?" for what that lacks, and a rewrite of it writes every line so converted.
 //
 // Every rewrite writes the whole new list to MacTemp.txt, flushes it to the disk and then puts it
 // in the place of MacList.txt in one step: whatever happens, MacList.txt is the complete old list
@@ -46,18 +49,19 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow);
 
 // Replaces every line whose address field equals entry.szMac (byte for byte, case-sensitive)
 // with the entry's line, or appends the line when none matches; all other lines keep their
-// bytes and order. Creates the list when there is none. Returns kStored when the new list is in
-// place; kListBusy when another process held the list, or another program held MacList.txt
-// open, for all of the wait; kNotStored when MacList.txt was left as it was for another reason:
-// the lock file cannot be created, the list exists but cannot be read, MacTemp.txt cannot be
-// written in full, MacList.txt is read-only or cannot be replaced, a text of the entry holds a line feed (it would split the line in two), or
+// bytes and order (their converted bytes, for a list saved as UTF-8). Creates the list when
+// there is none. Returns kStored when the new list is in place; kListBusy when another process
+// held the list, or another program held MacList.txt open, for all of the wait; kNotStored when
+// MacList.txt was left as it was for another reason: the lock file cannot be created, the list
+// exists but cannot be read, MacTemp.txt cannot be written in full, MacList.txt is read-only or
+// cannot be replaced, a text of the entry holds a line feed (it would split the line in two), or
 // a line of the list exceeds 64 MiB.
 int StoreHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
 
 // Removes every line whose address field equals entry.szMac and every line without a comma; all
-// other lines keep their bytes and order. Returns kStored when the new list is in place or there
-// is no list (nothing is created then, not even the lock file); kListBusy or kNotStored, for the
-// reasons above, when it was left as it was.
+// other lines keep their bytes and order (converted, as above). Returns kStored when the new
+// list is in place or there is no list (nothing is created then, not even the lock file);
+// kListBusy or kNotStored, for the reasons above, when it was left as it was.
 int RemoveHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
 
 }  // namespace hostlist

@@ -3,7 +3,10 @@
 #   docs/main-window.png  the main window with a sample list, the second host clicked
 #   docs/about.png        the About box, opened through the system menu's About item
 #   docs/sweep.png        自動取得 half-way, the list filling; in a test LAN of network namespaces
-#                         (tests/e2e/lib/test_lan.sh), never on the real network; needs root
+#                         (tests/e2e/lib/test_lan.sh), never on the real network
+# Needs root: every picture is taken inside a network namespace. The main window's list shows the
+# LAN broadcast addresses users type (192.168.10.255); its namespace has no link but loopback, and
+# nothing there presses 起動 or double-clicks a row, so whatever the list says, nothing is sent.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 SELF="$ROOT/scripts/screenshot.sh"
@@ -51,16 +54,22 @@ shoot() {  # file, width, height, x, y
   echo "wrote ${1#"$ROOT"/} ($2x$3)"
 }
 
+# True inside a network namespace whose only link is loopback: nothing sent there leaves it.
+no_link_out() {
+  [ "$(ip -o link show | awk -F': ' '$2 != "lo"' | wc -l)" -eq 0 ]
+}
+
 case "${1:-}" in
---main)  # inside the virtual screen
+--main)  # inside the namespace without links and the virtual screen
+  no_link_out || { echo "not inside a namespace without links: no picture of these addresses here" >&2; exit 1; }
   dir="$SCRATCH/main"
   rm -rf "$dir" && mkdir -p "$dir"
-  # Broadcast texts stay on loopback: nothing here may reach a real network.
+  # Texts as a real list holds them; they are only shown (see above).
   printf '%s\r\n' \
-    "00a0b1c2d3e4,Web サーバー,127.0.0.1" \
-    "001122334455,経理部のノートPC,127.0.0.1" \
-    "0800275e1a2b,ファイルサーバー（本社）,127.0.0.1" \
-    "001a2b3c4d5e,build-host,127.0.0.1" |
+    "00a0b1c2d3e4,Web サーバー,192.168.10.255" \
+    "001122334455,経理部のノートPC,192.168.10.255" \
+    "0800275e1a2b,ファイルサーバー（本社）,192.168.20.255" \
+    "001a2b3c4d5e,build-host,192.168.10.255" |
     iconv -f utf-8 -t cp932 >"$dir/MacList.txt"
   start_kestrin "$dir"
   # Click the second host: the edits take its texts and the list shows the row selected. The
@@ -104,12 +113,19 @@ done
 "$WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d "$DIALOG_FONT" /f >/dev/null 2>&1
 "$WINESERVER" -w 2>/dev/null || true
 
-xvfb-run -a -s "-screen 0 800x600x24" bash "$SELF" --main
-"$WINESERVER" -k 2>/dev/null || true
-
-# The sweep probes every host of its /24: only ever inside the test LAN made here.
 trap lan_cleanup EXIT
 trap 'exit 143' TERM INT HUP
+[ "$(id -u)" -eq 0 ] || { echo "the pictures are taken in network namespaces, which need root" >&2; exit 1; }
+
+# The main window: in a namespace of its own with loopback alone, removed again on exit.
+MAIN_NS="$LAN_PREFIX-main-$LAN_ID"
+lan_new_namespace "$MAIN_NS" || { echo "cannot create network namespaces here" >&2; exit 1; }
+ip netns exec "$MAIN_NS" xvfb-run -a -s "-screen 0 800x600x24" bash "$SELF" --main
+"$WINESERVER" -k 2>/dev/null || true
+ip netns del "$MAIN_NS"
+LAN_NAMESPACES=()
+
+# The sweep probes every host of its /24: only ever inside the test LAN made here.
 status=0
 lan_start || status=$?
 if [ $status -ne 0 ]; then

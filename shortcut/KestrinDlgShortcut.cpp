@@ -16,11 +16,3 @@ void CKestrinDlg::CreateDesktopShortcut(int nItem) {
   // Nothing is reported: a host without a shortcut simply has none on the desktop.
   shortcut::PlaceDesktopShortcut(*record, GetSafeHwnd());
 }
-
-HRESULT CKestrinDlg::CreateShellLink(const char* linkPath, const char* targetPath,
-                                     const char* description, const char* arguments,
-                                     const char* workingDirectory, const char* iconPath,
-                                     int iconIndex, int showCommand) {
-  return shortcut::CreateShellLinkFile(linkPath, targetPath, description, arguments,
-                                       workingDirectory, iconPath, iconIndex, showCommand);
-}

@@ -66,7 +66,9 @@ std::string ShortcutFileName(const std::string& alias) {
 std::string ShortcutDescription(const std::string& alias) { return alias + kDescriptionSuffix; }
 
 std::string ShortcutArguments(const std::string& macText, const std::string& broadcastText) {
-  return "-e " + macText + " -m " + broadcastText;
+  // The command line trims these, so a blank text is no value either.
+  const bool noValue = broadcastText.find_first_not_of(" \t\n\v\f\r") == std::string::npos;
+  return "-e " + macText + " -m " + (noValue ? std::string("255.255.255.255") : broadcastText);
 }
 
 ShortcutTexts ComposeShortcutTexts(const HostEntry& host) {

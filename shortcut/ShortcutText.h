@@ -15,7 +15,7 @@ constexpr size_t kMaxLinkPathBytes = 259;
 struct ShortcutTexts {
   std::string fileName;     // "\Kestrin <alias>.lnk", the alias made fit for a file name
   std::string description;  // "<alias> を起動する", the alias exactly as stored
-  std::string arguments;    // "-e <mac> -m <broadcast>", both exactly as stored
+  std::string arguments;    // "-e <mac> -m <broadcast>", as ShortcutArguments makes them
 };
 
 // A record field's text: up to its terminator, or the whole field when it has none.
@@ -46,7 +46,9 @@ std::string ShortcutFileName(const std::string& alias);
 // "<alias> を起動する" (the suffix in code page 932); the alias is not changed.
 std::string ShortcutDescription(const std::string& alias);
 
-// "-e <mac> -m <broadcast>", the texts exactly as stored, never cut.
+// "-e <mac> -m <broadcast>", the texts exactly as stored, never cut; a broadcast text that is
+// empty or blank is given as 255.255.255.255, where the Wake button sends for it, since the
+// command line would find no value after "-m" and open the window instead of waking.
 std::string ShortcutArguments(const std::string& macText, const std::string& broadcastText);
 
 // The three texts for host, from its fields as stored.

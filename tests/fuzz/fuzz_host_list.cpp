@@ -1,5 +1,6 @@
 // Fuzzes the host list file: arbitrary file bytes are loaded, then one entry is stored and removed,
-// and every line that did not match must come through byte for byte.
+// and every line that did not match must come through byte for byte (a list that reads as UTF-8 is
+// converted instead: then its lines are checked for what survives any conversion).
 // Input: [control][entry length][entry bytes "mac|alias|broadcast"][file bytes...].
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -99,6 +100,29 @@ std::vector<size_t> Commas(const std::string& line) {
   return commas;
 }
 
+// Whether the list reads as UTF-8: the byte-order mark, or only well-formed sequences (by the
+// code points they decode to) with at least one of more than a byte.
+bool LooksUtf8(const std::string& file) {
+  if (file.compare(0, 3, "\xEF\xBB\xBF") == 0) return true;
+  bool multiByte = false;
+  for (size_t i = 0; i < file.size();) {
+    const unsigned char c = static_cast<unsigned char>(file[i]);
+    const size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+    if (length == 0 || i + length > file.size()) return false;
+    uint32_t code = length == 1 ? c : c & (0x7Fu >> length);
+    for (size_t k = 1; k < length; ++k) {
+      const unsigned char b = static_cast<unsigned char>(file[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      code = (code << 6) | (b & 0x3Fu);
+    }
+    const uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    multiByte = multiByte || length > 1;
+    i += length;
+  }
+  return multiByte;
+}
+
 std::optional<std::string> AddressField(const std::string& line) {
   const std::vector<size_t> commas = Commas(line);
   if (commas.empty()) return std::nullopt;
@@ -140,8 +164,18 @@ void RunOne(const uint8_t* data, size_t size) {
   // Load: one row per line with two commas, in order, every field terminated.
   std::vector<HostEntry> rows;
   hostlist::LoadHostList([&](const HostEntry& row) { rows.push_back(row); });
+  const bool utf8 = LooksUtf8(file);
+  if (utf8) {
+    // Converted lines: still one row at most per line, every field terminated.
+    Check(rows.size() <= lines.size(), "more rows than lines");
+    for (const HostEntry& row : rows) {
+      FieldText(row.szMac);
+      FieldText(row.szAlias);
+      FieldText(row.szBroadcast);
+    }
+  }
   size_t rowIndex = 0;
-  for (const std::string& line : lines) {
+  for (const std::string& line : utf8 ? std::vector<std::string>() : lines) {
     if (Commas(line).size() < 2) continue;
     Check(rowIndex < rows.size(), "a line with two commas loaded no row");
     const std::string mac = FieldText(rows[rowIndex].szMac);
@@ -150,7 +184,7 @@ void RunOne(const uint8_t* data, size_t size) {
     Check(line.compare(0, mac.size(), mac) == 0, "a row's address is not the start of its line");
     ++rowIndex;
   }
-  Check(rowIndex == rows.size(), "more rows than lines with two commas");
+  Check(utf8 || rowIndex == rows.size(), "more rows than lines with two commas");
 
   // The entry: from the input bytes, or with the address of one of the file's lines.
   HostEntry entry;
@@ -181,15 +215,26 @@ void RunOne(const uint8_t* data, size_t size) {
   const int storeResult = hostlist::StoreHostEntry(entry);
   if (storeResult == 0) {
     Check(!refusable, "a line feed inside a text was stored");
-    Check(ReadList() == Joined(stored), "store changed lines it should have kept");
+    const std::string after = ReadList().value_or("");
+    if (utf8) {
+      Check(after.compare(0, 3, "\xEF\xBB\xBF") != 0, "the byte-order mark was kept");
+      Check(after.find(newLine + "\r\n") != std::string::npos, "the stored line is missing");
+    } else {
+      Check(after == Joined(stored), "store changed lines it should have kept");
+    }
     Check(access("MacTemp.txt", F_OK) != 0, "MacTemp.txt left after a store");
   } else {
     Check(refusable, "store failed");
     Check(ReadList() == file, "a failed store touched the list");
   }
 
-  // Remove: matching lines and lines without a comma go; all others byte for byte.
+  // Remove: matching lines and lines without a comma go; all others byte for byte, unless the
+  // list now reads as UTF-8 (the stored line may have made it so) and is converted.
   const std::string beforeRemove = ReadList().value_or("");
+  if (LooksUtf8(beforeRemove)) {
+    Check(hostlist::RemoveHostEntry(entry) == 0, "remove failed");
+    return;
+  }
   std::vector<std::string> kept;
   for (const std::string& line : SplitLines(beforeRemove)) {
     const auto address = AddressField(line);

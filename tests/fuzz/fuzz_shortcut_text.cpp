@@ -27,7 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const shortcut::ShortcutTexts texts = shortcut::ComposeShortcutTexts(host);
   const std::string alias = shortcut::FieldText(host.szAlias);
   Check(texts.description.compare(0, alias.size(), alias) == 0);
-  Check(texts.arguments == "-e " + shortcut::FieldText(host.szMac) + " -m " + shortcut::FieldText(host.szBroadcast));
+  // A blank broadcast text would leave "-m" without a value: the address the Wake button uses instead.
+  const std::string broadcast = shortcut::FieldText(host.szBroadcast);
+  const bool blank = broadcast.find_first_not_of(" \t\n\v\f\r") == std::string::npos;
+  Check(texts.arguments == "-e " + shortcut::FieldText(host.szMac) + " -m " + (blank ? "255.255.255.255" : broadcast));
 
   // One path component: after the leading separator, no whole character is one a name cannot hold.
   const std::string& name = texts.fileName;

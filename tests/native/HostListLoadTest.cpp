@@ -72,6 +72,20 @@ TEST(HostListLoad, LinesToRows) {
       {"texts too long for their fields are cut",
        std::string(40, 'm') + "," + std::string(70, 'a') + "," + std::string(40, 'b') + "\r\n",
        {{std::string(31, 'm'), std::string(63, 'a'), std::string(31, 'b')}}},
+      // Lists saved as UTF-8 (Notepad, Excel) come in converted to code page 932; "?" for what it lacks.
+      {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" "00a0b1c2d3e4,Web \xE3\x82\xB5\xE3\x83\xBC,127.0.0.1\r\n",
+       {{"00a0b1c2d3e4", "Web \x83\x54\x81\x5B", "127.0.0.1"}}},
+      {"the byte-order mark before ASCII alone", "\xEF\xBB\xBF" "00a0b1c2d3e4,a,127.0.0.1\r\n",
+       {{"00a0b1c2d3e4", "a", "127.0.0.1"}}},
+      {"UTF-8 without the mark; a character code page 932 lacks", "00a0b1c2d3e4,\xE3\x81\x82\xC3\xA9,127.0.0.1\r\n",
+       {{"00a0b1c2d3e4", kA + "?", "127.0.0.1"}}},
+      // "バ" ends in 0x90, a lead byte of code page 932, which read as such would take the comma.
+      {"UTF-8 whose last byte before a comma is a lead byte", "00a0b1c2d3e4,\xE3\x83\x90,127.0.0.1\r\n",
+       {{"00a0b1c2d3e4", "\x83\x6F", "127.0.0.1"}}},
+      // "ﾃｽ" (C3 BD) happens to be UTF-8, "あ" on the next line is not: the file is code page 932.
+      {"code page 932 that looks like UTF-8 only partly",
+       "00a0b1c2d3e4,\xC3\xBD,127.0.0.1\r\n112233445566," + kA + ",127.0.0.1\r\n",
+       {{"00a0b1c2d3e4", "\xC3\xBD", "127.0.0.1"}, {"112233445566", kA, "127.0.0.1"}}},
       {"a broadcast text cut after the trim", "00a0b1c2d3e4,a,   " + std::string(31, 'b') + "   \r\n",
        {{"00a0b1c2d3e4", "a", std::string(31, 'b')}}},
   };

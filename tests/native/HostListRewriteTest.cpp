@@ -84,6 +84,16 @@ TEST(HostListStore, ReplacesOrAppends) {
        "00a0b1c2d3e4,a,b,127.0.0.1\r\n"s},
       {"a double-byte alias of 63 bytes is written whole", ""s,
        MakeEntry(kMac, kWideAlias62 + "x"), "00a0b1c2d3e4," + kWideAlias62 + "x,127.0.0.1\r\n"},
+      // "バ" and "ü" in UTF-8; バ is 83 6F in code page 932, which lacks ü.
+      {"a list saved as UTF-8 is written back whole in the ANSI code page, in order",
+       "\xEF\xBB\xBF" "112233445566,\xE3\x83\x90,127.0.0.1\r\nno comma \xC3\xBC\n00a0b1c2d3e4,old\r\n"s, entry,
+       "112233445566,\x83\x6F,127.0.0.1\r\nno comma ?\r\n" + kNewLine},
+      {"UTF-8 without the mark, found past an ASCII line",
+       "112233445566,a,127.0.0.1\r\naabbccddeeff,\xE3\x83\x90,127.0.0.1\r\nno comma\r\n"s, entry,
+       "112233445566,a,127.0.0.1\r\naabbccddeeff,\x83\x6F,127.0.0.1\r\nno comma\r\n" + kNewLine},
+      {"code page 932 that looks like UTF-8 only at first is copied as it is",
+       "aabbccddeeff,\xC3\xBD,127.0.0.1\r\n112233445566,\x82\xA0,127.0.0.1\r\n"s, entry,
+       "aabbccddeeff,\xC3\xBD,127.0.0.1\r\n112233445566,\x82\xA0,127.0.0.1\r\n" + kNewLine},
   };
   RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::StoreHostEntry(e); });
 }
@@ -96,6 +106,37 @@ TEST(HostListStore, WhatIsStoredLoadsBack) {
   const std::vector<hostlist_test::Row> expected = {{kMac, alias, "127.0.0.1"},
                                                     {"112233445566", std::string(63, 'a'), "127.0.0.1"}};
   EXPECT_EQ(hostlist_test::LoadRows(), expected);
+}
+
+// Alias and name cleaning: what the Add button and the sweep's names become on their way into a
+// record, and that the cleaned alias comes back from the file as it went in, on one line.
+TEST(HostListStore, CleanedAliasesLoadBackWhole) {
+  const std::string kComma = "\x81\x43";  // ，
+  const std::string kA = "\x82\xA0";      // あ
+  struct Case {
+    const char* name;
+    std::string raw, stored;
+  };
+  const Case cases[] = {
+      {"half-width commas become full-width", "1F,2F,", "1F" + kComma + "2F" + kComma},
+      {"control characters go", "a\tb\r\nc\x1f\x7f\x01" "d\0e"s, "abcde"},
+      {"double-byte characters stay whole", kA + "\x95\x5C,", kA + "\x95\x5C" + kComma},
+      {"a lead byte with no partner goes", "pc\x81", "pc"},
+      {"a lead byte before a comma or a control character goes", "a\x81,b\x82\n", "a" + kComma + "b"},
+      {"a comma in the last byte does not fit", std::string(62, 'a') + ",", std::string(62, 'a')},
+      {"the cut keeps whole characters", "bb" + std::string(31, ','),
+       "bb" + [&] { std::string s; for (int i = 0; i < 30; ++i) s += kComma; return s; }()},
+  };
+  for (const Case& c : cases) {
+    ScratchDirectory dir;
+    const std::string clean = CleanAliasText(c.raw);
+    HostEntry entry = MakeEntry(kMac, "");
+    CopyTextToField(entry.szAlias, sizeof entry.szAlias, clean.data(), clean.size());
+    EXPECT_EQ(entry.szAlias, c.stored) << c.name;
+    ASSERT_EQ(hostlist::StoreHostEntry(entry), 0) << c.name;
+    const std::vector<hostlist_test::Row> expected = {{kMac, c.stored, "127.0.0.1"}};
+    EXPECT_EQ(hostlist_test::LoadRows(), expected) << c.name;
+  }
 }
 
 TEST(HostListStore, AnEntryWithALineFeedIsRefused) {

@@ -54,8 +54,11 @@ TEST(ShortcutText, TextsOfAHost) {
        "-e 00a0b1c2d3e4 -m 127.0.0.1"},
       {"texts as stored, case and separators kept", "00-A0-b1-C2-d3-E4", "pc", "192.168.010.255",
        "\\Kestrin pc.lnk", "pc" + kStartSuffix, "-e 00-A0-b1-C2-d3-E4 -m 192.168.010.255"},
+      // "-m" with nothing after it would open the window instead of waking.
       {"empty broadcast text", "00a0b1c2d3e4", "pc", "", "\\Kestrin pc.lnk", "pc" + kStartSuffix,
-       "-e 00a0b1c2d3e4 -m "},
+       "-e 00a0b1c2d3e4 -m 255.255.255.255"},
+      {"blank broadcast text", "00a0b1c2d3e4", "pc", " \t", "\\Kestrin pc.lnk", "pc" + kStartSuffix,
+       "-e 00a0b1c2d3e4 -m 255.255.255.255"},
       {"empty hardware-address text", "", "pc", "127.0.0.1", "\\Kestrin pc.lnk",
        "pc" + kStartSuffix, "-e  -m 127.0.0.1"},
       {"longest texts, nothing cut", text31, alias63, broadcast31, "\\Kestrin " + alias63 + ".lnk",

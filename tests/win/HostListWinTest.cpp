@@ -94,6 +94,10 @@ TEST(HostListWin, BytesOnDiskAreTheSameAsOnEveryBuild) {
 
   ASSERT_EQ(hostlist::RemoveHostEntry(Entry("112233445566", "")), 0);
   EXPECT_EQ(ReadBytes("MacList.txt"), "00a0b1c2d3e4," + kAlias + ",127.0.0.1\r\n");
+
+  // Saved as UTF-8 ("バé"): read through the system's conversion, "?" where code page 932 has none.
+  WriteBytes("MacList.txt", "\xEF\xBB\xBF" "00a0b1c2d3e4,\xE3\x83\x90\xC3\xA9,127.0.0.1\r\n");
+  EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"\x83\x6F?"});
 }
 
 TEST(HostListWin, ReadOnlyListIsLeftAsItWas) {
