@@ -27,8 +27,9 @@ bool ReadOctet(const std::string& text, size_t* pos, int* value) {
 // The calls a host's probes see, for one number of the local network.
 bool ProbeHost(const Probes& probes, const LocalAddress& local, int n, HostEntry* found) {
   const std::string address = HostAddressText(local, n);
-  if (!probes.echo(address)) return false;
-  const std::string macText = probes.resolveMac(address);
+  // A PC whose firewall drops echo requests still answered the ARP that the echo set off.
+  const std::string macText =
+      probes.echo(address) ? probes.resolveMac(address) : probes.neighbourMac(address);
   if (macText.empty()) return false;
   const std::string name = probes.reverseName(address);
 
@@ -61,6 +62,34 @@ bool ParseLocalAddress(const std::string& text, LocalAddress* out) {
   out->c = octets[2];
   out->d = octets[3];
   return true;
+}
+
+std::string ChooseLocalAddress(const std::vector<AdapterAddresses>& adapters) {
+  LocalAddress unused;
+  auto hasAddress = [&](const std::string& text) { return ParseLocalAddress(text, &unused); };
+  for (const AdapterAddresses& adapter : adapters) {
+    if (hasAddress(adapter.address) && hasAddress(adapter.gateway)) return adapter.address;
+  }
+  for (const AdapterAddresses& adapter : adapters) {
+    if (hasAddress(adapter.address)) return adapter.address;
+  }
+  return std::string();
+}
+
+bool EchoReplyCounts(uint32_t status, uint32_t replyAddress, uint32_t probedAddress) {
+  return status == kEchoReplySuccess && replyAddress == probedAddress;
+}
+
+std::string NeighbourHardwareText(NeighbourKind kind, const unsigned char* bytes, size_t length) {
+  if (kind != NeighbourKind::kDynamic && kind != NeighbourKind::kStatic) return std::string();
+  if (length != 6) return std::string();
+  bool allZero = true, allOnes = true;
+  for (size_t i = 0; i < length; ++i) {
+    allZero = allZero && bytes[i] == 0x00;
+    allOnes = allOnes && bytes[i] == 0xFF;
+  }
+  if (allZero || allOnes) return std::string();
+  return FormatHardwareAddress(bytes, length);
 }
 
 std::string HostAddressText(const LocalAddress& local, int n) {

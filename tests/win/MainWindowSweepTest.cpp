@@ -38,6 +38,7 @@ struct FakeLan {
       auto it = hosts.find(address);
       return it == hosts.end() ? std::string() : it->second.first;
     };
+    probes.neighbourMac = [](const std::string&) { return std::string(); };
     probes.reverseName = [this](const std::string& address) {
       auto it = hosts.find(address);
       return it == hosts.end() ? std::string() : it->second.second;
