@@ -85,7 +85,7 @@ TEST(SweepProbes, AdapterListReadsAddressAndGatewayWithinItsBuffer) {
   const void* cut = reinterpret_cast<const unsigned char*>(table.first()) + sizeof(IP_ADAPTER_INFO);
   EXPECT_EQ(sweep::AdapterList(table.first(), cut).size(), 1u);
   // A 16-byte address text without its terminator stays within the field.
-  AdapterTable full({{"0.0.0.0", ""}});
+  AdapterTable full(Adapters{{"0.0.0.0", ""}});
   std::memset(full.at(0).IpAddressList.IpAddress.String, '9', 16);
   EXPECT_EQ(sweep::AdapterList(full.first(), full.end()).at(0).address, std::string(16, '9'));
 }

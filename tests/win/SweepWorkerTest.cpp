@@ -62,6 +62,7 @@ sweep::Probes SlowFakeProbes(Context* context) {
     return true;
   };
   probes.resolveMac = [](const std::string&) { return std::string("02:00:00:00:00:01"); };
+  probes.neighbourMac = [](const std::string&) { return std::string(); };
   probes.reverseName = [](const std::string&) { return std::string("fake"); };
   return probes;
 }
