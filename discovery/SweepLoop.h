@@ -3,12 +3,17 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "core/HostEntry.h"
 
 namespace sweep {
+
+// The system's neighbour table as it stands: dotted quad -> hardware-address text of its usable
+// entry (see NeighbourHardwareText). Addresses without a usable entry are absent.
+using NeighbourTable = std::map<std::string, std::string>;
 
 // What the sweep asks of the system. Addresses travel as dotted-quad texts ("192.168.1.7").
 struct Probes {
@@ -20,11 +25,10 @@ struct Probes {
   // Hardware address as colon-separated hexadecimal ("00:A0:B1:C2:D3:E4"); "" when ARP gives none.
   // Asked only for a host whose echo counted, so the system's cache answers at once.
   std::function<std::string(const std::string& address)> resolveMac;
-  // The hardware address the system's neighbour table holds for the host, formatted as
-  // resolveMac's (see NeighbourHardwareText); "" when it holds no usable one. Asked when the echo
-  // did not count: the echo has just made the system resolve the address, so this sends nothing
-  // and waits for nothing.
-  std::function<std::string(const std::string& address)> neighbourMac;
+  // The system's neighbour table, hardware addresses formatted as resolveMac's. Read for the hosts
+  // whose echo did not count: each echo has made the system resolve its address, so reading
+  // sends nothing and waits for nothing.
+  std::function<NeighbourTable()> neighbourTable;
   // Name from the reverse lookup; "" when the lookup fails or has no name.
   std::function<std::string(const std::string& address)> reverseName;
 };
@@ -96,12 +100,18 @@ enum class SweepEnd {
   kStopped,    // stopRequested was seen between two hosts
 };
 
-// Probes a.b.c.1 to a.b.c.254 of the local address strictly one after another, skipping the
-// machine's own number: echo, then ARP for a host whose echo counted or the neighbour table for
-// one whose echo did not, then the reverse lookup for a host either resolved; such a host goes
-// to hostFound with its address without ':', its name cut to the alias field (never splitting
-// a double-byte character) and a.b.c.255.
-// stopRequested is read before each host number; once it is true no further host is touched.
+// Host numbers echoed before their hardware addresses are looked up together: the neighbour
+// table is read once for them all, as reading it costs time in proportion to its length.
+constexpr int kHostsPerTableRead = 32;
+
+// Echoes a.b.c.1 to a.b.c.254 of the local address strictly one after another, skipping the
+// machine's own number. After each kHostsPerTableRead host numbers (and after the last) it
+// looks up the ones just echoed, in host order: ARP for a host whose echo counted, the
+// neighbour table (read once, after those echoes) for one whose echo did not, then the reverse
+// lookup for a host either resolved; such a host goes to hostFound with its address without
+// ':', its name cut to the alias field (never splitting a double-byte character) and a.b.c.255.
+// stopRequested is read before each host number; once it is true no further host is touched,
+// and the hosts echoed but not yet looked up are let go.
 SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bool>& stopRequested);
 
 }  // namespace sweep

@@ -27,13 +27,12 @@ std::vector<AdapterAddresses> AdapterList(const IP_ADAPTER_INFO* first, const vo
 // neighbour table instead, which an echo to that host has just filled.
 std::string ResolveMacAddressText(const std::string& address);
 
-// The hardware address that the system's neighbour table holds for address (a dotted quad),
-// chosen as MacTextFromArpTable does; "" when it holds none. Reads the table only.
-std::string NeighbourMacAddressText(const std::string& address);
+// The system's neighbour table (GetIpNetTable), as NeighbourTableFromRows makes it; empty when
+// it cannot be read.
+NeighbourTable SystemNeighbourTable();
 
-// The first row of table for address (network order) that sweep::NeighbourHardwareText
-// accepts, formatted so; "" when there is none.
-std::string MacTextFromArpTable(const MIB_IPNETTABLE& table, ULONG address);
+// Each address's first row that sweep::NeighbourHardwareText accepts, formatted so.
+NeighbourTable NeighbourTableFromRows(const MIB_IPNETTABLE& table);
 
 // The name the reverse lookup gives for address; "" when it fails or gives no name.
 // Needs Winsock started on the calling thread's process.

@@ -72,39 +72,42 @@ std::string LocalIPv4Address() {
       AdapterList(reinterpret_cast<const IP_ADAPTER_INFO*>(table.data()), table.data() + table.size()));
 }
 
-std::string MacTextFromArpTable(const MIB_IPNETTABLE& table, ULONG address) {
+NeighbourTable NeighbourTableFromRows(const MIB_IPNETTABLE& table) {
+  NeighbourTable neighbours;
   for (DWORD i = 0; i < table.dwNumEntries; ++i) {
     const MIB_IPNETROW& row = table.table[i];
-    if (row.dwAddr != address) continue;
     NeighbourKind kind = NeighbourKind::kOther;
     if (row.dwType == MIB_IPNET_TYPE_DYNAMIC) kind = NeighbourKind::kDynamic;
     if (row.dwType == MIB_IPNET_TYPE_STATIC) kind = NeighbourKind::kStatic;
     const DWORD length = row.dwPhysAddrLen < MAXLEN_PHYSADDR ? row.dwPhysAddrLen : MAXLEN_PHYSADDR;
     const std::string text = NeighbourHardwareText(kind, row.bPhysAddr, length);
-    if (!text.empty()) return text;
+    if (text.empty()) continue;
+    in_addr address;
+    address.s_addr = row.dwAddr;
+    char quad[INET_ADDRSTRLEN];
+    if (inet_ntop(AF_INET, &address, quad, sizeof quad) == nullptr) continue;
+    neighbours.emplace(quad, text);  // a later row of the same address (another interface) is not taken
   }
-  return std::string();
+  return neighbours;
 }
 
-namespace {
-
-std::string MacTextFromSystemArpTable(ULONG address) {
+NeighbourTable SystemNeighbourTable() {
+  // Room for a few hundred rows at once: wine builds the whole table for each call, the one
+  // that only asks for its size included.
   std::vector<unsigned char> table;
-  ULONG size = 0;
+  ULONG size = 16384;
   const DWORD result = QueryGrowing(&table, &size, ERROR_INSUFFICIENT_BUFFER,
                                     [](unsigned char* buffer, ULONG* length) {
                                       return GetIpNetTable(
                                           reinterpret_cast<MIB_IPNETTABLE*>(buffer), length, FALSE);
                                     });
-  if (result != NO_ERROR || table.size() < sizeof(MIB_IPNETTABLE)) return std::string();
+  if (result != NO_ERROR || table.size() < sizeof(MIB_IPNETTABLE)) return NeighbourTable();
   const MIB_IPNETTABLE& rows = *reinterpret_cast<const MIB_IPNETTABLE*>(table.data());
   // Never trust the count past the bytes the system wrote.
   const size_t fits = (table.size() - offsetof(MIB_IPNETTABLE, table)) / sizeof(MIB_IPNETROW);
-  if (rows.dwNumEntries > fits) return std::string();
-  return MacTextFromArpTable(rows, address);
+  if (rows.dwNumEntries > fits) return NeighbourTable();
+  return NeighbourTableFromRows(rows);
 }
-
-}  // namespace
 
 std::string ResolveMacAddressText(const std::string& address) {
   ULONG destination = 0;
@@ -113,15 +116,13 @@ std::string ResolveMacAddressText(const std::string& address) {
   std::memset(mac, 0xFF, sizeof mac);
   ULONG length = sizeof mac;  // in: the room we give; out: the address's length
   const DWORD result = SendARP(destination, 0, mac, &length);
-  if (result == ERROR_NOT_SUPPORTED) return MacTextFromSystemArpTable(destination);
+  if (result == ERROR_NOT_SUPPORTED) {
+    const NeighbourTable table = SystemNeighbourTable();
+    const auto entry = table.find(address);
+    return entry == table.end() ? std::string() : entry->second;
+  }
   if (result != NO_ERROR || length == 0) return std::string();
   return FormatHardwareAddress(mac, length < sizeof mac ? length : sizeof mac);
-}
-
-std::string NeighbourMacAddressText(const std::string& address) {
-  ULONG destination = 0;
-  if (!ToNetworkAddress(address, &destination)) return std::string();
-  return MacTextFromSystemArpTable(destination);
 }
 
 std::string ReverseLookupName(const std::string& address) {
@@ -144,7 +145,7 @@ Probes SystemProbes() {
   probes.localAddress = LocalIPv4Address;
   probes.echo = [](const std::string& address) { return EchoAnswered(address, kEchoTimeoutMs); };
   probes.resolveMac = ResolveMacAddressText;
-  probes.neighbourMac = NeighbourMacAddressText;
+  probes.neighbourTable = SystemNeighbourTable;
   probes.reverseName = ReverseLookupName;
   return probes;
 }

@@ -45,10 +45,13 @@ class FakeNetwork {
       auto it = m_hosts.find(address);
       return it == m_hosts.end() ? std::string() : it->second.mac;
     };
-    probes.neighbourMac = [this](const std::string& address) {
-      log.push_back("table " + address);
-      auto it = m_hosts.find(address);
-      return it == m_hosts.end() ? std::string() : it->second.tableMac;
+    probes.neighbourTable = [this] {
+      log.push_back("table");
+      sweep::NeighbourTable table;
+      for (const auto& host : m_hosts) {
+        if (!host.second.tableMac.empty()) table[host.first] = host.second.tableMac;
+      }
+      return table;
     };
     probes.reverseName = [this](const std::string& address) {
       log.push_back("name " + address);
@@ -168,21 +171,48 @@ TEST(SweepLoop, StoresHostsFoundByEchoAndArpOrInTheNeighbourTable) {
     EXPECT_STREQ(net.found[i].szAlias, expected[i].alias) << "host #" << i;
     EXPECT_STREQ(net.found[i].szBroadcast, "198.51.100.255") << "host #" << i;
   }
-  // ARP (which may block on a dead address) only after an echo that counted, the table only
-  // after one that did not; no lookup for a host neither resolved.
+  // ARP (which may block on a dead address) only after an echo that counted; no lookup for a
+  // host neither ARP nor the table resolved.
   struct Call {
     const char* entry;
     bool made;
   };
   const Call calls[] = {
-      {"arp 198.51.100.4", false},  {"table 198.51.100.4", true}, {"name 198.51.100.4", false},
-      {"arp 198.51.100.3", true},   {"table 198.51.100.3", false}, {"name 198.51.100.3", false},
-      {"arp 198.51.100.6", false},  {"name 198.51.100.6", true},   {"arp 198.51.100.1", false},
-      {"table 198.51.100.2", false}, {"table 198.51.100.1", true},  {"name 198.51.100.1", false},
+      {"arp 198.51.100.4", false}, {"name 198.51.100.4", false}, {"arp 198.51.100.3", true},
+      {"name 198.51.100.3", false}, {"arp 198.51.100.6", false}, {"name 198.51.100.6", true},
+      {"arp 198.51.100.1", false},  {"name 198.51.100.1", false},
   };
   for (const Call& c : calls) {
     EXPECT_EQ(std::find(net.log.begin(), net.log.end(), c.entry) != net.log.end(), c.made) << c.entry;
   }
+}
+
+TEST(SweepLoop, NeighbourTableIsReadOncePerBatchAfterItsEchoes) {
+  const auto count = [](const std::vector<std::string>& log, const std::string& entry) {
+    return std::count(log.begin(), log.end(), entry);
+  };
+  const auto at = [](const std::vector<std::string>& log, const std::string& entry) {
+    return std::find(log.begin(), log.end(), entry) - log.begin();
+  };
+  FakeNetwork net("198.51.100.10");
+  net.Add("198.51.100.40", {false, "", "quiet-pc", "02:00:00:00:00:28"});
+  net.Add("198.51.100.70", {true, "02:00:00:00:00:46", "pinged"});
+  net.Run();
+  // After host numbers 32, 64, ..., 224 and after the last: the table costs time per row.
+  EXPECT_EQ(count(net.log, "table"), 8);
+  // Host 40 is found from the read after echo 64, before the next echo; host 70 stays after it.
+  const auto found40 = at(net.log, "found 020000000028");
+  EXPECT_GT(found40, at(net.log, "echo 198.51.100.64"));
+  EXPECT_LT(found40, at(net.log, "echo 198.51.100.65"));
+  EXPECT_GT(at(net.log, "found 020000000046"), found40);
+  // Where every echo counts, the table is never read.
+  FakeNetwork all("198.51.100.10");
+  for (int n = 1; n <= 254; ++n) {
+    all.Add("198.51.100." + std::to_string(n), {true, "02:00:00:00:00:01", ""});
+  }
+  all.Run();
+  EXPECT_EQ(count(all.log, "table"), 0);
+  EXPECT_EQ(all.found.size(), 253u);
 }
 
 TEST(SweepLoop, LocalAddressIsOnTheFirstAdapterWithAGateway) {
@@ -323,11 +353,11 @@ TEST(SweepLoop, StopRequestIsHonouredBeforeTheNextHost) {
   net.Add("198.51.100.5", {true, "02:00:00:00:00:05", "five"});
   net.StopDuringEcho("198.51.100.5");
   EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
-  // The host under way finishes; nothing after it is touched.
+  // The echo under way finishes; nothing is touched after it, not even the hosts already echoed.
   const std::vector<std::string> all = ExpectedEchoes("198.51.100.", 0);
   EXPECT_EQ(net.echoed, std::vector<std::string>(all.begin(), all.begin() + 5));
-  ASSERT_EQ(net.found.size(), 1u);
-  EXPECT_STREQ(net.found[0].szMac, "020000000005");
+  EXPECT_EQ(net.found.size(), 0u);
+  EXPECT_EQ(net.log[net.log.size() - 2], "echo 198.51.100.5");
   EXPECT_EQ(net.positions.size(), 5u);
   EXPECT_EQ(net.finishedCount, 1);
   EXPECT_EQ(net.log.back(), "finished");

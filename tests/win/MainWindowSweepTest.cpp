@@ -38,7 +38,7 @@ struct FakeLan {
       auto it = hosts.find(address);
       return it == hosts.end() ? std::string() : it->second.first;
     };
-    probes.neighbourMac = [](const std::string&) { return std::string(); };
+    probes.neighbourTable = [] { return sweep::NeighbourTable(); };
     probes.reverseName = [this](const std::string& address) {
       auto it = hosts.find(address);
       return it == hosts.end() ? std::string() : it->second.second;

@@ -103,7 +103,8 @@ TEST(SweepProbes, ArpTableRowChoice) {
       {"198.51.100.5", MIB_IPNET_TYPE_STATIC, {0x02, 0, 0, 0, 0, 0x05}},
       {"198.51.100.6", MIB_IPNET_TYPE_OTHER, {0x02, 0, 0, 0, 0, 0x06}},
       {"198.51.100.7", MIB_IPNET_TYPE_DYNAMIC, {}},
-      // A second row for .3, as of another interface: the first usable row counts.
+      // Second rows for .3 and .4, as of another interface: the first usable row counts.
+      {"198.51.100.4", MIB_IPNET_TYPE_DYNAMIC, {0x02, 0, 0, 0, 0, 0x04}},
       {"198.51.100.3", MIB_IPNET_TYPE_DYNAMIC, {0x02, 0, 0, 0, 0, 0x03}},
   };
   std::vector<unsigned char> buffer(offsetof(MIB_IPNETTABLE, table) + rows.size() * sizeof(MIB_IPNETROW));
@@ -126,8 +127,10 @@ TEST(SweepProbes, ArpTableRowChoice) {
       {"198.51.100.5", "02:00:00:00:00:05"}, {"198.51.100.6", ""}, {"198.51.100.7", ""},
       {"198.51.100.8", ""},
   };
+  const sweep::NeighbourTable neighbours = sweep::NeighbourTableFromRows(*table);
   for (const Case& c : cases) {
-    EXPECT_EQ(sweep::MacTextFromArpTable(*table, inet_addr(c.address)), c.expected) << c.address;
+    const auto entry = neighbours.find(c.address);
+    EXPECT_EQ(entry == neighbours.end() ? "" : entry->second, c.expected) << c.address;
   }
 }
 
