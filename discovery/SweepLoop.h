@@ -37,8 +37,8 @@ struct Probes {
 struct Sinks {
   // Position 0..100 of the progress bar, once per host number (own number included), before its probe.
   std::function<void(int position)> progress;
-  // One host found (by echo and ARP, or in the neighbour table), in ascending host order. The record is valid
-  // during the call only.
+  // One host found (by echo and ARP, or in the neighbour table), in ascending host order. The
+  // record is valid during the call only.
   std::function<void(const HostEntry& host)> hostFound;
   // Called exactly once, as the last call of every sweep, however it ended.
   std::function<void()> finished;
@@ -110,8 +110,8 @@ constexpr int kHostsPerTableRead = 32;
 // neighbour table (read once, after those echoes) for one whose echo did not, then the reverse
 // lookup for a host either resolved; such a host goes to hostFound with its address without
 // ':', its name cut to the alias field (never splitting a double-byte character) and a.b.c.255.
-// stopRequested is read before each host number; once it is true no further host is touched,
-// and the hosts echoed but not yet looked up are let go.
+// stopRequested is read before each host number and each lookup; once it is true no further
+// host is touched, and the hosts echoed but not yet looked up are let go.
 SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bool>& stopRequested);
 
 }  // namespace sweep

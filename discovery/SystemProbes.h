@@ -1,4 +1,4 @@
-// The sweep's probes over the system (IP Helper, Winsock): local address, echo, ARP and reverse lookup.
+// The sweep's probes over the system (IP Helper, Winsock): local address, echo, ARP, neighbour table and reverse lookup.
 #pragma once
 #include <string>
 #include <vector>
@@ -38,8 +38,8 @@ NeighbourTable NeighbourTableFromRows(const MIB_IPNETTABLE& table);
 // Needs Winsock started on the calling thread's process.
 std::string ReverseLookupName(const std::string& address);
 
-// True when the host answered an echo within timeoutMs (CPingSocket::Ping). No probe for a text that is not a
-// dotted quad, so a bad text can never turn into a broadcast.
+// True when the host answered an echo within timeoutMs, as CPingSocket::Ping counts answers.
+// No probe for a text that is not a dotted quad, so a bad text can never turn into a broadcast.
 bool EchoAnswered(const std::string& address, DWORD timeoutMs);
 
 // The probes above, bound together for RunSweep.

@@ -194,16 +194,18 @@ TEST(SweepLoop, NeighbourTableIsReadOncePerBatchAfterItsEchoes) {
   const auto at = [](const std::vector<std::string>& log, const std::string& entry) {
     return std::find(log.begin(), log.end(), entry) - log.begin();
   };
+  constexpr int k = sweep::kHostsPerTableRead;
   FakeNetwork net("198.51.100.10");
   net.Add("198.51.100.40", {false, "", "quiet-pc", "02:00:00:00:00:28"});
   net.Add("198.51.100.70", {true, "02:00:00:00:00:46", "pinged"});
   net.Run();
-  // After host numbers 32, 64, ..., 224 and after the last: the table costs time per row.
-  EXPECT_EQ(count(net.log, "table"), 8);
-  // Host 40 is found from the read after echo 64, before the next echo; host 70 stays after it.
+  // After every k host numbers and after the last: the table costs time per row.
+  EXPECT_EQ(count(net.log, "table"), (254 + k - 1) / k);
+  // Host 40 is found from the read after the last echo of its batch, before the next echo.
+  const int batchEnd = (40 + k - 1) / k * k;
   const auto found40 = at(net.log, "found 020000000028");
-  EXPECT_GT(found40, at(net.log, "echo 198.51.100.64"));
-  EXPECT_LT(found40, at(net.log, "echo 198.51.100.65"));
+  EXPECT_GT(found40, at(net.log, "echo 198.51.100." + std::to_string(batchEnd)));
+  EXPECT_LT(found40, at(net.log, "echo 198.51.100." + std::to_string(batchEnd + 1)));
   EXPECT_GT(at(net.log, "found 020000000046"), found40);
   // Where every echo counts, the table is never read.
   FakeNetwork all("198.51.100.10");
