@@ -53,8 +53,6 @@ class CKestrinDlg : public CDialog {
 
   // --- Subnet sweep (discovery/) ---
   static UINT SweepThreadProc(void* pParam);        // the worker; pParam is the dialog
-  static std::string GetLocalAddress();             // dotted quad, "" when there is none
-  static std::string ResolveMacText(const std::string& address);  // "00:A0:..." or ""
 
   // --- Desktop shortcuts (shortcut/) ---
   void CreateDesktopShortcut(int nItem);  // the shell link itself: shortcut::CreateShellLinkFile

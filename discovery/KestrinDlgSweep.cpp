@@ -31,12 +31,6 @@ UINT CKestrinDlg::SweepThreadProc(void* pParam) {
   return 0;
 }
 
-std::string CKestrinDlg::GetLocalAddress() { return sweep::LocalIPv4Address(); }
-
-std::string CKestrinDlg::ResolveMacText(const std::string& address) {
-  return sweep::ResolveMacAddressText(address);
-}
-
 void CKestrinDlg::OnBnClickedAutoAcquire() {
   if (m_hSweepThread != nullptr) {
     // The button is shown again only by the worker's last message: hidden means a sweep runs.

@@ -11,7 +11,8 @@ class CPingSocket : public CSocket {
   ~CPingSocket() override;
 
   // Sends one ICMP echo without payload to address (IPv4, network byte order, as inet_addr
-  // gives it) and waits up to timeoutMs for the answer. Returns the number of replies
-  // received: 0 when none came, and also when no echo handle could be opened.
+  // gives it) and waits up to timeoutMs for the answer. Returns the number of replies that
+  // answer it (sweep::EchoReplyCounts): 0 when none came, when the reply was an error (such as
+  // host unreachable) or came from another address, and when no echo handle could be opened.
   DWORD Ping(ULONG address, DWORD timeoutMs);
 };

@@ -2,6 +2,7 @@
 #include "discovery/SweepLoop.h"
 
 #include <cstring>
+#include <vector>
 
 namespace sweep {
 
@@ -24,22 +25,47 @@ bool ReadOctet(const std::string& text, size_t* pos, int* value) {
   return true;
 }
 
-// The calls a host's probes see, for one number of the local network.
-bool ProbeHost(const Probes& probes, const LocalAddress& local, int n, HostEntry* found) {
-  const std::string address = HostAddressText(local, n);
-  if (!probes.echo(address)) return false;
-  const std::string macText = probes.resolveMac(address);
-  if (macText.empty()) return false;
-  const std::string name = probes.reverseName(address);
+// A host number echoed and waiting for its hardware address.
+struct EchoedHost {
+  int n;
+  bool echoCounted;
+};
 
-  std::memset(found, 0, sizeof *found);
+// The record of a found host.
+HostEntry FoundHost(const LocalAddress& local, const std::string& macText, const std::string& name) {
+  HostEntry found;
+  std::memset(&found, 0, sizeof found);
   const std::string mac = StripColons(macText);
-  CopyTextToField(found->szMac, sizeof found->szMac, mac.data(), mac.size());
-  CopyTextToField(found->szAlias, sizeof found->szAlias, name.data(), name.size());
+  CopyTextToField(found.szMac, sizeof found.szMac, mac.data(), mac.size());
+  CopyTextToField(found.szAlias, sizeof found.szAlias, name.data(), name.size());
   const std::string broadcast = BroadcastText(local);
-  CopyTextToField(found->szBroadcast, sizeof found->szBroadcast, broadcast.data(),
-                  broadcast.size());
-  return true;
+  CopyTextToField(found.szBroadcast, sizeof found.szBroadcast, broadcast.data(), broadcast.size());
+  return found;
+}
+
+// Looks up the hosts echoed since the last call, in order, and reports those found; stops before
+// the next host once a stop is requested.
+void LookUpEchoedHosts(const Probes& probes, const Sinks& sinks, const LocalAddress& local,
+                       const std::atomic<bool>& stopRequested, std::vector<EchoedHost>* echoed) {
+  NeighbourTable table;
+  bool tableRead = false;
+  for (const EchoedHost& host : *echoed) {
+    if (stopRequested.load()) break;
+    const std::string address = HostAddressText(local, host.n);
+    std::string macText;
+    if (host.echoCounted) {
+      macText = probes.resolveMac(address);
+    } else {
+      // A PC whose firewall drops echo requests still answered the ARP that the echo set off.
+      if (!tableRead) table = probes.neighbourTable();
+      tableRead = true;
+      const auto entry = table.find(address);
+      if (entry != table.end()) macText = entry->second;
+    }
+    if (macText.empty()) continue;
+    sinks.hostFound(FoundHost(local, macText, probes.reverseName(address)));
+  }
+  echoed->clear();
 }
 
 }  // namespace
@@ -61,6 +87,34 @@ bool ParseLocalAddress(const std::string& text, LocalAddress* out) {
   out->c = octets[2];
   out->d = octets[3];
   return true;
+}
+
+std::string ChooseLocalAddress(const std::vector<AdapterAddresses>& adapters) {
+  LocalAddress unused;
+  auto hasAddress = [&](const std::string& text) { return ParseLocalAddress(text, &unused); };
+  for (const AdapterAddresses& adapter : adapters) {
+    if (hasAddress(adapter.address) && hasAddress(adapter.gateway)) return adapter.address;
+  }
+  for (const AdapterAddresses& adapter : adapters) {
+    if (hasAddress(adapter.address)) return adapter.address;
+  }
+  return std::string();
+}
+
+bool EchoReplyCounts(uint32_t status, uint32_t replyAddress, uint32_t probedAddress) {
+  return status == kEchoReplySuccess && replyAddress == probedAddress;
+}
+
+std::string NeighbourHardwareText(NeighbourKind kind, const unsigned char* bytes, size_t length) {
+  if (kind != NeighbourKind::kDynamic && kind != NeighbourKind::kStatic) return std::string();
+  if (length != 6) return std::string();
+  bool allZero = true, allOnes = true;
+  for (size_t i = 0; i < length; ++i) {
+    allZero = allZero && bytes[i] == 0x00;
+    allOnes = allOnes && bytes[i] == 0xFF;
+  }
+  if (allZero || allOnes) return std::string();
+  return FormatHardwareAddress(bytes, length);
 }
 
 std::string HostAddressText(const LocalAddress& local, int n) {
@@ -96,16 +150,21 @@ SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bo
     sinks.finished();
     return SweepEnd::kNoNetwork;
   }
+  std::vector<EchoedHost> echoed;
   for (int n = kFirstHost; n <= kLastHost; ++n) {
     if (stopRequested.load()) {
       sinks.finished();
       return SweepEnd::kStopped;
     }
     sinks.progress(ProgressBeforeHost(n));
-    if (n == local.d) continue;  // the machine does not probe itself
-    HostEntry found;
-    if (ProbeHost(probes, local, n, &found)) sinks.hostFound(found);
+    if (n != local.d) {  // the machine does not probe itself
+      echoed.push_back({n, probes.echo(HostAddressText(local, n))});
+    }
+    if (n % kHostsPerTableRead == 0) {
+      LookUpEchoedHosts(probes, sinks, local, stopRequested, &echoed);
+    }
   }
+  LookUpEchoedHosts(probes, sinks, local, stopRequested, &echoed);
   sinks.finished();
   return SweepEnd::kCompleted;
 }

@@ -1,6 +1,7 @@
-// The sweep's probes over the system (IP Helper, Winsock): local address, echo, ARP and reverse lookup.
+// The sweep's probes over the system (IP Helper, Winsock): local address, echo, ARP, neighbour table and reverse lookup.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "discovery/SweepLoop.h"
 #include "framework/Platform.h"
@@ -12,29 +13,33 @@ namespace sweep {
 // Echo time-out of every probe, in milliseconds.
 constexpr DWORD kEchoTimeoutMs = 100;
 
-// The first IPv4 address of the first adapter whose first address is not 0.0.0.0, as a dotted
-// quad; "" when the system lists none (or the adapter query fails).
+// The local address chosen by sweep::ChooseLocalAddress among the system's adapters, as a
+// dotted quad; "" when none has one (or the adapter query fails).
 std::string LocalIPv4Address();
 
-// Same choice over an adapter list that the caller holds: end is one past the last byte of
-// the buffer holding it, and no record outside [first, end) is read.
-std::string FirstUsableAdapterAddress(const IP_ADAPTER_INFO* first, const void* end);
+// Each adapter's first address and first gateway, in the order of a list that the caller holds:
+// end is one past the last byte of the buffer holding it, and no record outside [first, end)
+// is read.
+std::vector<AdapterAddresses> AdapterList(const IP_ADAPTER_INFO* first, const void* end);
 
 // Hardware address of address (a dotted quad) as "00:A0:B1:C2:D3:E4"; "" when ARP has none.
 // Asks SendARP; where the system has no SendARP (ERROR_NOT_SUPPORTED) it reads the system's
-// ARP table instead, which an echo to that host has just filled.
+// neighbour table instead, which an echo to that host has just filled.
 std::string ResolveMacAddressText(const std::string& address);
 
-// The hardware address of the table's usable (dynamic or static) row for address (network
-// order), formatted as ResolveMacAddressText does; "" when there is none.
-std::string MacTextFromArpTable(const MIB_IPNETTABLE& table, ULONG address);
+// The system's neighbour table (GetIpNetTable), as NeighbourTableFromRows makes it; empty when
+// it cannot be read.
+NeighbourTable SystemNeighbourTable();
+
+// Each address's first row that sweep::NeighbourHardwareText accepts, formatted so.
+NeighbourTable NeighbourTableFromRows(const MIB_IPNETTABLE& table);
 
 // The name the reverse lookup gives for address; "" when it fails or gives no name.
 // Needs Winsock started on the calling thread's process.
 std::string ReverseLookupName(const std::string& address);
 
-// True when the host answered an echo within timeoutMs. No probe for a text that is not a
-// dotted quad, so a bad text can never turn into a broadcast.
+// True when the host answered an echo within timeoutMs, as CPingSocket::Ping counts answers.
+// No probe for a text that is not a dotted quad, so a bad text can never turn into a broadcast.
 bool EchoAnswered(const std::string& address, DWORD timeoutMs);
 
 // The probes above, bound together for RunSweep.

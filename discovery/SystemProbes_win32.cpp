@@ -35,17 +35,28 @@ DWORD QueryGrowing(std::vector<unsigned char>* buffer, ULONG* size, DWORD tooSma
 
 }  // namespace
 
-std::string FirstUsableAdapterAddress(const IP_ADAPTER_INFO* first, const void* end) {
+// GetAdaptersInfo writes records of this size, whose last fields are two time_t: 32-bit in
+// MinGW's i686 runtime, as the system's 32-bit library writes them.
+#if defined(_WIN64)
+static_assert(sizeof(IP_ADAPTER_INFO) == 704, "the 64-bit adapter record");
+#else
+static_assert(sizeof(IP_ADAPTER_INFO) == 640, "the 32-bit adapter record, with a 32-bit time_t");
+#endif
+
+std::vector<AdapterAddresses> AdapterList(const IP_ADAPTER_INFO* first, const void* end) {
+  // A field of at most 16 characters that the system may have filled to the brim.
+  auto text = [](const IP_ADDR_STRING& entry) {
+    const char* field = entry.IpAddress.String;
+    return std::string(field, strnlen(field, sizeof entry.IpAddress.String));
+  };
   const unsigned char* limit = static_cast<const unsigned char*>(end);
+  std::vector<AdapterAddresses> adapters;
   for (const IP_ADAPTER_INFO* adapter = first; adapter != nullptr; adapter = adapter->Next) {
     const unsigned char* at = reinterpret_cast<const unsigned char*>(adapter);
     if (at < reinterpret_cast<const unsigned char*>(first) || at + sizeof *adapter > limit) break;
-    const char* text = adapter->IpAddressList.IpAddress.String;
-    const size_t length = strnlen(text, sizeof adapter->IpAddressList.IpAddress.String);
-    const std::string address(text, length);
-    if (!address.empty() && address != "0.0.0.0") return address;
+    adapters.push_back({text(adapter->IpAddressList), text(adapter->GatewayList)});
   }
-  return std::string();
+  return adapters;
 }
 
 std::string LocalIPv4Address() {
@@ -57,43 +68,46 @@ std::string LocalIPv4Address() {
                                           reinterpret_cast<IP_ADAPTER_INFO*>(buffer), length);
                                     });
   if (result != ERROR_SUCCESS || table.size() < sizeof(IP_ADAPTER_INFO)) return std::string();
-  return FirstUsableAdapterAddress(reinterpret_cast<const IP_ADAPTER_INFO*>(table.data()),
-                                   table.data() + table.size());
+  return ChooseLocalAddress(
+      AdapterList(reinterpret_cast<const IP_ADAPTER_INFO*>(table.data()), table.data() + table.size()));
 }
 
-std::string MacTextFromArpTable(const MIB_IPNETTABLE& table, ULONG address) {
+NeighbourTable NeighbourTableFromRows(const MIB_IPNETTABLE& table) {
+  NeighbourTable neighbours;
   for (DWORD i = 0; i < table.dwNumEntries; ++i) {
     const MIB_IPNETROW& row = table.table[i];
-    if (row.dwAddr != address) continue;
-    if (row.dwType != MIB_IPNET_TYPE_DYNAMIC && row.dwType != MIB_IPNET_TYPE_STATIC) continue;
+    NeighbourKind kind = NeighbourKind::kOther;
+    if (row.dwType == MIB_IPNET_TYPE_DYNAMIC) kind = NeighbourKind::kDynamic;
+    if (row.dwType == MIB_IPNET_TYPE_STATIC) kind = NeighbourKind::kStatic;
     const DWORD length = row.dwPhysAddrLen < MAXLEN_PHYSADDR ? row.dwPhysAddrLen : MAXLEN_PHYSADDR;
-    bool allZero = true;
-    for (DWORD b = 0; b < length; ++b) allZero = allZero && row.bPhysAddr[b] == 0;
-    if (length == 0 || allZero) continue;  // an entry still waiting for its answer
-    return FormatHardwareAddress(row.bPhysAddr, length);
+    const std::string text = NeighbourHardwareText(kind, row.bPhysAddr, length);
+    if (text.empty()) continue;
+    in_addr address;
+    address.s_addr = row.dwAddr;
+    char quad[INET_ADDRSTRLEN];
+    if (inet_ntop(AF_INET, &address, quad, sizeof quad) == nullptr) continue;
+    neighbours.emplace(quad, text);  // a later row of the same address (another interface) is not taken
   }
-  return std::string();
+  return neighbours;
 }
 
-namespace {
-
-std::string MacTextFromSystemArpTable(ULONG address) {
+NeighbourTable SystemNeighbourTable() {
+  // Room for a few hundred rows at once: wine builds the whole table for each call, the one
+  // that only asks for its size included.
   std::vector<unsigned char> table;
-  ULONG size = 0;
+  ULONG size = 16384;
   const DWORD result = QueryGrowing(&table, &size, ERROR_INSUFFICIENT_BUFFER,
                                     [](unsigned char* buffer, ULONG* length) {
                                       return GetIpNetTable(
                                           reinterpret_cast<MIB_IPNETTABLE*>(buffer), length, FALSE);
                                     });
-  if (result != NO_ERROR || table.size() < sizeof(MIB_IPNETTABLE)) return std::string();
+  if (result != NO_ERROR || table.size() < sizeof(MIB_IPNETTABLE)) return NeighbourTable();
   const MIB_IPNETTABLE& rows = *reinterpret_cast<const MIB_IPNETTABLE*>(table.data());
   // Never trust the count past the bytes the system wrote.
   const size_t fits = (table.size() - offsetof(MIB_IPNETTABLE, table)) / sizeof(MIB_IPNETROW);
-  if (rows.dwNumEntries > fits) return std::string();
-  return MacTextFromArpTable(rows, address);
+  if (rows.dwNumEntries > fits) return NeighbourTable();
+  return NeighbourTableFromRows(rows);
 }
-
-}  // namespace
 
 std::string ResolveMacAddressText(const std::string& address) {
   ULONG destination = 0;
@@ -102,7 +116,11 @@ std::string ResolveMacAddressText(const std::string& address) {
   std::memset(mac, 0xFF, sizeof mac);
   ULONG length = sizeof mac;  // in: the room we give; out: the address's length
   const DWORD result = SendARP(destination, 0, mac, &length);
-  if (result == ERROR_NOT_SUPPORTED) return MacTextFromSystemArpTable(destination);
+  if (result == ERROR_NOT_SUPPORTED) {
+    const NeighbourTable table = SystemNeighbourTable();
+    const auto entry = table.find(address);
+    return entry == table.end() ? std::string() : entry->second;
+  }
   if (result != NO_ERROR || length == 0) return std::string();
   return FormatHardwareAddress(mac, length < sizeof mac ? length : sizeof mac);
 }
@@ -127,6 +145,7 @@ Probes SystemProbes() {
   probes.localAddress = LocalIPv4Address;
   probes.echo = [](const std::string& address) { return EchoAnswered(address, kEchoTimeoutMs); };
   probes.resolveMac = ResolveMacAddressText;
+  probes.neighbourTable = SystemNeighbourTable;
   probes.reverseName = ReverseLookupName;
   return probes;
 }

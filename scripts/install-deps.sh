@@ -7,7 +7,7 @@ PACKAGES=(
   make cmake g++ clang libclang-rt-14-dev googletest
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic fonts-horai-umefont fonts-wine locales
-  python3 iproute2 hyperfine wakeonlan liblnk-utils
+  python3 iproute2 iptables hyperfine wakeonlan liblnk-utils
 )
 
 # The release program is 32-bit: wine32 runs it. It is the only package taken from i386.

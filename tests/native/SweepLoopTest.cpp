@@ -4,17 +4,22 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "discovery/SweepLoop.h"
 
 namespace {
 
-// One fake network: the hosts that answer, and what ARP and the reverse lookup say of them.
+// One fake network: the hosts that answer, and what ARP, the neighbour table and the reverse
+// lookup say of them.
 struct FakeHost {
-  bool answersEcho = true;
-  std::string mac;   // "" : ARP gives nothing
-  std::string name;  // "" : reverse lookup fails
+  FakeHost(bool echo = true, std::string arp = "", std::string reverse = "", std::string table = "")
+      : answersEcho(echo), mac(std::move(arp)), name(std::move(reverse)), tableMac(std::move(table)) {}
+  bool answersEcho;
+  std::string mac;       // "" : ARP gives nothing
+  std::string name;      // "" : reverse lookup fails
+  std::string tableMac;  // "" : the neighbour table holds nothing usable
 };
 
 class FakeNetwork {
@@ -39,6 +44,14 @@ class FakeNetwork {
       log.push_back("arp " + address);
       auto it = m_hosts.find(address);
       return it == m_hosts.end() ? std::string() : it->second.mac;
+    };
+    probes.neighbourTable = [this] {
+      log.push_back("table");
+      sweep::NeighbourTable table;
+      for (const auto& host : m_hosts) {
+        if (!host.second.tableMac.empty()) table[host.first] = host.second.tableMac;
+      }
+      return table;
     };
     probes.reverseName = [this](const std::string& address) {
       log.push_back("name " + address);
@@ -128,16 +141,18 @@ TEST(SweepLoop, ProgressIsSentBeforeEachHostOwnNumberIncluded) {
   };
   EXPECT_EQ(at("echo 192.168.1.3"), at("progress 1") + 1);
   EXPECT_EQ(at("echo 192.168.1.127"), -1);
-  EXPECT_EQ(net.log[net.log.size() - 3], "progress 100");
-  EXPECT_EQ(net.log[net.log.size() - 2], "echo 192.168.1.254");
+  // The last host is silent: its echo, then its look into the neighbour table.
+  EXPECT_EQ(net.log[net.log.size() - 4], "progress 100");
+  EXPECT_EQ(net.log[net.log.size() - 3], "echo 192.168.1.254");
 }
 
-TEST(SweepLoop, StoresOnlyHostsThatAnswerEchoAndArp) {
+TEST(SweepLoop, StoresHostsFoundByEchoAndArpOrInTheNeighbourTable) {
   FakeNetwork net("198.51.100.10");
   net.Add("198.51.100.2", {true, "00:A0:B1:C2:D3:E4", "alpha.lan"});
-  net.Add("198.51.100.3", {true, "", "no-arp.lan"});             // echo, no ARP answer
+  net.Add("198.51.100.3", {true, "", "no-arp.lan", "02:00:00:00:00:03"});  // echo, no ARP answer
   net.Add("198.51.100.4", {false, "00:00:00:00:00:04", "mute"});  // ARP would answer, echo does not
   net.Add("198.51.100.5", {true, "00:a0:B1:c2:D3:e4", ""});       // no name; case as ARP gave it
+  net.Add("198.51.100.6", {false, "", "quiet-pc", "02:00:00:00:00:06"});  // drops echo; in the table
   net.Add("198.51.100.10", {true, "00:00:00:00:00:10", "self"});  // never probed
   net.Add("198.51.100.254", {true, "02:00:00:00:00:FE", "last"});
   net.Run();
@@ -146,22 +161,129 @@ TEST(SweepLoop, StoresOnlyHostsThatAnswerEchoAndArp) {
     const char* mac;
     const char* alias;
   };
-  const Expected expected[] = {
-      {"00A0B1C2D3E4", "alpha.lan"}, {"00a0B1c2D3e4", ""}, {"0200000000FE", "last"}};
-  ASSERT_EQ(net.found.size(), 3u);
+  const Expected expected[] = {{"00A0B1C2D3E4", "alpha.lan"},
+                               {"00a0B1c2D3e4", ""},
+                               {"020000000006", "quiet-pc"},
+                               {"0200000000FE", "last"}};
+  ASSERT_EQ(net.found.size(), 4u);
   for (size_t i = 0; i < net.found.size(); ++i) {
     EXPECT_STREQ(net.found[i].szMac, expected[i].mac) << "host #" << i;
     EXPECT_STREQ(net.found[i].szAlias, expected[i].alias) << "host #" << i;
     EXPECT_STREQ(net.found[i].szBroadcast, "198.51.100.255") << "host #" << i;
   }
-  // No ARP for a silent host; no lookup for a host ARP did not resolve.
-  auto logged = [&](const std::string& entry) {
-    return std::find(net.log.begin(), net.log.end(), entry) != net.log.end();
+  // ARP (which may block on a dead address) only after an echo that counted; no lookup for a
+  // host neither ARP nor the table resolved.
+  struct Call {
+    const char* entry;
+    bool made;
   };
-  EXPECT_FALSE(logged("arp 198.51.100.4"));
-  EXPECT_TRUE(logged("arp 198.51.100.3"));
-  EXPECT_FALSE(logged("name 198.51.100.3"));
-  EXPECT_FALSE(logged("arp 198.51.100.1"));
+  const Call calls[] = {
+      {"arp 198.51.100.4", false}, {"name 198.51.100.4", false}, {"arp 198.51.100.3", true},
+      {"name 198.51.100.3", false}, {"arp 198.51.100.6", false}, {"name 198.51.100.6", true},
+      {"arp 198.51.100.1", false},  {"name 198.51.100.1", false},
+  };
+  for (const Call& c : calls) {
+    EXPECT_EQ(std::find(net.log.begin(), net.log.end(), c.entry) != net.log.end(), c.made) << c.entry;
+  }
+}
+
+TEST(SweepLoop, NeighbourTableIsReadOncePerBatchAfterItsEchoes) {
+  const auto count = [](const std::vector<std::string>& log, const std::string& entry) {
+    return std::count(log.begin(), log.end(), entry);
+  };
+  const auto at = [](const std::vector<std::string>& log, const std::string& entry) {
+    return std::find(log.begin(), log.end(), entry) - log.begin();
+  };
+  constexpr int k = sweep::kHostsPerTableRead;
+  FakeNetwork net("198.51.100.10");
+  net.Add("198.51.100.40", {false, "", "quiet-pc", "02:00:00:00:00:28"});
+  net.Add("198.51.100.70", {true, "02:00:00:00:00:46", "pinged"});
+  net.Run();
+  // After every k host numbers and after the last: the table costs time per row.
+  EXPECT_EQ(count(net.log, "table"), (254 + k - 1) / k);
+  // Host 40 is found from the read after the last echo of its batch, before the next echo.
+  const int batchEnd = (40 + k - 1) / k * k;
+  const auto found40 = at(net.log, "found 020000000028");
+  EXPECT_GT(found40, at(net.log, "echo 198.51.100." + std::to_string(batchEnd)));
+  EXPECT_LT(found40, at(net.log, "echo 198.51.100." + std::to_string(batchEnd + 1)));
+  EXPECT_GT(at(net.log, "found 020000000046"), found40);
+  // Where every echo counts, the table is never read.
+  FakeNetwork all("198.51.100.10");
+  for (int n = 1; n <= 254; ++n) {
+    all.Add("198.51.100." + std::to_string(n), {true, "02:00:00:00:00:01", ""});
+  }
+  all.Run();
+  EXPECT_EQ(count(all.log, "table"), 0);
+  EXPECT_EQ(all.found.size(), 253u);
+}
+
+TEST(SweepLoop, LocalAddressIsOnTheFirstAdapterWithAGateway) {
+  using Adapters = std::vector<sweep::AdapterAddresses>;
+  struct Case {
+    const char* what;
+    Adapters adapters;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"virtual adapter without a gateway listed first",
+       {{"172.20.0.1", ""}, {"198.51.100.10", "198.51.100.1"}}, "198.51.100.10"},
+      {"gateway given as 0.0.0.0", {{"203.0.113.5", "0.0.0.0"}, {"198.51.100.10", "198.51.100.1"}},
+       "198.51.100.10"},
+      {"first of two with a gateway",
+       {{"203.0.113.5", "203.0.113.1"}, {"198.51.100.10", "198.51.100.1"}}, "203.0.113.5"},
+      {"none with a gateway: the first with an address",
+       {{"0.0.0.0", ""}, {"203.0.113.5", ""}, {"198.51.100.10", ""}}, "203.0.113.5"},
+      {"a gateway on an adapter without an address",
+       {{"0.0.0.0", "198.51.100.1"}, {"203.0.113.5", ""}}, "203.0.113.5"},
+      {"no address at all", {{"", ""}, {"0.0.0.0", "198.51.100.1"}}, ""},
+      {"no adapter", {}, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(sweep::ChooseLocalAddress(c.adapters), c.expected) << c.what;
+}
+
+TEST(SweepLoop, EchoCountsOnlyAsASuccessFromTheProbedAddress) {
+  const uint32_t probed = 0x0A6433C6u, other = 0x016433C6u;  // 198.51.100.10 and .1, network order
+  struct Case {
+    const char* what;
+    uint32_t status;
+    uint32_t from;
+    bool counts;
+  };
+  const Case cases[] = {
+      {"success", 0, probed, true},
+      {"destination host unreachable", 11003, probed, false},
+      {"host unreachable from our own stack", 11003, other, false},
+      {"destination net unreachable", 11002, probed, false},
+      {"time-to-live expired on a router", 11013, other, false},
+      {"success from another address", 0, other, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(sweep::EchoReplyCounts(c.status, c.from, probed), c.counts) << c.what;
+  }
+}
+
+TEST(SweepLoop, NeighbourEntryNamesAHostOnlyWhenResolved) {
+  using K = sweep::NeighbourKind;
+  struct Case {
+    const char* what;
+    K kind;
+    std::vector<unsigned char> mac;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"dynamic", K::kDynamic, {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}, "00:A0:B1:C2:D3:E4"},
+      {"static", K::kStatic, {0x02, 0, 0, 0, 0, 0x05}, "02:00:00:00:00:05"},
+      {"invalid or incomplete", K::kOther, {0x02, 0, 0, 0, 0, 0x02}, ""},
+      {"all zeros: still waiting for its answer", K::kDynamic, {0, 0, 0, 0, 0, 0}, ""},
+      {"all 0xFF", K::kStatic, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, ""},
+      {"a single 0xFF is fine", K::kDynamic, {0xFF, 0, 0, 0, 0, 0x01}, "FF:00:00:00:00:01"},
+      {"no address", K::kDynamic, {}, ""},
+      {"5 bytes", K::kDynamic, {0x02, 0, 0, 0, 0x05}, ""},
+      {"8 bytes", K::kDynamic, {0x02, 0, 0, 0, 0, 0, 0, 0x08}, ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(sweep::NeighbourHardwareText(c.kind, c.mac.data(), c.mac.size()), c.text) << c.what;
+  }
 }
 
 TEST(SweepLoop, AliasIsCutToTheFieldWithoutSplittingADoubleByteCharacter) {
@@ -233,11 +355,11 @@ TEST(SweepLoop, StopRequestIsHonouredBeforeTheNextHost) {
   net.Add("198.51.100.5", {true, "02:00:00:00:00:05", "five"});
   net.StopDuringEcho("198.51.100.5");
   EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
-  // The host under way finishes; nothing after it is touched.
+  // The echo under way finishes; nothing is touched after it, not even the hosts already echoed.
   const std::vector<std::string> all = ExpectedEchoes("198.51.100.", 0);
   EXPECT_EQ(net.echoed, std::vector<std::string>(all.begin(), all.begin() + 5));
-  ASSERT_EQ(net.found.size(), 1u);
-  EXPECT_STREQ(net.found[0].szMac, "020000000005");
+  EXPECT_EQ(net.found.size(), 0u);
+  EXPECT_EQ(net.log[net.log.size() - 2], "echo 198.51.100.5");
   EXPECT_EQ(net.positions.size(), 5u);
   EXPECT_EQ(net.finishedCount, 1);
   EXPECT_EQ(net.log.back(), "finished");

@@ -38,6 +38,7 @@ struct FakeLan {
       auto it = hosts.find(address);
       return it == hosts.end() ? std::string() : it->second.first;
     };
+    probes.neighbourTable = [] { return sweep::NeighbourTable(); };
     probes.reverseName = [this](const std::string& address) {
       auto it = hosts.find(address);
       return it == hosts.end() ? std::string() : it->second.second;
@@ -179,9 +180,10 @@ TEST_F(SweepWindowTest, ClosingMidSweepStopsTheWorkerBeforeTheDialogGoes) {
     CKestrinDlg dlg;
     modal::ModalRun run = Run(dlg, [&](HWND hDlg) {
       ClickButton(hDlg, IDC_BUTTON_AUTO);
-      // Until the worker has begun probing, however busy the machine, then a little more.
-      for (int i = 0; i < 1000 && lan.echoes.load() == 0; ++i) modal::PumpMessages(10);
-      modal::PumpMessages(150);
+      // Until the window holds the worker's first hosts (found in batches), however busy the
+      // machine, then a little more: the close lands mid-batch.
+      for (int i = 0; i < 1000 && dlg.m_listHosts.GetItemCount() == 0; ++i) modal::PumpMessages(10);
+      modal::PumpMessages(50);
       ClickButton(hDlg, IDCANCEL);  // the user's Exit while the sweep runs
     });
     EXPECT_EQ(run.result, IDCANCEL);

@@ -5,7 +5,13 @@
 #   LAN_PREFIX   namespace names: $LAN_PREFIX-sw-ID (the bridge), $LAN_PREFIX-lan-ID, $LAN_PREFIX-pN-ID
 #   LAN_LINK     one letter that starts the veth names, so two users of this file never clash
 #   LAN_ADDRESS  Kestrin's address in the LAN namespace (a /24 of 198.51.100.0)
-#   PEERS        lines "host-number hardware-address name answers-echo(1/0)"; name "-" for none
+#   PEERS        lines "host-number hardware-address name echo"; name "-" for none; echo 1: answers,
+#                0: ignores every echo, u: rejects it with ICMP host-unreachable (iptables)
+# and may set:
+#   LAN_GATEWAY       host number of the peer that is the LAN namespace's default gateway
+#   LAN_SIDE_ADDRESS  an address (a /24 of 203.0.113.0) on a second adapter of the LAN namespace,
+#                     without a gateway, which the system lists before the LAN's: a virtual
+#                     machine's or VPN's adapter. Its other end leads nowhere.
 # lan_start sets LAN_NS, the namespace to run Kestrin in; lan_cleanup removes everything it made
 # (call it from an exit trap). lan_start returns 1 when this machine cannot have such a LAN and 2
 # when making it failed, with the reason in LAN_WHY either way.
@@ -43,6 +49,9 @@ lan_start() {
   local id="$LAN_ID" tag="$LAN_LINK" peer n mac name echo ns
   [ "$(id -u)" -eq 0 ] || { LAN_WHY="network namespaces need root"; return 1; }
   command -v ip >/dev/null || { LAN_WHY="iproute2 (ip) missing"; return 1; }
+  if printf '%s\n' "${PEERS[@]}" | awk '$4 == "u"' | grep -q .; then
+    command -v iptables >/dev/null || { LAN_WHY="iptables missing (scripts/install-deps.sh)"; return 1; }
+  fi
   # The peers' names are laid over /etc/hosts inside the namespace, which needs that file to
   # exist (a bare chroot may have none); without it the names could not be had.
   [ -f /etc/hosts ] || { LAN_WHY="no /etc/hosts to lay the test's names over"; return 1; }
@@ -56,6 +65,12 @@ lan_start() {
   ip link del "${tag}t-$id"
   LAN_WHY="setting up the test LAN failed"
   ip -n "$LAN_SW_NS" link set br0 up || return 2
+  if [ -n "${LAN_SIDE_ADDRESS:-}" ]; then
+    # Made in the namespace before eth0 arrives, so its interface index comes first.
+    ip -n "$LAN_NS" link add side0 type veth peer name "${tag}s-$id" netns "$LAN_SW_NS" || return 2
+    ip -n "$LAN_NS" addr add "$LAN_SIDE_ADDRESS/24" dev side0 || return 2
+    ip -n "$LAN_NS" link set side0 up && ip -n "$LAN_SW_NS" link set "${tag}s-$id" up || return 2
+  fi
   lan_join_bridge "$LAN_NS" "${tag}l-$id" || return 2
   ip -n "$LAN_NS" link set eth0 address 02:5a:00:00:00:0a || return 2
   ip -n "$LAN_NS" addr add "$LAN_ADDRESS/24" dev eth0 || return 2
@@ -82,14 +97,30 @@ lan_start() {
     ip -n "$ns" addr add "198.51.100.$n/24" dev eth0 || return 2
     ip -n "$ns" link set eth0 up || return 2
     # The namespace's own setting: this peer is there (ARP answers) but ignores every echo.
-    if [ "$echo" != 1 ]; then ip netns exec "$ns" sh -c 'echo 1 >/proc/sys/net/ipv4/icmp_echo_ignore_all' || return 2; fi
+    case "$echo" in
+      1) ;;
+      0) ip netns exec "$ns" sh -c 'echo 1 >/proc/sys/net/ipv4/icmp_echo_ignore_all' || return 2 ;;
+      u) ip netns exec "$ns" iptables -A INPUT -p icmp --icmp-type echo-request \
+           -j REJECT --reject-with icmp-host-unreachable || return 2 ;;
+      *) LAN_WHY="peer $n: echo is 1, 0 or u, not '$echo'"; return 2 ;;
+    esac
   done
+  if [ -n "${LAN_GATEWAY:-}" ]; then
+    ip -n "$LAN_NS" route add default via "198.51.100.$LAN_GATEWAY" dev eth0 || return 2
+  fi
+  if [ -n "${LAN_SIDE_ADDRESS:-}" ]; then
+    local side eth
+    side=$(ip -n "$LAN_NS" -o link show side0 | cut -d: -f1)
+    eth=$(ip -n "$LAN_NS" -o link show eth0 | cut -d: -f1)
+    [ "$side" -lt "$eth" ] || { LAN_WHY="side0 ($side) is not listed before eth0 ($eth)"; return 2; }
+  fi
   LAN_WHY=""
 }
 
-# Refuses, inside the LAN namespace, to go on anywhere but there: lo and the one test address only.
+# Refuses, inside the LAN namespace, to go on anywhere but there: lo and the test addresses only.
 lan_inside() {
-  local addresses
+  local addresses expected
   addresses=$(ip -4 -o addr show | awk '{print $4}' | sort | tr '\n' ' ')
-  [ "$addresses" = "127.0.0.1/8 $LAN_ADDRESS/24 " ]
+  expected=$(printf '%s\n' 127.0.0.1/8 "$LAN_ADDRESS/24" ${LAN_SIDE_ADDRESS:+"$LAN_SIDE_ADDRESS/24"} | sort | tr '\n' ' ')
+  [ "$addresses" = "$expected" ]
 }
