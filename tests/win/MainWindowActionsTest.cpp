@@ -195,12 +195,8 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        L"00a0b1c2d3e4", true},
       {"address: separators and blanks typed are dropped silently, case kept", IDC_EDIT_MAC, L"", kEnd, kEnd,
        Input::Type, L"00-A0:b1.C2 d3-e4", L"00A0b1C2d3e4", true},
-      {"address: full-width digits typed are refused", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Type,
-       L"\uff10\uff11", L"", true, true},
       {"address: a typed letter past F is refused, the digits around it go in", IDC_EDIT_MAC, L"", kEnd, kEnd,
        Input::Type, L"a" + a + L"gb", L"ab", true, true},
-      {"address: ipconfig's form pasted with its blanks and line end", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Paste,
-       L" 00-A0-B1-C2-D3-E4\r\n", L"00A0B1C2D3E4", true},
       {"address: Ctrl+V of the colon form", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::CtrlV, L"00:a0:b1:c2:d3:e4",
        L"00a0b1c2d3e4", true},
       {"address: Shift+Insert of groups of four", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::ShiftInsert, L"00a0.b1c2.d3e4",
@@ -247,9 +243,6 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        L"127.0.0.1" + std::wstring(22, L'0'), 0, 1, Input::Paste, a, L"127.0.0.1" + std::wstring(22, L'0'), true},
       {"broadcast: full-width typed becomes half-width", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
        L"\uff11\uff12\uff17\uff0e\uff10\u3002\uff10\uff0e\uff11", L"127.0.0.1", true},
-      {"broadcast: a full-width paste, ideographic space and all, nothing else checked", IDC_EDIT_BROADCAST, L"",
-       kEnd, kEnd, Input::Paste, L"\u3000\uff11\uff12\uff17\u3002\uff10\u3002\uff10\u3002\uff11" + a,
-       L" 127.0.0.1" + a, true},
   };
   for (const Case& c : cases) {
     std::remove("MacList.txt");
@@ -363,9 +356,7 @@ TEST_F(ActionsTest, EnterInAnEditLeavesTheWindowAndItsTexts) {
   };
   const std::vector<Case> cases = {
       {"address, valid fields", IDC_EDIT_MAC, "00a0b1c2d3e4"},
-      {"alias, valid fields", IDC_EDIT_ALIAS, "00a0b1c2d3e4"},
-      {"broadcast, valid fields", IDC_EDIT_BROADCAST, "00a0b1c2d3e4"},
-      {"address, 13 bytes: no length check either", IDC_EDIT_MAC, "00a0b1c2d3e4f"},
+      {"alias, 13 bytes of address: no length check either", IDC_EDIT_ALIAS, "00a0b1c2d3e4f"},
   };
   for (const Case& c : cases) {
     CKestrinDlg dlg;
