@@ -14,9 +14,7 @@ namespace {
 // One fake network: the hosts that answer, and what ARP, the neighbour table and the reverse
 // lookup say of them.
 struct FakeHost {
-  FakeHost(bool echo = true, std::string arp = "", std::string reverse = "", std::string table = "")
-      : answersEcho(echo), mac(std::move(arp)), name(std::move(reverse)), tableMac(std::move(table)) {}
-  bool answersEcho;
+  bool answersEcho = true;
   std::string mac;       // "" : ARP gives nothing
   std::string name;      // "" : reverse lookup fails
   std::string tableMac;  // "" : the neighbour table holds nothing usable
@@ -72,6 +70,12 @@ class FakeNetwork {
       ++finishedCount;
     };
     return sweep::RunSweep(probes, sinks, stop);
+  }
+
+  // Where entry stands in the log; -1 when it is not there.
+  long At(const std::string& entry) const {
+    const auto it = std::find(log.begin(), log.end(), entry);
+    return it == log.end() ? -1L : static_cast<long>(it - log.begin());
   }
 
   std::vector<std::string> log;
@@ -133,14 +137,8 @@ TEST(SweepLoop, ProgressIsSentBeforeEachHostOwnNumberIncluded) {
     EXPECT_LE(net.positions[i - 1], net.positions[i]) << "position falls before host " << i + 1;
   }
   // Each host's position comes right before its echo; the own number has no echo.
-  auto at = [&](const std::string& entry) {
-    for (size_t i = 0; i < net.log.size(); ++i) {
-      if (net.log[i] == entry) return static_cast<long>(i);
-    }
-    return -1L;
-  };
-  EXPECT_EQ(at("echo 192.168.1.3"), at("progress 1") + 1);
-  EXPECT_EQ(at("echo 192.168.1.127"), -1);
+  EXPECT_EQ(net.At("echo 192.168.1.3"), net.At("progress 1") + 1);
+  EXPECT_EQ(net.At("echo 192.168.1.127"), -1);
   // The last host is silent: its echo, then its look into the neighbour table.
   EXPECT_EQ(net.log[net.log.size() - 4], "progress 100");
   EXPECT_EQ(net.log[net.log.size() - 3], "echo 192.168.1.254");
@@ -183,37 +181,31 @@ TEST(SweepLoop, StoresHostsFoundByEchoAndArpOrInTheNeighbourTable) {
       {"arp 198.51.100.1", false},  {"name 198.51.100.1", false},
   };
   for (const Call& c : calls) {
-    EXPECT_EQ(std::find(net.log.begin(), net.log.end(), c.entry) != net.log.end(), c.made) << c.entry;
+    EXPECT_EQ(net.At(c.entry) >= 0, c.made) << c.entry;
   }
 }
 
 TEST(SweepLoop, NeighbourTableIsReadOncePerBatchAfterItsEchoes) {
-  const auto count = [](const std::vector<std::string>& log, const std::string& entry) {
-    return std::count(log.begin(), log.end(), entry);
-  };
-  const auto at = [](const std::vector<std::string>& log, const std::string& entry) {
-    return std::find(log.begin(), log.end(), entry) - log.begin();
-  };
   constexpr int k = sweep::kHostsPerTableRead;
   FakeNetwork net("198.51.100.10");
   net.Add("198.51.100.40", {false, "", "quiet-pc", "02:00:00:00:00:28"});
   net.Add("198.51.100.70", {true, "02:00:00:00:00:46", "pinged"});
   net.Run();
   // After every k host numbers and after the last: the table costs time per row.
-  EXPECT_EQ(count(net.log, "table"), (254 + k - 1) / k);
+  EXPECT_EQ(std::count(net.log.begin(), net.log.end(), "table"), (254 + k - 1) / k);
   // Host 40 is found from the read after the last echo of its batch, before the next echo.
   const int batchEnd = (40 + k - 1) / k * k;
-  const auto found40 = at(net.log, "found 020000000028");
-  EXPECT_GT(found40, at(net.log, "echo 198.51.100." + std::to_string(batchEnd)));
-  EXPECT_LT(found40, at(net.log, "echo 198.51.100." + std::to_string(batchEnd + 1)));
-  EXPECT_GT(at(net.log, "found 020000000046"), found40);
+  const long found40 = net.At("found 020000000028");
+  EXPECT_GT(found40, net.At("echo 198.51.100." + std::to_string(batchEnd)));
+  EXPECT_LT(found40, net.At("echo 198.51.100." + std::to_string(batchEnd + 1)));
+  EXPECT_GT(net.At("found 020000000046"), found40);
   // Where every echo counts, the table is never read.
   FakeNetwork all("198.51.100.10");
   for (int n = 1; n <= 254; ++n) {
     all.Add("198.51.100." + std::to_string(n), {true, "02:00:00:00:00:01", ""});
   }
   all.Run();
-  EXPECT_EQ(count(all.log, "table"), 0);
+  EXPECT_EQ(std::count(all.log.begin(), all.log.end(), "table"), 0);
   EXPECT_EQ(all.found.size(), 253u);
 }
 

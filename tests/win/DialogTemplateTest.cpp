@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Platform.h"
+#include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 #include "tests/win/MainWindowFixture.h"
@@ -244,13 +245,6 @@ TEST(DialogTemplates, BuiltProgramDeclaresDpiAwarenessAndTheWindowsItSupports) {
 
 INT_PTR CALLBACK InertDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
-std::string Utf8(const std::wstring& text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-  return out;
-}
-
 // Each static's and button's text, in the control's own font, against the control's client width.
 void ExpectTextsFit(HWND dialog, const char* which, int dpi) {
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -271,9 +265,10 @@ void ExpectTextsFit(HWND dialog, const char* which, int dpi) {
     ::ReleaseDC(child, dc);
     RECT client;
     ::GetClientRect(child, &client);
-    std::printf("dpi %d, %s: \"%s\" %ld of %ld pixels\n", dpi, which, Utf8(text).c_str(), static_cast<long>(extent.cx),
+    const std::string shown = CodePageFromWide(text, CP_UTF8);
+    std::printf("dpi %d, %s: \"%s\" %ld of %ld pixels\n", dpi, which, shown.c_str(), static_cast<long>(extent.cx),
                 static_cast<long>(client.right));
-    EXPECT_LE(extent.cx, client.right) << which << ": " << Utf8(text) << " at " << dpi << " dpi";
+    EXPECT_LE(extent.cx, client.right) << which << ": " << shown << " at " << dpi << " dpi";
   }
 }
 
