@@ -112,7 +112,13 @@ std::wstring RepeatW(const std::wstring& text, int count) {
   return result;
 }
 
-enum class Input { Type, ImeChar, ImeResult, Paste, CtrlV, ShiftInsert, TypeThenUndo };
+enum class Input { Type, ImeChar, ImeResult, Paste, CtrlV, ShiftInsert, ContextMenuPaste, TypeThenUndo };
+
+// Chooses Paste (its mnemonic) in the edit's context menu once the menu's own loop runs.
+void CALLBACK ChoosePasteInMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  ::PostThreadMessageW(::GetCurrentThreadId(), WM_CHAR, L'p', 1);
+}
 
 // What the user enters reaches the edit as the control gets it: WM_CHAR or WM_IME_CHAR per
 // character (the characters a WM_IME_CHAR leaves queued are handled through the dialog, as its
@@ -152,6 +158,11 @@ void Enter(HWND edit, Input how, const std::wstring& text) {
       } else {
         ::SendMessageW(edit, WM_CHAR, 0x16, 1);
       }
+      break;
+    case Input::ContextMenuPaste:
+      ASSERT_TRUE(SetClipboardText(edit, text));
+      ::SetTimer(nullptr, 0, 100, &ChoosePasteInMenu);
+      ::SendMessageW(edit, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(edit), MAKELPARAM(-1, -1));
       break;
     case Input::ShiftInsert: {
       ASSERT_TRUE(SetClipboardText(edit, text));
@@ -198,6 +209,8 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        Input::Type, L"a" + a + L"gb", L"ab", true, true},
       {"address: Ctrl+V of the colon form", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::CtrlV, L"00:a0:b1:c2:d3:e4",
        L"00a0b1c2d3e4", true},
+      {"address: the context menu's Paste of ipconfig's form", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::ContextMenuPaste,
+       L"00-A0-B1-C2-D3-E4", L"00A0B1C2D3E4", true},
       {"address: Shift+Insert of groups of four", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::ShiftInsert, L"00a0.b1c2.d3e4",
        L"00a0b1c2d3e4", true},
       {"address: a full-width paste over a selection, converted then fitted", IDC_EDIT_MAC, L"00a0b1c2d3e4", 4, 8,
