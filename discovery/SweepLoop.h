@@ -102,7 +102,7 @@ enum class SweepEnd {
 
 // Host numbers echoed before their hardware addresses are looked up together: the neighbour
 // table is read once for them all, as reading it costs time in proportion to its length.
-constexpr int kHostsPerTableRead = 32;
+constexpr int kHostsPerTableRead = 64;
 
 // Echoes a.b.c.1 to a.b.c.254 of the local address strictly one after another, skipping the
 // machine's own number. After each kHostsPerTableRead host numbers (and after the last) it
