@@ -119,9 +119,12 @@ Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWr
     } else if (watch.IsUtf8()) {
       waiting.push_back(line);
     } else {
-      for (const std::string& held : waiting) written = editor.Line(held);
+      for (const std::string& held : waiting) {
+        written = editor.Line(held);
+        if (written != Outcome::kOk) return written;
+      }
       waiting.clear();
-      if (written == Outcome::kOk) written = editor.Line(line);
+      written = editor.Line(line);
     }
     firstLine = false;
     // No point reading on once the copy has failed or stopped.
