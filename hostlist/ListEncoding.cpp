@@ -79,6 +79,9 @@ void Utf8Watch::See(std::string_view line) {
 #ifdef _WIN32
 
 std::string AnsiFromUtf8(std::string_view text) {
+  // With Windows' beta option for UTF-8 the ANSI code page is UTF-8 itself, which refuses the
+  // flags and "?" below: every line would come out empty, and the next rewrite would lose them.
+  if (::GetACP() == CP_UTF8) return std::string(text);
   // Bytes that are no UTF-8 come out as U+FFFD, which no ANSI code page holds.
   const std::wstring wide = WideFromCodePage(std::string(text), CP_UTF8);
   if (wide.empty()) return std::string();
