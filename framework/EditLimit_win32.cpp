@@ -257,8 +257,16 @@ LRESULT CALLBACK EditInputProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
   const std::wstring before = WindowText(edit);
   DWORD selStart = 0, selEnd = 0;
   GetSelection(edit, &selStart, &selEnd);
+  // A menu's Paste that runs the control's own paste without WM_PASTE would be cut to the unit
+  // limit before the check below could convert it (a separated address would lose its end):
+  // while the menu runs, the byte limit alone bounds what goes in.
+  const bool liftUnitLimit = message == WM_CONTEXTMENU && state->rule != editfilter::Rule::kAny;
+  const LRESULT unitLimit = liftUnitLimit ? ::SendMessageW(edit, EM_GETLIMITTEXT, 0, 0) : 0;
+  if (liftUnitLimit) ::SendMessageW(edit, EM_LIMITTEXT, 0, 0);
   const LRESULT result = ::DefSubclassProc(edit, message, wParam, lParam);
-  if (::IsWindow(edit)) SettleChange(edit, *state, before, selStart, selEnd);
+  if (!::IsWindow(edit)) return result;
+  if (liftUnitLimit) ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(unitLimit), 0);
+  SettleChange(edit, *state, before, selStart, selEnd);
   return result;
 }
 
