@@ -2,7 +2,6 @@
 // are defined in hostlist/, discovery/ and shortcut/ beside the work they do.
 #pragma once
 #include <atomic>
-#include <string>
 
 #include "app/ListViewEx.h"
 #include "core/HostEntry.h"
