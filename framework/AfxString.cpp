@@ -41,11 +41,6 @@ CString CString::Mid(int first) const {
   return CString(m_text.substr(ClampIndex(first, m_text.size())));
 }
 
-CString CString::Mid(int first, int count) const {
-  const size_t from = ClampIndex(first, m_text.size());
-  return CString(m_text.substr(from, ClampIndex(count, m_text.size() - from)));
-}
-
 CString& CString::TrimRight() {
   // Walk forward so a trail byte that looks like white space is never mistaken for it.
   size_t keep = 0;

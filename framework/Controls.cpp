@@ -111,10 +111,6 @@ BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR data) {
   return SetItem(&item);
 }
 
-UINT CListCtrl::GetItemState(int nItem, UINT mask) const {
-  return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), static_cast<LPARAM>(mask)));
-}
-
 BOOL CListCtrl::SetItemState(int nItem, UINT state, UINT mask) {
   LVITEMA item{};
   item.state = state;
@@ -147,9 +143,11 @@ HIMAGELIST CListCtrl::GetImageList(int nImageList) const {
 
 void CListCtrl::DrawItem(DRAWITEMSTRUCT*) {}
 
-BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-  if (message != WM_DRAWITEM) return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+BEGIN_MESSAGE_MAP(CListCtrl, CWnd)
+  ON_MESSAGE(WM_REFLECTED_DRAWITEM, OnReflectedDrawItem)
+END_MESSAGE_MAP()
+
+LRESULT CListCtrl::OnReflectedDrawItem(WPARAM, LPARAM lParam) {
   DrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
-  *pResult = TRUE;
   return TRUE;
 }

@@ -39,7 +39,6 @@ class CListCtrl : public CWnd {
   // The item's data, or 0 when it has none or does not exist.
   DWORD_PTR GetItemData(int nItem) const;
   BOOL SetItemData(int nItem, DWORD_PTR data);
-  UINT GetItemState(int nItem, UINT mask) const;
   BOOL SetItemState(int nItem, UINT state, UINT mask);
   int GetItemCount() const;
   // The next item after nItem (-1: from the start) with all of nFlags (LVNI_*), or -1.
@@ -56,8 +55,10 @@ class CListCtrl : public CWnd {
   virtual void DrawItem(DRAWITEMSTRUCT* pDrawItemStruct);
 
  protected:
-  // WM_DRAWITEM that the parent received for this list: DrawItem, result TRUE.
-  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+  // The WM_DRAWITEM the parent received for this list: DrawItem, result TRUE.
+  LRESULT OnReflectedDrawItem(WPARAM wParam, LPARAM lParam);
+
+  DECLARE_MESSAGE_MAP()
 };
 
 class CProgressCtrl : public CWnd {
@@ -66,13 +67,6 @@ class CProgressCtrl : public CWnd {
   // Each returns the previous step or position.
   int SetStep(int nStep) { return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(nStep))); }
   int SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos))); }
-  int StepIt() { return static_cast<int>(SendMessage(PBM_STEPIT)); }
-  int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
 };
 
-class CButton : public CWnd {
- public:
-  // BST_CHECKED, BST_UNCHECKED or BST_INDETERMINATE.
-  int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-  void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
-};
+class CButton : public CWnd {};

@@ -31,21 +31,7 @@ std::u16string ToHalfWidth(const std::u16string& text) {
   return half;
 }
 
-Filtered FilterTyped(Rule rule, char16_t ch) {
-  switch (rule) {
-    case Rule::kHexDigits:
-      if (IsHexDigit(ch)) return {std::u16string(1, ch), false};
-      return {std::u16string(), !IsSeparator(ch) && ch != u' '};
-    case Rule::kHalfWidth:
-    case Rule::kFullWidthComma:
-      return FilterPasted(rule, std::u16string(1, ch));
-    case Rule::kAny:
-      break;
-  }
-  return {std::u16string(1, ch), false};
-}
-
-Filtered FilterPasted(Rule rule, const std::u16string& text) {
+Filtered Filter(Rule rule, const std::u16string& text) {
   switch (rule) {
     case Rule::kHexDigits: {
       const std::u16string half = ToHalfWidth(text);

@@ -27,14 +27,11 @@ struct Filtered {
 // Full-width U+FF01-U+FF5E as U+0021-U+007E, U+3000 as a blank, U+3002 (。) as "."; the rest as it is.
 std::u16string ToHalfWidth(const std::u16string& text);
 
-// One typed character. kHexDigits drops "-", ":", "." and a blank silently and refuses any other
-// character that is not a hexadecimal digit (full-width digits included: typing is not converted).
-Filtered FilterTyped(Rule rule, char16_t ch);
-
-// A pasted text, or anything else the user's action put in at once. kHexDigits converts it to
-// half-width, removes "-", ":", "." and the blanks (spaces, tabs, line ends) before and after
-// it, and refuses it whole when anything but hexadecimal digits is left.
-Filtered FilterPasted(Rule rule, const std::u16string& text);
+// What the user's action put in: a typed character, a paste, an input method's result. kHexDigits
+// converts it to half-width (so full-width digits typed where the input method stayed on go in
+// as a paste's do), removes "-", ":", "." and the blanks (spaces, tabs, line ends) before and
+// after it, and refuses it whole when anything but hexadecimal digits is left.
+Filtered Filter(Rule rule, const std::u16string& text);
 
 }  // namespace editfilter
 

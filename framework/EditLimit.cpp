@@ -61,4 +61,35 @@ size_t KeptUnits(const std::u16string& after, const Change& change, size_t maxBy
   return kept - first;
 }
 
+std::u16string ReplaceSelection(const std::u16string& before, size_t selStart, size_t selEnd,
+                                const std::u16string& insert) {
+  selStart = std::min(selStart, before.size());
+  selEnd = std::min(std::max(selEnd, selStart), before.size());
+  return before.substr(0, selStart) + insert + before.substr(selEnd);
+}
+
+Decision Decide(const std::u16string& before, const std::u16string& proposed, size_t selStart, size_t selEnd,
+                editfilter::Rule rule, size_t maxBytes, CharBytes bytes) {
+  Decision decision;
+  decision.held = proposed;
+  if (proposed == before) return decision;
+  const Change change = FindChange(before, proposed, selStart, selEnd);
+  const size_t end = change.start + change.removed;
+  const std::u16string inserted = proposed.substr(change.start, change.inserted);
+  const editfilter::Filtered filtered = editfilter::Filter(rule, inserted);
+  decision.start = change.start;
+  decision.removed = change.removed;
+  decision.balloon = filtered.refused;
+  if (!filtered.refused) {
+    Change conversion = change;
+    conversion.inserted = filtered.text.size();
+    const std::u16string converted = ReplaceSelection(before, change.start, end, filtered.text);
+    decision.insert = filtered.text.substr(0, KeptUnits(converted, conversion, maxBytes, bytes));
+  }
+  decision.asProposed = !filtered.refused && decision.insert == inserted;
+  // Nothing of the action stays: not even what it deleted.
+  if (!decision.asProposed) decision.held = decision.insert.empty() ? before : ReplaceSelection(before, change.start, end, decision.insert);
+  return decision;
+}
+
 }  // namespace editlimit

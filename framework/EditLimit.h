@@ -4,11 +4,13 @@
 // controls are Unicode windows: their own limit (EM_LIMITTEXT) counts UTF-16 units, so it lets a
 // Japanese character count one where the record counts two. The functions in namespace editlimit
 // decide, on the UTF-16 texts the control holds, how much of what an action put in may stay; they
-// are portable and take the byte length of one character from the caller. LimitEditToBytes binds
-// them to a control.
+// are portable and take the byte length of one character from the caller; Decide is the whole
+// decision, the field's rule (EditFilter.h) included. LimitEditToBytes binds them to a control.
 #pragma once
 #include <cstddef>
 #include <string>
+
+#include "framework/EditFilter.h"
 
 #ifdef _WIN32
 #include "framework/Platform.h"
@@ -41,6 +43,31 @@ Change FindChange(const std::u16string& before, const std::u16string& after, siz
 // (a surrogate pair stays whole). All of them when after fits; none when the text outside the
 // change alone takes maxBytes or more.
 size_t KeptUnits(const std::u16string& after, const Change& change, size_t maxBytes, CharBytes bytes);
+
+// before with before[selStart, selEnd) (clamped to before) replaced by insert: what typing or
+// pasting insert proposes.
+std::u16string ReplaceSelection(const std::u16string& before, size_t selStart, size_t selEnd,
+                                const std::u16string& insert);
+
+// What an edit makes of one action of the user.
+struct Decision {
+  std::u16string held;     // what the edit holds once the action is settled
+  bool asProposed = true;  // held is the proposed text: the action stands as it is
+  // insert is what stays of the action's insertion, converted and cut, in place of
+  // before[start, start + removed). Unless asProposed, held is before with that replacement;
+  // an empty insert then means nothing of the action stays, not even its deletion.
+  size_t start = 0;
+  size_t removed = 0;
+  std::u16string insert;
+  bool balloon = false;  // the rule refused what the action put in: the edit says why
+};
+
+// The action that turned before (selection [selStart, selEnd)) into proposed, held to rule and
+// to maxBytes: what it put in (FindChange) is converted by the rule and the longest start of the
+// result that fits stays (KeptUnits); nothing of it when the rule refuses it. A proposed text
+// equal to before stands (asProposed, nothing inserted).
+Decision Decide(const std::u16string& before, const std::u16string& proposed, size_t selStart, size_t selEnd,
+                editfilter::Rule rule, size_t maxBytes, CharBytes bytes);
 
 }  // namespace editlimit
 

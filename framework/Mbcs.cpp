@@ -17,6 +17,19 @@ bool IsLeadByte(unsigned char c) {
 #endif
 }
 
+size_t WholeCharLength(const char* text, size_t length) {
+  if (length == 0) return 0;
+  if (!IsLeadByte(static_cast<unsigned char>(text[0]))) return 1;
+  if (length < 2 || text[1] == '\0') return 0;
+#ifdef _WIN32
+  wchar_t wide[2];
+  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, 2, wide, 2) == 1 ? 2 : 0;
+#else
+  const unsigned char trail = static_cast<unsigned char>(text[1]);
+  return ((trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC)) ? 2 : 0;
+#endif
+}
+
 size_t CharLength(const char* text) {
   if (text[0] == '\0') return 0;
   if (IsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0') return 2;
