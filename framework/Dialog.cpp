@@ -39,24 +39,13 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
   }
   if (!handled) return FALSE;
   // These few answer through the procedure's value; every other result goes in DWLP_MSGRESULT.
-  switch (message) {
-    case WM_INITDIALOG:
-    case WM_QUERYDRAGICON:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM:
-    case WM_VKEYTOITEM:
-    case WM_CHARTOITEM:
-      return static_cast<INT_PTR>(result);
-    default:
-      ::SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, result);
-      return TRUE;
+  if (message == WM_INITDIALOG || message == WM_QUERYDRAGICON || message == WM_COMPAREITEM ||
+      message == WM_VKEYTOITEM || message == WM_CHARTOITEM ||
+      (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)) {
+    return static_cast<INT_PTR>(result);
   }
+  ::SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, result);
+  return TRUE;
 }
 
 LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM) {

@@ -52,24 +52,13 @@ bool IsImeMessage(UINT message) {
 // and undo commands, the context menu (its commands run inside it) and the IME's. Mouse moves,
 // painting and the like pass without the text being read.
 bool CanChangeText(UINT message) {
-  switch (message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_CHAR:
-    case WM_SYSCHAR:
-    case WM_UNICHAR:
-    case WM_IME_CHAR:
-    case WM_PASTE:
-    case WM_CUT:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case EM_UNDO:
-    case EM_REPLACESEL:
-    case WM_CONTEXTMENU:
-      return true;
-    default:
-      return IsImeMessage(message);
+  static const UINT kMessages[] = {WM_KEYDOWN, WM_SYSKEYDOWN, WM_CHAR,  WM_SYSCHAR, WM_UNICHAR,     WM_IME_CHAR,
+                                   WM_PASTE,   WM_CUT,        WM_CLEAR, WM_UNDO,    EM_UNDO,        EM_REPLACESEL,
+                                   WM_CONTEXTMENU};
+  for (UINT changing : kMessages) {
+    if (message == changing) return true;
   }
+  return IsImeMessage(message);
 }
 
 // The clipboard's text as a one-line edit pastes it: up to its first line end.
