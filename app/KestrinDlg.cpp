@@ -13,7 +13,7 @@
 #include "core/AddressText.h"
 #include "core/MagicPacketSender.h"
 #include "discovery/SweepWorker.h"
-#include "framework/EditFilter.h"
+#include "framework/EditLimit.h"
 #include "framework/MessageBox.h"
 #include "framework/TextConvert.h"
 #include "framework/WinApp.h"

@@ -12,7 +12,6 @@
 // (which some controls show inside their own text, and which an edit made behind the IME's back
 // would desynchronise) is left alone: only its result is checked, against the text before the
 // composition.
-#include "framework/EditFilter.h"
 #include "framework/EditLimit.h"
 
 #include <commctrl.h>
@@ -28,16 +27,15 @@ namespace {
 // Asks an edit for its EditInput: the object answers with itself, any other edit with 0.
 constexpr UINT WM_QUERY_EDIT_INPUT = WM_APP + 0x3F01;
 
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "the control's wide text is UTF-16");
+
+const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
 size_t AnsiBytes(const char16_t* text, size_t units) {
-  wchar_t wide[2] = {0, 0};
-  for (size_t i = 0; i < units && i < 2; ++i) wide[i] = static_cast<wchar_t>(text[i]);
-  const int length = ::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(units < 2 ? units : 2), nullptr, 0,
-                                           nullptr, nullptr);
+  const int length = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(text),
+                                           static_cast<int>(units < 2 ? units : 2), nullptr, 0, nullptr, nullptr);
   return length > 0 ? static_cast<size_t>(length) : 1;
 }
-
-std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 // A character the control would insert, as opposed to the control characters (Backspace,
 // Ctrl+V, Ctrl+Z, ...), which the check after the action covers.
@@ -70,7 +68,7 @@ bool ClipboardLine(HWND owner, std::u16string* line) {
       const size_t units = ::GlobalSize(data) / sizeof(wchar_t);
       size_t length = 0;
       while (length < units && text[length] != L'\0' && text[length] != L'\r' && text[length] != L'\n') ++length;
-      line->assign(text, text + length);
+      line->assign(reinterpret_cast<const char16_t*>(text), length);
       found = true;
       ::GlobalUnlock(data);
     }
@@ -118,10 +116,9 @@ class EditInput : public CWnd {
   EditState Read() const {
     EditState state;
     const int length = ::GetWindowTextLengthW(m_hWnd);
-    std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    const int copied = ::GetWindowTextW(m_hWnd, &text[0], static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-    state.text = Utf16(text);
+    state.text.assign(static_cast<size_t>(length > 0 ? length : 0) + 1, u'\0');
+    const int copied = ::GetWindowTextW(m_hWnd, reinterpret_cast<wchar_t*>(&state.text[0]), length + 1);
+    state.text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
     ::SendMessageW(m_hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&state.selStart), reinterpret_cast<LPARAM>(&state.selEnd));
     return state;
   }
@@ -136,8 +133,7 @@ class EditInput : public CWnd {
   }
 
   void ReplaceSelection(const std::u16string& text) {
-    const std::wstring wide = Wide(text);
-    ::SendMessageW(m_hWnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+    ::SendMessageW(m_hWnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(Wide(text)));
   }
 
   void ShowRefusal() {
@@ -155,7 +151,7 @@ class EditInput : public CWnd {
   void Settle(const EditState& before) {
     const editlimit::Decision decision = Decide(before, Read().text);
     if (decision.asProposed) return;
-    ::SetWindowTextW(m_hWnd, Wide(before.text).c_str());
+    ::SetWindowTextW(m_hWnd, Wide(before.text));
     if (decision.insert.empty()) {
       ::SendMessageW(m_hWnd, EM_SETSEL, before.selStart, before.selEnd);
       if (decision.balloon) ShowRefusal();

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/EditFilter.h"
 #include "framework/EditLimit.h"
 
 namespace {
