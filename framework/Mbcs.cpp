@@ -1,8 +1,6 @@
 // Character-wise handling of narrow text in the ANSI code page.
 #include "framework/Mbcs.h"
 
-#include <cstring>
-
 #ifdef _WIN32
 #include "framework/Platform.h"
 #endif
@@ -30,25 +28,15 @@ size_t WholeCharLength(const char* text, size_t length) {
 #endif
 }
 
-size_t CharLength(const char* text) {
-  if (text[0] == '\0') return 0;
-  if (IsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0') return 2;
-  return 1;
-}
-
-const char* FindSubstring(const char* text, const char* needle) {
-  const size_t needleLength = std::strlen(needle);
-  for (const char* p = text; *p != '\0'; p += CharLength(p)) {
-    if (std::strncmp(p, needle, needleLength) == 0) return p;
-  }
-  return needleLength == 0 ? text : nullptr;
+size_t CharLength(const char* text, size_t length) {
+  if (length == 0) return 0;
+  return IsLeadByte(static_cast<unsigned char>(text[0])) && length > 1 ? 2 : 1;
 }
 
 size_t FitPrefix(const char* text, size_t length, size_t maxBytes) {
   size_t kept = 0;
   while (kept < length) {
-    size_t step = 1;
-    if (IsLeadByte(static_cast<unsigned char>(text[kept])) && kept + 1 < length) step = 2;
+    const size_t step = CharLength(text + kept, length - kept);
     if (kept + step > maxBytes) break;
     kept += step;
   }

@@ -15,14 +15,10 @@ bool IsLeadByte(unsigned char c);
 // trail byte ranges differ); elsewhere code page 932's ranges do.
 size_t WholeCharLength(const char* text, size_t length);
 
-// Byte length of the character at text[0] as readers step through text: 2 for a lead byte
-// followed by any byte but the terminator (whether or not it may trail it: the system and the
-// list's readers take it along), else 1. Returns 0 at the terminator.
-size_t CharLength(const char* text);
-
-// First occurrence of needle in text that starts on a character boundary, or nullptr
-// (the multibyte substring search: a match may not begin on a trail byte).
-const char* FindSubstring(const char* text, const char* needle);
+// Byte length of the character at text[0] of a text of length bytes as readers step through it:
+// 2 for a lead byte with any byte after it (whether or not it may trail it: the system and the
+// list's readers take it along), else 1; 0 when length is 0.
+size_t CharLength(const char* text, size_t length);
 
 // Length in bytes of the longest prefix of text[0..length) that is at most maxBytes long
 // and does not end in the middle of a double-byte character.

@@ -27,9 +27,7 @@ size_t FindComma(std::string_view line, size_t from) {
   size_t pos = from;
   while (pos < line.size()) {
     if (line[pos] == ',') return pos;
-    // The same step as mbcs::FitPrefix: a lead byte takes the next byte of the line with it.
-    const bool doubleByte = mbcs::IsLeadByte(static_cast<unsigned char>(line[pos])) && pos + 1 < line.size();
-    pos += doubleByte ? 2 : 1;
+    pos += mbcs::CharLength(line.data() + pos, line.size() - pos);  // a lead byte takes the next byte with it
   }
   return std::string_view::npos;
 }
