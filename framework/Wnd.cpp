@@ -3,19 +3,17 @@
 
 #include <commctrl.h>
 
-namespace {
-
-constexpr UINT_PTR kSubclassId = 1;
-
-}  // namespace
-
+// The subclass's id is the object too: objects of their own on one window never replace each other.
 CWnd::~CWnd() {
-  if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
+  if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
+    ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, reinterpret_cast<UINT_PTR>(this));
+  }
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
   if (m_hWnd != nullptr || hWnd == nullptr || !::IsWindow(hWnd)) return FALSE;
-  if (!::SetWindowSubclass(hWnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) return FALSE;
+  const auto self = reinterpret_cast<UINT_PTR>(this);
+  if (!::SetWindowSubclass(hWnd, &CWnd::SubclassProc, self, static_cast<DWORD_PTR>(self))) return FALSE;
   m_hWnd = hWnd;
   return TRUE;
 }
@@ -46,7 +44,9 @@ int CWnd::GetDpi() const {
   return dpi > 0 ? dpi : 96;
 }
 
-LRESULT CWnd::Default() { return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam); }
+LRESULT CWnd::Default() {
+  return m_current != nullptr ? DefWindowProc(m_current->message, m_current->wParam, m_current->lParam) : 0;
+}
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return ::DefSubclassProc(m_hWnd, message, wParam, lParam);
@@ -61,16 +61,6 @@ const MessageMap* CWnd::GetThisMessageMap() {
 const MessageMap* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  // The message Default() processes, restored after a message sent to this window meanwhile.
-  struct Restore {
-    CWnd* wnd;
-    MSG saved;
-    ~Restore() { wnd->m_current = saved; }
-  } restore{this, m_current};
-  m_current.message = message;
-  m_current.wParam = wParam;
-  m_current.lParam = lParam;
-
   UINT code = 0;
   UINT id = 0;
   if (message == WM_COMMAND) {
@@ -84,7 +74,10 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     for (const MessageMapEntry* entry = map->entries; entry->invoke != nullptr; ++entry) {
       if (entry->message != message || entry->code != code || entry->id != id) continue;
       MessageArgs args{message, wParam, lParam, 0};
+      MessageArgs* const outer = m_current;  // a message sent to this window from a handler nests
+      m_current = &args;
       entry->invoke(this, args);
+      m_current = outer;
       return args.result;
     }
   }
@@ -98,12 +91,12 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProc(message, wParam, lParam);
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                     DWORD_PTR data) {
   auto* wnd = reinterpret_cast<CWnd*>(data);
   const LRESULT result = wnd->WindowProc(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    ::RemoveWindowSubclass(hWnd, &CWnd::SubclassProc, kSubclassId);
+    ::RemoveWindowSubclass(hWnd, &CWnd::SubclassProc, id);
     wnd->Detach();
   }
   return result;

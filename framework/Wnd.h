@@ -58,9 +58,9 @@ class CWnd {
   // setting; 96 when it cannot be read.
   int GetDpi() const;
 
-  // Default processing of the message being handled now (inside a handler of this window):
+  // Default processing of the message being handled now (inside a handler of this window's map):
   // the control's own procedure; for a dialog, the dialog manager's, which runs once the handler
-  // has returned (the result is then 0).
+  // has returned (the result is then 0). 0 outside a handler.
   LRESULT Default();
 
   HWND m_hWnd = nullptr;
@@ -93,5 +93,5 @@ class CWnd {
   static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                        DWORD_PTR data);
 
-  MSG m_current{};  // the message in progress, for Default()
+  MessageArgs* m_current = nullptr;  // the message a handler of the map is handling, for Default()
 };
