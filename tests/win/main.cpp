@@ -1,4 +1,4 @@
-// Entry point of the Windows tests: runs in-process under wine64, with message boxes always captured.
+// Entry point of the Windows tests, in both Windows builds: every message box is captured, none waits on a person.
 #include <gtest/gtest.h>
 
 #include "framework/Platform.h"
@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
   InitCommonControls();
   // A box nobody answers would hang the run: any box a test did not expect fails it instead.
-  ScopedMessageBoxHook failOnUnexpectedBox([](const MessageBoxRequest& box) {
+  ScopedOverride failOnUnexpectedBox(MessageBoxSeam(), [](const MessageBoxRequest& box) {
     ADD_FAILURE() << "unexpected message box: " << box.text;
     return IDCANCEL;
   });
