@@ -316,15 +316,8 @@ TEST(HostListConcurrency, StoresAndRemovesFromSeveralThreadsLoseNothing) {
       if (i % 3 != 0 || i + 1 >= kPerThread) expected.insert(mac(t, i) + ",alias " + mac(t, i) + ",127.0.0.1");
     }
   }
-  std::multiset<std::string> lines;
-  const std::string file = ReadBytes("MacList.txt").value_or("");
-  for (size_t start = 0; start < file.size();) {
-    const size_t end = file.find("\r\n", start);
-    ASSERT_NE(end, std::string::npos) << "a line without its CR LF";
-    lines.insert(file.substr(start, end - start));
-    start = end + 2;
-  }
-  EXPECT_EQ(lines, expected);
+  const std::vector<std::string> lines = ListLines();
+  EXPECT_EQ(std::multiset<std::string>(lines.begin(), lines.end()), expected);
   EXPECT_FALSE(Exists("MacTemp.txt"));
 }
 

@@ -76,14 +76,3 @@ inline void WriteBytes(const std::string& path, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   EXPECT_TRUE(out.good()) << "cannot write " << path;
 }
-
-// The file's text with CR LF read as LF, as the program's text-mode reads see it; "" when missing.
-inline std::string ReadText(const std::string& path) {
-  const std::string bytes = ReadBytes(path).value_or("");
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    text += bytes[i];
-  }
-  return text;
-}

@@ -3,8 +3,6 @@
 
 #include "framework/Platform.h"
 
-#include <chrono>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -64,14 +62,9 @@ TEST(HostListWin, ListHeldOpenWithoutDeleteSharingIsLeftAsItWas) {
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"b"}) << "reading while held";
-  // The replace meets the system's own refusal and tries again for about a second.
-  const auto start = std::chrono::steady_clock::now();
+  // The replace meets the system's own refusal: the list is busy, not lost. How long it tries
+  // again is the native tests' matter; a hold that ends in time, the main window's.
   EXPECT_EQ(hostlist::StoreHostEntry(MakeHost("00a0b1c2d3e4", "a")), hostlist::kListBusy) << "store while held";
-  const long long tookMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-  std::printf("store while the list is held: given up after %lld ms\n", tookMs);
-  EXPECT_GE(tookMs, 900) << "tried again while held";
-  EXPECT_LE(tookMs, 2000) << "and for about a second only";
   CloseHandle(held);
   EXPECT_EQ(ReadBytes("MacList.txt"), before);
   EXPECT_FALSE(Exists("MacTemp.txt")) << "the copy that could not be put in place";

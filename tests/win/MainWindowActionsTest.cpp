@@ -297,7 +297,7 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
         << c.name << ": the exchange reads the text shown, in code page 932";
     if (c.stored) {
       EXPECT_TRUE(boxes.Boxes().empty()) << c.name;
-      EXPECT_EQ(ReadText("MacList.txt"), fields[0] + "," + fields[1] + "," + fields[2] + "\n") << c.name;
+      EXPECT_EQ(ReadBytes("MacList.txt"), fields[0] + "," + fields[1] + "," + fields[2] + "\r\n") << c.name;
     } else {
       EXPECT_EQ(boxes.Boxes().size(), 1u) << c.name;
       EXPECT_EQ(ReadBytes("MacList.txt"), std::nullopt) << c.name;

@@ -115,8 +115,8 @@ TEST_F(SweepWindowTest, AutoAcquireShowsTheBarAtZeroThenFillsListAndFile) {
       {"025A000000FE", "last", "127.0.0.255"},
   };
   EXPECT_EQ(rows, expected);
-  EXPECT_EQ(ReadText("MacList.txt"),
-            HostText({"025A00000002,alpha,127.0.0.255", "025a00000005,lower case,127.0.0.1",
+  EXPECT_EQ(ReadBytes("MacList.txt"),
+            HostFile({"025A00000002,alpha,127.0.0.255", "025a00000005,lower case,127.0.0.1",
                       "025A00000005,,127.0.0.255", "025A000000FE,last,127.0.0.255"}));
 }
 
@@ -195,16 +195,16 @@ TEST_F(SweepWindowTest, ClosingMidSweepStopsTheWorkerBeforeTheDialogGoes) {
   EXPECT_GT(echoesAtEnd, 0);
   EXPECT_LT(echoesAtEnd, 200);
   // Whole lines in host order: every host the window stored before it closed, nothing torn.
-  const std::string text = ReadText("MacList.txt");
+  const std::string text = ReadBytes("MacList.txt").value_or("");
   std::vector<std::string> lines;
   for (int n = 1; n <= 254 && lines.size() < 300; ++n) {
     if (n == 10) continue;
     char line[64];
     std::snprintf(line, sizeof line, "025A000000%02X,host%d,127.0.0.255", n, n);
     lines.push_back(line);
-    if (HostText(lines) == text) break;
+    if (HostFile(lines) == text) break;
   }
-  EXPECT_EQ(HostText(lines), text);
+  EXPECT_EQ(HostFile(lines), text);
   EXPECT_EQ(ReadBytes("MacTemp.txt"), std::nullopt);
 }
 
@@ -265,8 +265,8 @@ TEST_F(SweepWindowTest, SweepThatCannotStoreSaysSoOnceAtItsEndAndNotWhenTheWindo
     if (c.storesFail) {
       EXPECT_EQ(ReadBytes("MacList.txt"), file) << c.name;
     } else {
-      EXPECT_EQ(ReadText("MacList.txt"),
-                HostText({"025A000000F0,kept,127.0.0.1", "025A00000002,host2,127.0.0.255", "025A00000003,host3,127.0.0.255",
+      EXPECT_EQ(ReadBytes("MacList.txt"),
+                HostFile({"025A000000F0,kept,127.0.0.1", "025A00000002,host2,127.0.0.255", "025A00000003,host3,127.0.0.255",
                           "025A00000005,host5,127.0.0.255", "025A00000007,host7,127.0.0.255"}))
           << c.name;
     }

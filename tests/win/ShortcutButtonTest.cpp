@@ -44,21 +44,6 @@ TEST_F(IconButtonTest, SelectedRowsGetShortcutsInListOrder) {
   EXPECT_EQ(ReadLink(expected[1]).target, RunningProgramPath());
 }
 
-TEST_F(IconButtonTest, TwoRowsWithTheSameAliasLeaveTheLaterShortcut) {
-  FakeDesktops desktops;
-  CKestrinDlg dlg;
-  Run(dlg, [&](HWND hDlg) {
-    AddHost(dlg, "111111111111", "pc");
-    AddHost(dlg, "222222222222", "pc");
-    mainwindow::SelectRows(dlg, {0, 1});
-    ClickIcon(hDlg);
-  });
-  EXPECT_EQ(desktops.system.saveAttempts.size(), 2u);
-  EXPECT_EQ(FileNames(desktops.shared), std::vector<std::string>{"Kestrin pc.lnk"});
-  EXPECT_EQ(ReadLink(desktops.shared.Path() + "\\Kestrin pc.lnk").arguments,
-            "-e 222222222222 -m 127.0.0.1");
-}
-
 TEST_F(IconButtonTest, NothingSelectedMakesNothing) {
   FakeDesktops desktops;
   CKestrinDlg dlg;
@@ -82,19 +67,6 @@ TEST_F(IconButtonTest, RowWithoutARecordIsPassedOver) {
   });
   EXPECT_EQ(desktops.system.saveAttempts,
             std::vector<std::string>{desktops.shared.Path() + "\\Kestrin pc.lnk"});
-}
-
-TEST_F(IconButtonTest, SharedDesktopRefusedLandsOnTheUsersOwn) {
-  FakeDesktops desktops;
-  desktops.system.failingSaves.push_back(desktops.shared.Path());
-  CKestrinDlg dlg;
-  Run(dlg, [&](HWND hDlg) {
-    AddHost(dlg, "111111111111", "pc");
-    mainwindow::SelectRows(dlg, {0});
-    ClickIcon(hDlg);
-  });
-  EXPECT_TRUE(FileNames(desktops.shared).empty());
-  EXPECT_EQ(FileNames(desktops.own), std::vector<std::string>{"Kestrin pc.lnk"});
 }
 
 }  // namespace

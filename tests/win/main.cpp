@@ -1,4 +1,4 @@
-// Entry point of the Windows tests, in both Windows builds: every message box is captured, none waits on a person.
+// Entry point of the Windows tests: runs in-process under wine64, with message boxes always captured.
 #include <gtest/gtest.h>
 
 #include "framework/Platform.h"
