@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "core/HostEntry.h"
 #include "hostlist/HostListFile.h"
+#include "tests/support/TestHost.h"
 
 int main(int argc, char** argv) {
   if (argc != 4 || std::strcmp(argv[1], "add") != 0) {
@@ -20,11 +20,7 @@ int main(int argc, char** argv) {
   int ok = 0, failed = 0;
   for (int i = 0; i < count; ++i) {
     const std::string mac = prefix + "-" + std::to_string(i);
-    HostEntry entry{};
-    CopyTextToField(entry.szMac, mac.c_str());
-    CopyTextToField(entry.szAlias, ("alias " + mac).c_str());
-    CopyTextToField(entry.szBroadcast, "127.0.0.1");
-    ++(hostlist::StoreHostEntry(entry) == 0 ? ok : failed);
+    ++(hostlist::StoreHostEntry(MakeHost(mac, "alias " + mac)) == 0 ? ok : failed);
   }
   std::printf("ok %d failed %d\n", ok, failed);
   return 0;
