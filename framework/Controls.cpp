@@ -2,7 +2,6 @@
 #include "framework/Controls.h"
 
 #include <string>
-#include <vector>
 
 #include "framework/TextConvert.h"
 
@@ -51,16 +50,6 @@ int CListCtrl::GetItemText(int nItem, int nSubItem, char* buffer, int bufferSize
       static_cast<int>(SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
   buffer[bufferSize - 1] = '\0';
   return length;
-}
-
-CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
-  // The list copies at most the buffer; a full buffer may mean a longer text, so grow and ask again.
-  for (int size = 256; size <= 65536; size *= 4) {
-    std::vector<char> buffer(static_cast<size_t>(size), '\0');
-    const int length = GetItemText(nItem, nSubItem, buffer.data(), size);
-    if (length < size - 1) return CString(buffer.data(), length);
-  }
-  return CString();
 }
 
 DWORD_PTR CListCtrl::GetItemData(int nItem) const {
