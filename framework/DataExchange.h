@@ -38,7 +38,7 @@ class CDataExchange {
 // Edit text <-> value, as ANSI bytes of the system code page, never converted otherwise.
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 
-// After a DDX_Text: while saving, a value longer than nChars bytes shows
+// After a DDX_Text, nChars at least 1: while saving, a value longer than nChars bytes shows
 // "Please enter no more than <nChars> characters." (exclamation icon) and fails the exchange.
 // Whenever it does not fail (loading included) the edit takes from the user at most nChars
 // bytes of the ANSI code page, as an ANSI edit's text limit would (LimitEditToBytes); texts

@@ -84,9 +84,9 @@ Decision Decide(const std::u16string& before, const std::u16string& proposed, si
 // any other action of the control; what does not fit is not inserted, and a longer insertion keeps
 // as much as fits, cut between characters. Sets EM_LIMITTEXT to maxBytes as well, a coarse bound
 // in UTF-16 units that keeps the control's own cut of a long paste short. Texts the program sets
-// with WM_SETTEXT are not limited; EM_REPLACESEL is, as with a native limit. Calling it again changes the limit; maxBytes <= 0 lifts it
-// (EM_LIMITTEXT 0 is the control's largest). The filter of FilterEditInput on the same control
-// is applied first: the limit counts the converted text.
+// with WM_SETTEXT are not limited; EM_REPLACESEL is, as with a native limit. maxBytes is at least 1;
+// calling it again changes the limit. The filter of FilterEditInput on the same control is applied
+// first: the limit counts the converted text.
 // Window's thread only.
 void LimitEditToBytes(HWND edit, int maxBytes);
 

@@ -236,10 +236,8 @@ LRESULT EditInput::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void LimitEditToBytes(HWND edit, int maxBytes) {
-  ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(maxBytes > 0 ? maxBytes : 0), 0);
-  // No limit needs no object; one that exists keeps its filter.
-  if (maxBytes <= 0 && ::SendMessageW(edit, WM_QUERY_EDIT_INPUT, 0, 0) == 0) return;
-  if (EditInput* input = EditInput::Of(edit)) input->m_maxBytes = maxBytes > 0 ? static_cast<size_t>(maxBytes) : SIZE_MAX;
+  ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(maxBytes), 0);
+  if (EditInput* input = EditInput::Of(edit)) input->m_maxBytes = static_cast<size_t>(maxBytes);
 }
 
 void FilterEditInput(HWND edit, editlimit::Filter filter, const std::wstring& refusedTitle,
