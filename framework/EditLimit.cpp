@@ -71,7 +71,6 @@ std::u16string ReplaceSelection(const std::u16string& before, size_t selStart, s
 Decision Decide(const std::u16string& before, const std::u16string& proposed, size_t selStart, size_t selEnd,
                 Filter filter, size_t maxBytes, CharBytes bytes) {
   Decision decision;
-  decision.held = proposed;
   if (proposed == before) return decision;
   const Change change = FindChange(before, proposed, selStart, selEnd);
   const size_t end = change.start + change.removed;
@@ -87,8 +86,6 @@ Decision Decide(const std::u16string& before, const std::u16string& proposed, si
     decision.insert = filtered.text.substr(0, KeptUnits(converted, conversion, maxBytes, bytes));
   }
   decision.asProposed = !filtered.refused && decision.insert == inserted;
-  // Nothing of the action stays: not even what it deleted.
-  if (!decision.asProposed) decision.held = decision.insert.empty() ? before : ReplaceSelection(before, change.start, end, decision.insert);
   return decision;
 }
 

@@ -58,11 +58,11 @@ std::u16string ReplaceSelection(const std::u16string& before, size_t selStart, s
 
 // What an edit makes of one action of the user.
 struct Decision {
-  std::u16string held;     // what the edit holds once the action is settled
-  bool asProposed = true;  // held is the proposed text: the action stands as it is
+  bool asProposed = true;  // the proposed text stands as it is
   // insert is what stays of the action's insertion, converted and cut, in place of
-  // before[start, start + removed). Unless asProposed, held is before with that replacement;
-  // an empty insert then means nothing of the action stays, not even its deletion.
+  // before[start, start + removed). Unless asProposed, the edit then holds before with that
+  // replacement; an empty insert means nothing of the action stays, not even its deletion: the
+  // edit holds before.
   size_t start = 0;
   size_t removed = 0;
   std::u16string insert;
