@@ -11,25 +11,23 @@ class CWnd;
 
 class CDataExchange {
  public:
+  // pDlgWnd: the dialog whose controls are exchanged.
   CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
   CDataExchange(const CDataExchange&) = delete;
   CDataExchange& operator=(const CDataExchange&) = delete;
 
-  // Makes control id the one the following checks apply to; returns its window, or null
-  // when the dialog has no such control.
-  HWND PrepareCtrl(int id);
-  // The same for an edit control, whose text limit the checks then set.
+  // Makes edit control id the one the following checks apply to (they set its text limit);
+  // returns its window, or null when the dialog has no such control.
   HWND PrepareEditCtrl(int id);
 
-  // Ends the exchange unsuccessfully. While saving, the focus goes to the control last
-  // prepared and, for an edit, its text is selected, so the user sees what to correct.
+  // Ends the exchange unsuccessfully. While saving, the focus goes to the edit last prepared
+  // and its text is selected, so the user sees what to correct.
   void Fail();
   bool Failed() const { return m_bFailed; }
 
   BOOL m_bSaveAndValidate;  // TRUE: controls to members (with checks); FALSE: members to controls
   CWnd* m_pDlgWnd;
   HWND m_hWndLastControl = nullptr;
-  bool m_bEditLastControl = false;
 
  private:
   bool m_bFailed = false;
