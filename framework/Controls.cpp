@@ -10,8 +10,7 @@ int CListCtrl::InsertColumn(int nCol, const char* headingCp932, int nFormat, int
   LVCOLUMNW column{};
   column.mask = LVCF_FMT | LVCF_TEXT;
   column.fmt = nFormat;
-  column.pszText = &heading[0];  // a wide string's buffer is always terminated
-  if (heading.empty()) column.pszText = const_cast<wchar_t*>(L"");
+  column.pszText = &heading[0];  // a wide string's buffer is always terminated, an empty one too
   if (nWidth != -1) {
     column.mask |= LVCF_WIDTH;
     column.cx = nWidth;
