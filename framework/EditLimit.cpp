@@ -70,22 +70,18 @@ std::u16string ReplaceSelection(const std::u16string& before, size_t selStart, s
 
 Decision Decide(const std::u16string& before, const std::u16string& proposed, size_t selStart, size_t selEnd,
                 Filter filter, size_t maxBytes, CharBytes bytes) {
-  Decision decision;
-  if (proposed == before) return decision;
+  if (proposed == before) return Decision();
   const Change change = FindChange(before, proposed, selStart, selEnd);
-  const size_t end = change.start + change.removed;
   const std::u16string inserted = proposed.substr(change.start, change.inserted);
   const Filtered filtered = filter != nullptr ? filter(inserted) : Filtered{inserted, false};
-  decision.start = change.start;
-  decision.removed = change.removed;
-  decision.balloon = filtered.refused;
+  Decision decision{false, change.start, change.removed, std::u16string(), filtered.refused};
   if (!filtered.refused) {
-    Change conversion = change;
-    conversion.inserted = filtered.text.size();
-    const std::u16string converted = ReplaceSelection(before, change.start, end, filtered.text);
+    // The limit counts the converted text, in place of what the action inserted.
+    const Change conversion{change.start, change.removed, filtered.text.size()};
+    const std::u16string converted = ReplaceSelection(before, change.start, change.start + change.removed, filtered.text);
     decision.insert = filtered.text.substr(0, KeptUnits(converted, conversion, maxBytes, bytes));
+    decision.asProposed = decision.insert == inserted;
   }
-  decision.asProposed = !filtered.refused && decision.insert == inserted;
   return decision;
 }
 
