@@ -13,16 +13,25 @@ namespace {
 
 // One fake network: the hosts that answer, and what ARP, the neighbour table and the reverse
 // lookup say of them.
+using State = sweep::NeighbourState;
+
 struct FakeHost {
   bool answersEcho = true;
   std::string mac;       // "" : ARP gives nothing
   std::string name;      // "" : reverse lookup fails
   std::string tableMac;  // "" : the neighbour table holds nothing usable
+  // The row's state at each table read, the last one kept for all later reads.
+  std::vector<State> states = {State::kReachable};
+  unsigned long interfaceIndex = 7;
 };
 
+// Time runs as on a network: a silent echo takes 100 ms, an answered one 1 ms.
 class FakeNetwork {
  public:
-  explicit FakeNetwork(std::string local) : m_local(std::move(local)) {}
+  explicit FakeNetwork(sweep::SweptAdapter local) : m_local(std::move(local)) {}
+  // A /24 on interface 7, where the table's rows are unless a host says otherwise.
+  explicit FakeNetwork(const std::string& local)
+      : FakeNetwork(sweep::SweptAdapter(local, "255.255.255.0", 7)) {}
 
   void Add(const std::string& address, FakeHost host) { m_hosts[address] = std::move(host); }
   // The stop flag is raised while this host's echo runs, as a closing window would.
@@ -36,7 +45,9 @@ class FakeNetwork {
       echoed.push_back(address);
       if (address == m_stopAt) stop = true;
       auto it = m_hosts.find(address);
-      return it != m_hosts.end() && it->second.answersEcho;
+      const bool answered = it != m_hosts.end() && it->second.answersEcho;
+      nowMs += answered ? 1 : 100;
+      return answered;
     };
     probes.resolveMac = [this](const std::string& address) {
       log.push_back("arp " + address);
@@ -47,9 +58,18 @@ class FakeNetwork {
       log.push_back("table");
       sweep::NeighbourTable table;
       for (const auto& host : m_hosts) {
-        if (!host.second.tableMac.empty()) table[host.first] = host.second.tableMac;
+        const FakeHost& h = host.second;
+        if (h.tableMac.empty()) continue;
+        const State state = h.states[std::min(tableReads, h.states.size() - 1)];
+        table.push_back({host.first, h.interfaceIndex, state, h.tableMac});
       }
+      ++tableReads;
       return table;
+    };
+    probes.clockMs = [this] { return nowMs; };
+    probes.sleepMs = [this](int ms) {
+      sleptMs += ms;
+      nowMs += ms;
     };
     probes.reverseName = [this](const std::string& address) {
       log.push_back("name " + address);
@@ -84,9 +104,12 @@ class FakeNetwork {
   std::vector<HostEntry> found;
   int finishedCount = 0;
   std::atomic<bool> stop{false};
+  long long nowMs = 0;
+  long long sleptMs = 0;
+  size_t tableReads = 0;
 
  private:
-  std::string m_local;
+  sweep::SweptAdapter m_local;
   std::string m_stopAt;
   std::map<std::string, FakeHost> m_hosts;
 };
@@ -209,28 +232,176 @@ TEST(SweepLoop, NeighbourTableIsReadOncePerBatchAfterItsEchoes) {
   EXPECT_EQ(all.found.size(), 253u);
 }
 
-TEST(SweepLoop, LocalAddressIsOnTheFirstAdapterWithAGateway) {
+TEST(SweepLoop, AdapterIsTheRoutedOneUnlessItLeadsNowhereNear) {
+  using K = sweep::AdapterKind;
+  const sweep::AdapterAddresses wired{"198.51.100.10", "198.51.100.1", "255.255.255.0", 11, K::kEthernet};
+  const sweep::AdapterAddresses wifi{"203.0.113.77", "203.0.113.1", "255.255.255.128", 12, K::kWifi};
+  const sweep::AdapterAddresses vpn{"192.0.2.5", "192.0.2.1", "255.255.255.255", 13, K::kTunnel};
+  const sweep::AdapterAddresses ppp{"192.0.2.6", "192.0.2.1", "255.255.255.255", 14, K::kDialUp};
+  const sweep::AdapterAddresses virtualNet{"172.20.0.1", "", "255.255.240.0", 15, K::kEthernet};
+  const sweep::AdapterAddresses other{"203.0.113.9", "203.0.113.1", "255.255.255.0", 16, K::kOther};
+  const sweep::AdapterAddresses unset{"0.0.0.0", "198.51.100.1", "0.0.0.0", 17, K::kEthernet};
   using Adapters = std::vector<sweep::AdapterAddresses>;
   struct Case {
     const char* what;
     Adapters adapters;
-    const char* expected;
+    unsigned long routed;
+    const char* address;
+    unsigned long index;
   };
   const Case cases[] = {
-      {"virtual adapter without a gateway listed first",
-       {{"172.20.0.1", ""}, {"198.51.100.10", "198.51.100.1"}}, "198.51.100.10"},
-      {"gateway given as 0.0.0.0", {{"203.0.113.5", "0.0.0.0"}, {"198.51.100.10", "198.51.100.1"}},
-       "198.51.100.10"},
-      {"first of two with a gateway",
-       {{"203.0.113.5", "203.0.113.1"}, {"198.51.100.10", "198.51.100.1"}}, "203.0.113.5"},
-      {"none with a gateway: the first with an address",
-       {{"0.0.0.0", ""}, {"203.0.113.5", ""}, {"198.51.100.10", ""}}, "203.0.113.5"},
-      {"a gateway on an adapter without an address",
-       {{"0.0.0.0", "198.51.100.1"}, {"203.0.113.5", ""}}, "203.0.113.5"},
-      {"no address at all", {{"", ""}, {"0.0.0.0", "198.51.100.1"}}, ""},
-      {"no adapter", {}, ""},
+      {"routed Wi-Fi, though wired has a gateway too and comes first", {wired, wifi}, 12, "203.0.113.77", 12},
+      {"routed wired", {wifi, wired}, 11, "198.51.100.10", 11},
+      {"routed adapter of another kind", {wired, other}, 16, "203.0.113.9", 16},
+      {"routed VPN: the first LAN adapter with a gateway", {vpn, virtualNet, wifi, wired}, 13, "203.0.113.77", 12},
+      {"routed dial-up", {ppp, wired}, 14, "198.51.100.10", 11},
+      {"routed adapter without an address", {unset, wifi}, 17, "203.0.113.77", 12},
+      {"no route: first LAN adapter with a gateway", {virtualNet, other, wired}, 0, "198.51.100.10", 11},
+      {"route to an adapter not listed", {virtualNet, wired}, 99, "198.51.100.10", 11},
+      {"no gateway anywhere: the first with an address", {unset, virtualNet, vpn}, 0, "172.20.0.1", 15},
+      {"only a VPN has a gateway", {vpn}, 13, "192.0.2.5", 13},
+      {"no address at all", {unset}, 17, "", 0},
+      {"no adapter", {}, 0, "", 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(sweep::ChooseLocalAddress(c.adapters), c.expected) << c.what;
+  for (const Case& c : cases) {
+    const sweep::SweptAdapter chosen = sweep::ChooseAdapter(c.adapters, c.routed);
+    EXPECT_EQ(chosen.address, c.address) << c.what;
+    EXPECT_EQ(chosen.interfaceIndex, c.index) << c.what;
+  }
+  EXPECT_EQ(sweep::ChooseAdapter({wifi}, 12).mask, "255.255.255.128");
+}
+
+TEST(SweepLoop, RouteLookupAskesForAnAddressBeyondEveryLocalNetwork) {
+  using A = sweep::AdapterAddresses;
+  EXPECT_EQ(sweep::AddressBeyondLocalNetworks({}), "192.0.2.1");
+  EXPECT_EQ(sweep::AddressBeyondLocalNetworks({A{"192.0.2.200", "", "255.255.255.0"}}), "198.51.100.1");
+  EXPECT_EQ(sweep::AddressBeyondLocalNetworks({A{"192.0.2.200", "", "255.255.255.0"},
+                                               A{"198.51.100.130", "", "255.255.255.128"}}),
+            "198.51.100.1");  // .1 is not on the upper /25
+  EXPECT_EQ(sweep::AddressBeyondLocalNetworks({A{"10.0.0.1", "", "0.0.0.0"}}), "");
+  // Longest prefix first, then the lowest metric; the first listed of equals.
+  const std::vector<sweep::Route> routes = {
+      {"0.0.0.0", "0.0.0.0", 200, 1}, {"0.0.0.0", "0.0.0.0", 100, 2}, {"0.0.0.0", "0.0.0.0", 100, 3},
+      {"198.51.100.0", "255.255.255.0", 300, 4}, {"198.51.100.0", "255.255.255.128", 500, 5}};
+  struct Case {
+    const char* address;
+    unsigned long index;
+  };
+  const Case cases[] = {{"192.0.2.1", 2}, {"198.51.100.200", 4}, {"198.51.100.5", 5}, {"x", 0}};
+  for (const Case& c : cases) EXPECT_EQ(sweep::RoutedInterface(routes, c.address), c.index) << c.address;
+  EXPECT_EQ(sweep::RoutedInterface({}, "192.0.2.1"), 0u);
+}
+
+TEST(SweepLoop, BroadcastIsTheAdaptersDirectedOne) {
+  struct Case {
+    const char* address;
+    const char* mask;
+    const char* broadcast;
+  };
+  const Case cases[] = {
+      {"198.51.100.10", "255.255.255.0", "198.51.100.255"},
+      {"203.0.113.77", "255.255.255.128", "203.0.113.127"},
+      {"203.0.113.200", "255.255.255.128", "203.0.113.255"},
+      {"198.51.100.10", "255.255.254.0", "198.51.101.255"},
+      {"172.16.5.4", "255.255.0.0", "172.16.255.255"},
+      {"198.51.100.10", "", ""},
+      {"x", "255.255.255.0", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(sweep::DirectedBroadcastText(c.address, c.mask), c.broadcast) << c.address << '/' << c.mask;
+  }
+  // What the sweep stores; a mask that is no dotted quad keeps the /24's.
+  const std::pair<const char*, const char*> stored[] = {
+      {"255.255.255.128", "203.0.113.127"}, {"255.255.0.0", "203.0.255.255"}, {"", "203.0.113.255"}};
+  for (const auto& s : stored) {
+    FakeNetwork net(sweep::SweptAdapter("203.0.113.77", s.first, 7));
+    net.Add("203.0.113.9", {true, "02:00:00:00:00:09", "nine"});
+    net.Run();
+    ASSERT_EQ(net.found.size(), 1u) << s.first;
+    EXPECT_STREQ(net.found[0].szBroadcast, s.second) << s.first;
+  }
+}
+
+TEST(SweepLoop, NeighbourRowNamesAHostOnlyWhenConfirmedOnTheSweptInterface) {
+  struct Case {
+    const char* what;
+    State state;
+    unsigned long rowInterface;
+    unsigned long sweptInterface;
+    bool checkEnded;
+    sweep::NeighbourVerdict verdict;
+  };
+  using V = sweep::NeighbourVerdict;
+  const Case cases[] = {
+      {"reachable", State::kReachable, 7, 7, false, V::kHost},
+      {"permanent", State::kPermanent, 7, 7, false, V::kHost},
+      {"reachable on another interface", State::kReachable, 8, 7, true, V::kNoHost},
+      {"reachable, any interface swept", State::kReachable, 8, sweep::kAnyInterface, false, V::kHost},
+      {"stale", State::kStale, 7, 7, false, V::kUndecided},
+      {"delay", State::kDelay, 7, 7, false, V::kUndecided},
+      {"probe, even once its check has ended", State::kProbe, 7, 7, true, V::kUndecided},
+      {"stale on another interface", State::kStale, 8, 7, false, V::kNoHost},
+      {"unreachable", State::kUnreachable, 7, 7, false, V::kNoHost},
+      {"incomplete", State::kIncomplete, 7, 7, false, V::kNoHost},
+      {"complete, maybe still checked", State::kCompleteUnsure, 7, 7, false, V::kUndecided},
+      {"complete after its check", State::kCompleteUnsure, 7, 7, true, V::kHost},
+  };
+  for (const Case& c : cases) {
+    const sweep::NeighbourTable table = {{"198.51.100.2", c.rowInterface, c.state, "02:00:00:00:00:02"},
+                                         {"198.51.100.3", 7, State::kReachable, "02:00:00:00:00:03"}};
+    std::string mac = "unchanged";
+    EXPECT_EQ(sweep::JudgeNeighbour(table, "198.51.100.2", c.sweptInterface, c.checkEnded, &mac), c.verdict)
+        << c.what;
+    EXPECT_EQ(mac, c.verdict == V::kHost ? "02:00:00:00:00:02" : "unchanged") << c.what;
+  }
+  // A row without a usable address, and no row at all, say nothing; of two rows the confirmed one counts.
+  std::string mac;
+  EXPECT_EQ(sweep::JudgeNeighbour({{"198.51.100.2", 7, State::kReachable, ""}}, "198.51.100.2", 7, true, &mac),
+            V::kNoHost);
+  EXPECT_EQ(sweep::JudgeNeighbour({}, "198.51.100.2", 7, true, &mac), V::kNoHost);
+  const sweep::NeighbourTable two = {{"198.51.100.2", 7, State::kStale, "02:00:00:00:00:45"},
+                                     {"198.51.100.2", 7, State::kReachable, "02:00:00:00:00:46"}};
+  EXPECT_EQ(sweep::JudgeNeighbour(two, "198.51.100.2", 7, false, &mac), V::kHost);
+  EXPECT_EQ(mac, "02:00:00:00:00:46");
+}
+
+TEST(SweepLoop, UndecidedRowIsJudgedAgainAtALaterRead) {
+  using States = std::vector<State>;
+  struct Case {
+    const char* what;
+    int host;
+    States states;
+    bool found;
+    long long sleptMs;  // the wait at the end
+  };
+  // Host 10 is read first after host 64 (some 5.4 s after its echo), host 250 at the fourth read,
+  // after host 254 (0.5 s after its echo), then at a fifth once its check has had time to end.
+  const State d = State::kDelay;
+  const Case cases[] = {
+      {"confirmed at the next read", 10, {State::kDelay, State::kReachable}, true, 0},
+      {"unreachable at the next read", 10, {State::kProbe, State::kUnreachable}, false, 0},
+      {"still stale at every read", 10, {State::kStale}, false, 0},
+      {"wine's complete row, old enough at the next read", 10, {State::kCompleteUnsure}, true, 0},
+      {"near the end: confirmed after the wait", 250, {d, d, d, d, State::kReachable}, true, 8500 - 500},
+      {"near the end: gone after the wait", 250, {d, d, d, d, State::kUnreachable}, false, 8500 - 500},
+      {"near the end: still probing after the wait", 250, {State::kProbe}, false, 8500 - 500},
+      {"near the end: wine's complete row after the wait", 250, {State::kCompleteUnsure}, true, 8500 - 500},
+      {"near the end, confirmed at once: no wait", 250, {State::kReachable}, true, 0},
+  };
+  for (const Case& c : cases) {
+    FakeNetwork net(sweep::SweptAdapter("198.51.100.1", "255.255.255.0", 7));
+    const std::string address = "198.51.100." + std::to_string(c.host);
+    net.Add(address, {false, "", "quiet", "02:00:00:00:00:0A", c.states});
+    net.Add("198.51.100.100", {true, "02:00:00:00:00:64", "pinged"});
+    EXPECT_EQ(net.Run(), sweep::SweepEnd::kCompleted) << c.what;
+    EXPECT_EQ(net.At("found 02000000000A") >= 0, c.found) << c.what;
+    EXPECT_EQ(net.sleptMs, c.sleptMs) << c.what;
+    if (c.host == 10 && c.found) {
+      // Found at the second read, ahead of the host answering at that read.
+      EXPECT_LT(net.At("found 02000000000A"), net.At("found 020000000064")) << c.what;
+      EXPECT_GT(net.At("found 02000000000A"), net.At("echo 198.51.100.128")) << c.what;
+    }
+  }
 }
 
 TEST(SweepLoop, EchoCountsOnlyAsASuccessFromTheProbedAddress) {
@@ -254,27 +425,23 @@ TEST(SweepLoop, EchoCountsOnlyAsASuccessFromTheProbedAddress) {
   }
 }
 
-TEST(SweepLoop, NeighbourEntryNamesAHostOnlyWhenResolved) {
-  using K = sweep::NeighbourKind;
+TEST(SweepLoop, NeighbourAddressIsUsableOnlyWhenResolved) {
   struct Case {
     const char* what;
-    K kind;
     std::vector<unsigned char> mac;
     const char* text;
   };
   const Case cases[] = {
-      {"dynamic", K::kDynamic, {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}, "00:A0:B1:C2:D3:E4"},
-      {"static", K::kStatic, {0x02, 0, 0, 0, 0, 0x05}, "02:00:00:00:00:05"},
-      {"invalid or incomplete", K::kOther, {0x02, 0, 0, 0, 0, 0x02}, ""},
-      {"all zeros: still waiting for its answer", K::kDynamic, {0, 0, 0, 0, 0, 0}, ""},
-      {"all 0xFF", K::kStatic, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, ""},
-      {"a single 0xFF is fine", K::kDynamic, {0xFF, 0, 0, 0, 0, 0x01}, "FF:00:00:00:00:01"},
-      {"no address", K::kDynamic, {}, ""},
-      {"5 bytes", K::kDynamic, {0x02, 0, 0, 0, 0x05}, ""},
-      {"8 bytes", K::kDynamic, {0x02, 0, 0, 0, 0, 0, 0, 0x08}, ""},
+      {"an address", {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}, "00:A0:B1:C2:D3:E4"},
+      {"all zeros: still waiting for its answer", {0, 0, 0, 0, 0, 0}, ""},
+      {"all 0xFF", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, ""},
+      {"a single 0xFF is fine", {0xFF, 0, 0, 0, 0, 0x01}, "FF:00:00:00:00:01"},
+      {"no address", {}, ""},
+      {"5 bytes", {0x02, 0, 0, 0, 0x05}, ""},
+      {"8 bytes", {0x02, 0, 0, 0, 0, 0, 0, 0x08}, ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(sweep::NeighbourHardwareText(c.kind, c.mac.data(), c.mac.size()), c.text) << c.what;
+    EXPECT_EQ(sweep::NeighbourHardwareText(c.mac.data(), c.mac.size()), c.text) << c.what;
   }
 }
 
@@ -337,7 +504,7 @@ TEST(SweepLoop, ParseLocalAddressReadsDecimalOctets) {
     EXPECT_EQ(local.c, c.c) << c.text;
     EXPECT_EQ(local.d, c.d) << c.text;
     // Leading zeros never reach a probe address: the texts are made from the numbers.
-    EXPECT_EQ(sweep::BroadcastText(local),
+    EXPECT_EQ(sweep::HostAddressText(local, 255),
               std::to_string(c.a) + "." + std::to_string(c.b) + "." + std::to_string(c.c) + ".255");
   }
 }
