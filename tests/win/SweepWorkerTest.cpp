@@ -150,9 +150,9 @@ TEST(SweepWorker, SeamReplacesTheSystemProbesOnlyWhileInPlace) {
     sweep::Probes fake;
     fake.localAddress = [] { return std::string("198.51.100.99"); };
     sweep::ScopedSweepProbes seam(fake);
-    EXPECT_EQ(sweep::ActiveProbes().localAddress(), "198.51.100.99");
+    EXPECT_EQ(sweep::ActiveProbes().localAddress().address, "198.51.100.99");
   }
-  EXPECT_NE(sweep::ActiveProbes().localAddress(), "198.51.100.99");
+  EXPECT_NE(sweep::ActiveProbes().localAddress().address, "198.51.100.99");
 }
 
 }  // namespace
