@@ -70,6 +70,7 @@ class FakeNetwork {
     probes.sleepMs = [this](int ms) {
       sleptMs += ms;
       nowMs += ms;
+      if (stopDuringSleep) stop = true;
     };
     probes.reverseName = [this](const std::string& address) {
       log.push_back("name " + address);
@@ -107,6 +108,7 @@ class FakeNetwork {
   long long nowMs = 0;
   long long sleptMs = 0;
   size_t tableReads = 0;
+  bool stopDuringSleep = false;  // a closing window during the wait at the end
 
  private:
   sweep::SweptAdapter m_local;
@@ -522,6 +524,19 @@ TEST(SweepLoop, StopRequestIsHonouredBeforeTheNextHost) {
   EXPECT_EQ(net.positions.size(), 5u);
   EXPECT_EQ(net.finishedCount, 1);
   EXPECT_EQ(net.log.back(), "finished");
+}
+
+TEST(SweepLoop, StopRequestEndsTheWaitForUndecidedRows) {
+  FakeNetwork net("198.51.100.1");
+  net.Add("198.51.100.250", {false, "", "late", "02:00:00:00:00:FA", {State::kDelay, State::kDelay,
+                                                                      State::kDelay, State::kDelay,
+                                                                      State::kReachable}});
+  net.stopDuringSleep = true;
+  EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
+  EXPECT_EQ(net.sleptMs, 50);  // one short step, not the whole wait
+  EXPECT_EQ(net.tableReads, 4u);
+  EXPECT_EQ(net.found.size(), 0u);
+  EXPECT_EQ(net.finishedCount, 1);
 }
 
 TEST(SweepLoop, StopRequestedBeforeTheStartProbesNothing) {
