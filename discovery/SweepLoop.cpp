@@ -102,13 +102,14 @@ void LookUpHosts(const Probes& probes, const Sinks& sinks, const SweptNetwork& n
     if (stopRequested.load()) break;
     const std::string address = HostAddressText(network.local, host.n);
     std::string macText;
-    if (host.echoCounted) {
+    if (host.echoCounted && probes.resolveMac) {
       macText = probes.resolveMac(address);
     } else {
       // A PC whose firewall drops echo requests still answered the ARP that the echo set off.
       if (!tableRead) table = probes.neighbourTable();
       tableRead = true;
-      const bool checkEnded = finalRead || probes.clockMs() - host.echoedAtMs >= kNeighbourCheckMs;
+      const bool checkEnded = finalRead || host.echoCounted ||
+                              probes.clockMs() - host.echoedAtMs >= kNeighbourCheckMs;
       const NeighbourVerdict verdict =
           JudgeNeighbour(table, address, network.interfaceIndex, checkEnded, &macText);
       if (verdict == NeighbourVerdict::kUndecided && !finalRead) waiting->push_back(host);

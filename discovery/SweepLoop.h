@@ -54,7 +54,9 @@ struct Probes {
   // True when the host answered an ICMP echo within the sweep's time-out (see EchoReplyCounts).
   std::function<bool(const std::string& address)> echo;
   // Hardware address as colon-separated hexadecimal ("00:A0:B1:C2:D3:E4") from a confirmed ARP
-  // answer; "" when there is none. Asked only for a host whose echo counted.
+  // answer; "" when there is none. Asked only for a host whose echo counted. Left empty where
+  // the system has no ARP query: such a host is then looked up in the neighbour table, whose
+  // row its answer has confirmed.
   std::function<std::string(const std::string& address)> resolveMac;
   // The system's neighbour table, hardware addresses formatted as resolveMac's. Read for the hosts
   // whose echo did not count: each echo has made the system resolve its address, so reading
@@ -177,7 +179,8 @@ constexpr int kHostsPerTableRead = 64;
 // Echoes a.b.c.1 to a.b.c.254 of the adapter's address strictly one after another, skipping
 // the machine's own number. After each kHostsPerTableRead host numbers (and after the last) it
 // looks up, in host order, the hosts still undecided and then the ones just echoed: ARP for a
-// host whose echo counted, the neighbour table (read once, after those echoes) for the others,
+// host whose echo counted, the neighbour table (read once, after those echoes) for the others
+// (and for all without an ARP query),
 // judged by JudgeNeighbour on the adapter's interface; undecided hosts wait for the next look-up.
 // Those still undecided after the last one are judged once more, when the check of the last of
 // them has had time to end (kNeighbourCheckMs after its echo); then undecided is no host. Each

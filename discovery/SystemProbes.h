@@ -23,9 +23,8 @@ SweptAdapter LocalIPv4Address();
 // outside [first, end) is read.
 std::vector<AdapterAddresses> AdapterList(const IP_ADAPTER_INFO* first, const void* end);
 
-// Hardware address of address (a dotted quad) as "00:A0:B1:C2:D3:E4"; "" when ARP has none.
-// Asks SendARP; where the system has no SendARP (ERROR_NOT_SUPPORTED) it takes the confirmed row
-// of the system's neighbour table instead, which an echo answered by that host has just filled.
+// Hardware address of address (a dotted quad) as "00:A0:B1:C2:D3:E4" from SendARP; "" when ARP
+// has none, or where the system has no SendARP.
 std::string ResolveMacAddressText(const std::string& address);
 
 // The system's neighbour table (GetIpNetTable2), as NeighbourTableFromRows makes it; empty
@@ -45,7 +44,8 @@ std::string ReverseLookupName(const std::string& address);
 // No probe for a text that is not a dotted quad, so a bad text can never turn into a broadcast.
 bool EchoAnswered(const std::string& address, DWORD timeoutMs);
 
-// The probes above, bound together for RunSweep.
+// The probes above, bound together for RunSweep; under wine, whose SendARP is a stub, without
+// resolveMac.
 Probes SystemProbes();
 
 // Winsock 1.1 for the length of one sweep.

@@ -183,13 +183,6 @@ std::string ResolveMacAddressText(const std::string& address) {
   std::memset(mac, 0xFF, sizeof mac);
   ULONG length = sizeof mac;  // in: the room we give; out: the address's length
   const DWORD result = SendARP(destination, 0, mac, &length);
-  if (result == ERROR_NOT_SUPPORTED) {
-    // The echo this host has just answered ended any check of its row.
-    std::string text;
-    const bool found = JudgeNeighbour(SystemNeighbourTable(), address, kAnyInterface, true, &text) ==
-                       NeighbourVerdict::kHost;
-    return found ? text : std::string();
-  }
   if (result != NO_ERROR || length == 0) return std::string();
   return FormatHardwareAddress(mac, length < sizeof mac ? length : sizeof mac);
 }
@@ -213,7 +206,9 @@ Probes SystemProbes() {
   Probes probes;
   probes.localAddress = LocalIPv4Address;
   probes.echo = [](const std::string& address) { return EchoAnswered(address, kEchoTimeoutMs); };
-  probes.resolveMac = ResolveMacAddressText;
+  // Without SendARP the sweep reads the hosts that answered from its one read of the neighbour
+  // table per look-up, rather than the whole table once for each of them.
+  if (!RunningUnderWine()) probes.resolveMac = ResolveMacAddressText;
   probes.neighbourTable = SystemNeighbourTable;
   probes.reverseName = ReverseLookupName;
   return probes;
