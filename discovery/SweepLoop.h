@@ -32,7 +32,7 @@ struct NeighbourRow {
 using NeighbourTable = std::vector<NeighbourRow>;
 
 // The adapter to sweep from: its IPv4 address and mask as dotted quads, and its interface index.
-// An address alone (as tests give it) stands for a /24 on any interface.
+// An address alone stands for a /24 on any interface.
 struct SweptAdapter {
   SweptAdapter(std::string addressText = std::string(), std::string maskText = "255.255.255.0",
                unsigned long index = kAnyInterface)
