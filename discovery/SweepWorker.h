@@ -1,9 +1,11 @@
 // The sweep worker's thread handling: start with a handle kept for waiting, stop and wait, and the probe seam for tests.
 #pragma once
 #include <atomic>
+#include <optional>
 
 #include "discovery/SweepLoop.h"
 #include "framework/Platform.h"
+#include "framework/ScopedOverride.h"
 #include "framework/Thread.h"
 
 namespace sweep {
@@ -18,17 +20,11 @@ HANDLE StartWorker(AFX_THREADPROC proc, void* param);
 // *thread and sets it to null. Nothing happens when *thread is null.
 void StopWorkerAndWait(std::atomic<bool>* stop, HANDLE* thread);
 
-// The probes a sweep started now uses: the system's, or those a ScopedSweepProbes put in place.
+// The probes a sweep started now uses: those in ProbesSeam, or the system's when it holds none.
 Probes ActiveProbes();
 
-// Puts probes in place of the system's for the sweeps started during this object's lifetime,
-// so tests never probe a real network.
-class ScopedSweepProbes {
- public:
-  explicit ScopedSweepProbes(Probes probes);
-  ~ScopedSweepProbes();
-  ScopedSweepProbes(const ScopedSweepProbes&) = delete;
-  ScopedSweepProbes& operator=(const ScopedSweepProbes&) = delete;
-};
+// Probes in place of the system's for the sweeps started while a test's ScopedOverride holds
+// them, so tests never probe a real network.
+Overridable<std::optional<Probes>>& ProbesSeam();
 
 }  // namespace sweep

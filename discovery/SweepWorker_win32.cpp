@@ -1,19 +1,9 @@
 // Starting, stopping and waiting for the sweep worker; the probes it uses.
 #include "discovery/SweepWorker.h"
 
-#include <memory>
-#include <mutex>
-
 #include "discovery/SystemProbes.h"
 
 namespace sweep {
-
-namespace {
-
-std::mutex g_probesMutex;
-std::unique_ptr<Probes> g_testProbes;
-
-}  // namespace
 
 HANDLE StartWorker(AFX_THREADPROC proc, void* param) {
   // Suspended while the handle changes hands: a thread that ran at once could end, and close
@@ -35,19 +25,14 @@ void StopWorkerAndWait(std::atomic<bool>* stop, HANDLE* thread) {
   *thread = nullptr;
 }
 
+Overridable<std::optional<Probes>>& ProbesSeam() {
+  static Overridable<std::optional<Probes>> probes;
+  return probes;
+}
+
 Probes ActiveProbes() {
-  std::lock_guard<std::mutex> lock(g_probesMutex);
-  return g_testProbes ? *g_testProbes : SystemProbes();
-}
-
-ScopedSweepProbes::ScopedSweepProbes(Probes probes) {
-  std::lock_guard<std::mutex> lock(g_probesMutex);
-  g_testProbes = std::make_unique<Probes>(std::move(probes));
-}
-
-ScopedSweepProbes::~ScopedSweepProbes() {
-  std::lock_guard<std::mutex> lock(g_probesMutex);
-  g_testProbes.reset();
+  std::optional<Probes> replaced = ProbesSeam().Get();
+  return replaced ? std::move(*replaced) : SystemProbes();
 }
 
 }  // namespace sweep

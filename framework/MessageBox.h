@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/Platform.h"
+#include "framework/ScopedOverride.h"
 
 // One box as the program asked for it.
 struct MessageBoxRequest {
@@ -15,17 +16,9 @@ struct MessageBoxRequest {
 // Returns the button the box was closed with (IDOK, IDYES, IDNO, ...).
 using MessageBoxHook = std::function<int(const MessageBoxRequest&)>;
 
-// Routes every AfxMessageBox of the process to hook for the lifetime of this object.
-class ScopedMessageBoxHook {
- public:
-  explicit ScopedMessageBoxHook(MessageBoxHook hook);
-  ~ScopedMessageBoxHook();
-  ScopedMessageBoxHook(const ScopedMessageBoxHook&) = delete;
-  ScopedMessageBoxHook& operator=(const ScopedMessageBoxHook&) = delete;
-
- private:
-  MessageBoxHook m_previous;
-};
+// Every AfxMessageBox of the process goes to the hook in place here, when there is one; tests
+// put theirs in with a ScopedOverride.
+Overridable<MessageBoxHook>& MessageBoxSeam();
 
 // Shows a modal box owned by the application's main window (none on the command-line path),
 // captioned with the executable's name without extension. A box that names no icon gets

@@ -1,23 +1,19 @@
 // CSocket's calls, routed through whichever backend is in place.
 #include "framework/Socket.h"
 
-#include <atomic>
+Overridable<SocketBackend*>& SocketBackendSeam() {
+  static Overridable<SocketBackend*> backend{nullptr};
+  return backend;
+}
 
 namespace {
 
-std::atomic<SocketBackend*> g_backend{nullptr};
-
 SocketBackend& Backend() {
-  SocketBackend* backend = g_backend.load();
+  SocketBackend* backend = SocketBackendSeam().Get();
   return backend ? *backend : SystemSocketBackend();
 }
 
 }  // namespace
-
-ScopedSocketBackend::ScopedSocketBackend(SocketBackend& backend)
-    : m_previous(g_backend.exchange(&backend)) {}
-
-ScopedSocketBackend::~ScopedSocketBackend() { g_backend.store(m_previous); }
 
 BOOL AfxSocketInit() { return Backend().Startup() ? TRUE : FALSE; }
 

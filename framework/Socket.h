@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "framework/Platform.h"
+#include "framework/ScopedOverride.h"
 
 #ifndef _WIN32
 #include <arpa/inet.h>
@@ -34,17 +35,8 @@ class SocketBackend {
 // The system's own backend.
 SocketBackend& SystemSocketBackend();
 
-// Puts backend in place of the current one for this object's lifetime (tests only).
-class ScopedSocketBackend {
- public:
-  explicit ScopedSocketBackend(SocketBackend& backend);
-  ~ScopedSocketBackend();
-  ScopedSocketBackend(const ScopedSocketBackend&) = delete;
-  ScopedSocketBackend& operator=(const ScopedSocketBackend&) = delete;
-
- private:
-  SocketBackend* m_previous;
-};
+// The backend CSocket uses: the system's while this holds null; tests put theirs in with a ScopedOverride.
+Overridable<SocketBackend*>& SocketBackendSeam();
 
 // Initialises the socket library once per process (later calls succeed at once);
 // the clean-up runs at exit. FALSE on failure.

@@ -2,7 +2,6 @@
 #include "hostlist/HostListFile.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -35,11 +34,6 @@ std::mutex& FileLock() {
   return lock;
 }
 
-std::atomic<long long>& LockWaitMs() {
-  static std::atomic<long long> wait{detail::kLockWait.count()};
-  return wait;
-}
-
 // Tries at once, then after short sleeps until deadline. The sleeps stay short because another
 // process's rewrite takes a few milliseconds and the lock is free only between two.
 io::LockFile::Result TakeListLock(io::LockFile& lock, Clock::time_point deadline) {
@@ -55,12 +49,8 @@ io::LockFile::Result TakeListLock(io::LockFile& lock, Clock::time_point deadline
 }
 
 std::chrono::milliseconds WaitFor(LockWait wait) {
-  return wait == LockWait::kBounded ? std::chrono::milliseconds{LockWaitMs().load()} : std::chrono::milliseconds{0};
-}
-
-detail::StepHook& InstalledHook() {
-  static detail::StepHook hook;
-  return hook;
+  if (wait != LockWait::kBounded) return std::chrono::milliseconds{0};
+  return std::max(detail::LockWaitSeam().Get(), std::chrono::milliseconds{0});
 }
 
 // What a rewrite does to the old list on its way to the new one.
@@ -238,15 +228,18 @@ int LockedRewrite(const ListEdit& edit, LockWait wait) {
 
 namespace detail {
 
-void SetStepHook(StepHook hook) {
-  std::lock_guard<std::mutex> guard(FileLock());
-  InstalledHook() = std::move(hook);
+Overridable<StepHook>& StepHookSeam() {
+  static Overridable<StepHook> hook;
+  return hook;
 }
 
-void SetLockWait(std::chrono::milliseconds wait) { LockWaitMs() = std::max<long long>(0, wait.count()); }
+Overridable<std::chrono::milliseconds>& LockWaitSeam() {
+  static Overridable<std::chrono::milliseconds> wait{kLockWait};
+  return wait;
+}
 
 StepAction AskStep(Step step) {
-  const StepHook& hook = InstalledHook();
+  const StepHook hook = StepHookSeam().Get();
   return hook ? hook(step) : StepAction::kProceed;
 }
 

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <functional>
 
+#include "framework/ScopedOverride.h"
+
 namespace hostlist::detail {
 
 // The system calls a load or a rewrite makes, in the order a rewrite makes them. kReadList and
@@ -26,9 +28,10 @@ enum class StepAction {
 
 using StepHook = std::function<StepAction(Step)>;
 
-// Installs hook for every following load and rewrite of this process; an empty hook removes it.
-// For tests: the hook runs under the host list's lock, so it must not call the host list.
-void SetStepHook(StepHook hook);
+// The hook every load and rewrite of this process asks before each step; empty: every step
+// proceeds. For tests, which put theirs in with a ScopedOverride: the hook runs under the host
+// list's lock, so it must not call the host list.
+Overridable<StepHook>& StepHookSeam();
 
 // How long a rewrite waits for another process to release the list: under the 5 s after which
 // Windows calls a window that handles no messages "not responding", since the window's thread
@@ -42,8 +45,9 @@ constexpr std::chrono::milliseconds kLockWait{4000};
 // start, whatever it met, so the window stays clear of "not responding".
 constexpr std::chrono::milliseconds kReplaceRetry{1000};
 
-// Sets the wait for every following load and rewrite of this process; tests shorten it.
-void SetLockWait(std::chrono::milliseconds wait);
+// The wait of every following load and rewrite of this process (kLockWait; a negative one is
+// none); tests shorten it with a ScopedOverride.
+Overridable<std::chrono::milliseconds>& LockWaitSeam();
 
 // Longest line the host list holds in memory (64 MiB). A longer line is not a host line: the
 // load skips it, and a rewrite refuses to run rather than store the file without it.

@@ -62,8 +62,6 @@ class WindowsShortcutSystem : public ShortcutSystem {
   }
 };
 
-ShortcutSystem* g_shortcutSystem = &SystemShortcutSystem();
-
 }  // namespace
 
 HRESULT CreateShellLinkFile(const char* linkPath, const char* targetPath, const char* description,
@@ -102,11 +100,10 @@ ShortcutSystem& SystemShortcutSystem() {
   return system;
 }
 
-ScopedShortcutSystem::ScopedShortcutSystem(ShortcutSystem& system) : m_previous(g_shortcutSystem) {
-  g_shortcutSystem = &system;
+Overridable<ShortcutSystem*>& ShortcutSystemSeam() {
+  static Overridable<ShortcutSystem*> system{nullptr};
+  return system;
 }
-
-ScopedShortcutSystem::~ScopedShortcutSystem() { g_shortcutSystem = m_previous; }
 
 std::string ProgramPath() {
   // GetModuleFileNameA cuts a path that does not fit (without a terminator on older systems):
@@ -131,14 +128,16 @@ std::string PlaceDesktopShortcut(const HostEntry& host, HWND owner) {
 
   const ComInitialization com;
   if (!com.Succeeded()) return "";
+  ShortcutSystem* const replaced = ShortcutSystemSeam().Get();
+  ShortcutSystem& system = replaced ? *replaced : SystemShortcutSystem();
   // Ordinary users cannot write the shared desktop on current Windows: their own desktop
   // shows the shortcut just the same.
   for (const int csidl : {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY}) {
-    const std::string linkPath = ShortcutLinkPath(g_shortcutSystem->FolderPath(owner, csidl),
+    const std::string linkPath = ShortcutLinkPath(system.FolderPath(owner, csidl),
                                                   texts.fileName);
     if (linkPath.empty()) continue;
     const HRESULT saved =
-        g_shortcutSystem->SaveShellLink(linkPath, programPath, texts.description, texts.arguments);
+        system.SaveShellLink(linkPath, programPath, texts.description, texts.arguments);
     if (SUCCEEDED(saved)) return linkPath;
   }
   return "";

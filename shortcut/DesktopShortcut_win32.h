@@ -5,6 +5,7 @@
 
 #include "core/HostEntry.h"
 #include "framework/Platform.h"
+#include "framework/ScopedOverride.h"
 
 namespace shortcut {
 
@@ -32,17 +33,9 @@ class ShortcutSystem {
 // The system's own: SHGetSpecialFolderPathA and CreateShellLinkFile.
 ShortcutSystem& SystemShortcutSystem();
 
-// Puts system in place of the current one for this object's lifetime (tests only).
-class ScopedShortcutSystem {
- public:
-  explicit ScopedShortcutSystem(ShortcutSystem& system);
-  ~ScopedShortcutSystem();
-  ScopedShortcutSystem(const ScopedShortcutSystem&) = delete;
-  ScopedShortcutSystem& operator=(const ScopedShortcutSystem&) = delete;
-
- private:
-  ShortcutSystem* m_previous;
-};
+// The system placing a shortcut uses: the system's own while this holds null; tests put theirs
+// in with a ScopedOverride.
+Overridable<ShortcutSystem*>& ShortcutSystemSeam();
 
 // Full path of the running program's file, however long; "" when it cannot be had.
 std::string ProgramPath();

@@ -19,15 +19,9 @@ namespace {
 using namespace std::string_literals;
 using hostlist::detail::Step;
 using hostlist::detail::StepAction;
-using hostlist_test::Exists;
 using hostlist_test::ForkChild;
 using hostlist_test::ListLines;
-using hostlist_test::MakeEntry;
 using hostlist_test::WaitChild;
-using hostlist_test::ReadBytes;
-using hostlist_test::ScopedStepHook;
-using hostlist_test::ScratchDirectory;
-using hostlist_test::WriteBytes;
 
 const char* StepName(Step step) {
   switch (step) {
@@ -50,7 +44,7 @@ std::string BigList() {
   return list;
 }
 
-const HostEntry kNewEntry = MakeEntry("00a0b1c2d3e4", "new host");
+const HostEntry kNewEntry = MakeHost("00a0b1c2d3e4", "new host");
 const std::string kNewLine = "00a0b1c2d3e4,new host,127.0.0.1\r\n";
 
 TEST(HostListFailure, TemporaryFileThatCannotBeCreated) {
@@ -59,7 +53,7 @@ TEST(HostListFailure, TemporaryFileThatCannotBeCreated) {
     const char* which = list ? "existing list" : "no list";
     {
       // Works as root too: no permission bit is involved.
-      ScratchDirectory dir;
+      ScratchFolder dir;
       if (list) WriteBytes("MacList.txt", *list);
       ASSERT_EQ(mkdir("MacTemp.txt", 0755), 0);
       EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << "MacTemp.txt is a directory, " << which;
@@ -69,9 +63,9 @@ TEST(HostListFailure, TemporaryFileThatCannotBeCreated) {
       }
     }
     {
-      ScratchDirectory dir;
+      ScratchFolder dir;
       if (list) WriteBytes("MacList.txt", *list);
-      ScopedStepHook hook([](Step step) { return step == Step::kCreateTemp ? StepAction::kFail : StepAction::kProceed; });
+      ScopedOverride hook(hostlist::detail::StepHookSeam(), [](Step step) { return step == Step::kCreateTemp ? StepAction::kFail : StepAction::kProceed; });
       EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << "creation fails, " << which;
       EXPECT_EQ(ReadBytes("MacList.txt"), list) << "creation fails, " << which;
       EXPECT_FALSE(Exists("MacTemp.txt")) << "creation fails, " << which;
@@ -81,7 +75,7 @@ TEST(HostListFailure, TemporaryFileThatCannotBeCreated) {
 
 TEST(HostListFailure, DirectoryWithoutWritePermission) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes into any directory; covered by the other cases";
-  ScratchDirectory dir;
+  ScratchFolder dir;
   WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
   ASSERT_EQ(chmod(".", 0555), 0);
   EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0);
@@ -112,7 +106,7 @@ class FileSizeLimit {
 };
 
 TEST(HostListFailure, DiskFullWhileWritingTheTemporaryFile) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   const std::string before = BigList();
   WriteBytes("MacList.txt", before);
   int result = 0;
@@ -131,10 +125,10 @@ TEST(HostListFailure, EachFailedStepLeavesTheListAsItWas) {
   const Step steps[] = {Step::kReadList, Step::kCreateTemp, Step::kWriteTemp, Step::kSyncTemp, Step::kCloseTemp};
   for (const Step failing : steps) {
     for (const bool store : {true, false}) {
-      ScratchDirectory dir;
+      ScratchFolder dir;
       WriteBytes("MacList.txt", before);
-      ScopedStepHook hook([&](Step step) { return step == failing ? StepAction::kFail : StepAction::kProceed; });
-      const int result = store ? hostlist::StoreHostEntry(kNewEntry) : hostlist::RemoveHostEntry(MakeEntry("host7", ""));
+      ScopedOverride hook(hostlist::detail::StepHookSeam(), [&](Step step) { return step == failing ? StepAction::kFail : StepAction::kProceed; });
+      const int result = store ? hostlist::StoreHostEntry(kNewEntry) : hostlist::RemoveHostEntry(MakeHost("host7", ""));
       const std::string what = std::string(store ? "store" : "remove") + ", failing step: " + StepName(failing);
       EXPECT_NE(result, 0) << what;
       EXPECT_TRUE(ReadBytes("MacList.txt") == before) << what;
@@ -166,21 +160,20 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
       {"refused for good: one try", StepAction::kFail, -1, LockWait::kBounded, 4000, kNotStored, 0, 200},
   };
   for (const Case& c : cases) {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.txt", before);
     int replaces = 0;
-    hostlist::detail::SetLockWait(std::chrono::milliseconds(c.boundMs));
     const auto start = std::chrono::steady_clock::now();
     int result;
     {
-      ScopedStepHook hook([&](Step step) {
+      ScopedOverride wait(hostlist::detail::LockWaitSeam(), std::chrono::milliseconds(c.boundMs));
+      ScopedOverride hook(hostlist::detail::StepHookSeam(), [&](Step step) {
         if (step != Step::kReplaceList) return StepAction::kProceed;
         return c.refusals < 0 || replaces++ < c.refusals ? c.refusal : StepAction::kProceed;
       });
       result = hostlist::StoreHostEntry(kNewEntry, c.wait);
     }
     const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    hostlist::detail::SetLockWait(hostlist::detail::kLockWait);
     EXPECT_EQ(result, c.expected) << c.name;
     EXPECT_GE(tookMs, c.minMs) << c.name;
     EXPECT_LE(tookMs, c.maxMs) << c.name;
@@ -190,11 +183,11 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
     EXPECT_EQ(ReadBytes("MacList.txt"), before + kNewLine) << c.name << ": the next store";
   }
   {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.txt", before);
     ASSERT_EQ(chmod("MacList.txt", 0444), 0);
     EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << "read-only list, store";
-    EXPECT_NE(hostlist::RemoveHostEntry(MakeEntry("112233445566", "")), 0) << "read-only list, remove";
+    EXPECT_NE(hostlist::RemoveHostEntry(MakeHost("112233445566", "")), 0) << "read-only list, remove";
     EXPECT_EQ(ReadBytes("MacList.txt"), before) << "read-only list";
     EXPECT_FALSE(Exists("MacTemp.txt")) << "read-only list";
     ASSERT_EQ(chmod("MacList.txt", 0644), 0);
@@ -204,7 +197,7 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
 }
 
 TEST(HostListFailure, ListThatCannotBeReadIsNeverReplaced) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   ASSERT_EQ(mkdir("MacList.txt", 0755), 0);
   ASSERT_EQ(mkdir("MacList.txt/inside", 0755), 0);
   EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << "store";
@@ -214,14 +207,14 @@ TEST(HostListFailure, ListThatCannotBeReadIsNeverReplaced) {
 }
 
 TEST(HostListFailure, RemoveWithoutAListCreatesNothing) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   EXPECT_EQ(hostlist::RemoveHostEntry(kNewEntry), 0);
   EXPECT_FALSE(Exists("MacList.txt"));
   EXPECT_FALSE(Exists("MacTemp.txt"));
 }
 
 TEST(HostListFailure, PermissionsOfTheListSurviveARewrite) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
   ASSERT_EQ(chmod("MacList.txt", 0600), 0);
   ASSERT_EQ(hostlist::StoreHostEntry(kNewEntry), 0);
@@ -231,7 +224,7 @@ TEST(HostListFailure, PermissionsOfTheListSurviveARewrite) {
 }
 
 TEST(HostListFailure, LeftoverOrLinkedTemporaryFileIsNeverWrittenThrough) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   WriteBytes("other.txt", "precious\r\n");
   ASSERT_EQ(symlink("other.txt", "MacTemp.txt"), 0);
   EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0);
@@ -250,15 +243,15 @@ struct CrashCase {
 TEST(HostListFailure, CrashAtAnyStepLeavesTheOldOrTheNewList) {
   const std::string big = BigList();
   const CrashCase cases[] = {
-      {"store replacing a line", big + kNewLine + big, [] { return hostlist::StoreHostEntry(MakeEntry("00a0b1c2d3e4", "x")); }},
+      {"store replacing a line", big + kNewLine + big, [] { return hostlist::StoreHostEntry(MakeHost("00a0b1c2d3e4", "x")); }},
       {"store appending", big, [] { return hostlist::StoreHostEntry(kNewEntry); }},
       {"store without a list", std::nullopt, [] { return hostlist::StoreHostEntry(kNewEntry); }},
-      {"remove", big, [] { return hostlist::RemoveHostEntry(MakeEntry("host9", "")); }},
+      {"remove", big, [] { return hostlist::RemoveHostEntry(MakeHost("host9", "")); }},
   };
   for (const CrashCase& c : cases) {
     std::optional<std::string> after;
     {
-      ScratchDirectory dir;
+      ScratchFolder dir;
       if (c.before) WriteBytes("MacList.txt", *c.before);
       ASSERT_EQ(c.operation(), 0) << c.name;
       after = ReadBytes("MacList.txt");
@@ -266,12 +259,12 @@ TEST(HostListFailure, CrashAtAnyStepLeavesTheOldOrTheNewList) {
     }
     std::set<Step> crashedAt;
     for (int crashAt = 1;; ++crashAt) {
-      ScratchDirectory dir;
+      ScratchFolder dir;
       if (c.before) WriteBytes("MacList.txt", *c.before);
       int calls = 0;
       bool crashed = false;
       {
-        ScopedStepHook hook([&](Step step) {
+        ScopedOverride hook(hostlist::detail::StepHookSeam(), [&](Step step) {
           if (++calls != crashAt) return StepAction::kProceed;
           crashed = true;
           crashedAt.insert(step);
@@ -299,7 +292,7 @@ TEST(HostListFailure, CrashAtAnyStepLeavesTheOldOrTheNewList) {
 }
 
 TEST(HostListConcurrency, StoresAndRemovesFromSeveralThreadsLoseNothing) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   constexpr int kThreads = 4;
   constexpr int kPerThread = 30;
   const auto mac = [](int thread, int i) { return "t" + std::to_string(thread) + "h" + std::to_string(i); };
@@ -308,9 +301,9 @@ TEST(HostListConcurrency, StoresAndRemovesFromSeveralThreadsLoseNothing) {
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < kPerThread; ++i) {
-        if (hostlist::StoreHostEntry(MakeEntry(mac(t, i), "alias " + mac(t, i))) != 0) ++failures[t];
+        if (hostlist::StoreHostEntry(MakeHost(mac(t, i), "alias " + mac(t, i))) != 0) ++failures[t];
         // Every third one goes again, once the next is in.
-        if (i % 3 == 1 && hostlist::RemoveHostEntry(MakeEntry(mac(t, i - 1), "")) != 0) ++failures[t];
+        if (i % 3 == 1 && hostlist::RemoveHostEntry(MakeHost(mac(t, i - 1), "")) != 0) ++failures[t];
       }
     });
   }
@@ -323,22 +316,15 @@ TEST(HostListConcurrency, StoresAndRemovesFromSeveralThreadsLoseNothing) {
       if (i % 3 != 0 || i + 1 >= kPerThread) expected.insert(mac(t, i) + ",alias " + mac(t, i) + ",127.0.0.1");
     }
   }
-  std::multiset<std::string> lines;
-  const std::string file = ReadBytes("MacList.txt").value_or("");
-  for (size_t start = 0; start < file.size();) {
-    const size_t end = file.find("\r\n", start);
-    ASSERT_NE(end, std::string::npos) << "a line without its CR LF";
-    lines.insert(file.substr(start, end - start));
-    start = end + 2;
-  }
-  EXPECT_EQ(lines, expected);
+  const std::vector<std::string> lines = ListLines();
+  EXPECT_EQ(std::multiset<std::string>(lines.begin(), lines.end()), expected);
   EXPECT_FALSE(Exists("MacTemp.txt"));
 }
 
 // Each child stores and removes hosts of its own, as the thread test does, and sends back the
 // lines of its own the list must hold by what its calls returned, with its failures.
 TEST(HostListConcurrency, ProcessesStoringAndRemovingAtOnceLoseNothing) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   std::vector<std::string> unrelated;
   for (int i = 0; i < 200; ++i) unrelated.push_back("02" + std::to_string(1000000000 + i) + ",kept " + std::to_string(i) + ",127.0.0.1");
   std::string before;
@@ -354,9 +340,9 @@ TEST(HostListConcurrency, ProcessesStoringAndRemovingAtOnceLoseNothing) {
       int failures = 0;
       const auto mac = [p](int i) { return "p" + std::to_string(p) + "h" + std::to_string(i); };
       for (int i = 0; i < kPerProcess; ++i) {
-        if (hostlist::StoreHostEntry(MakeEntry(mac(i), "alias " + mac(i))) == 0) inList[i] = true; else ++failures;
+        if (hostlist::StoreHostEntry(MakeHost(mac(i), "alias " + mac(i))) == 0) inList[i] = true; else ++failures;
         if (i % 3 == 1) {
-          if (hostlist::RemoveHostEntry(MakeEntry(mac(i - 1), "")) == 0) inList[i - 1] = false; else ++failures;
+          if (hostlist::RemoveHostEntry(MakeHost(mac(i - 1), "")) == 0) inList[i - 1] = false; else ++failures;
         }
       }
       std::ofstream out("expect-" + std::to_string(p));
@@ -409,14 +395,14 @@ TEST(HostListConcurrency, ListHeldByAnotherProcessIsWaitedForABoundedTime) {
   const std::string ours = "00a0b1c2d3e4,new host,127.0.0.1\r\n";
   const std::string theirs = "0a0b0c0d0e0f,theirs,127.0.0.1\r\n";
   for (const HeldCase& c : cases) {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.txt", before);
     int held[2];
     ASSERT_EQ(pipe(held), 0);
     const pid_t child = ForkChild([&] {
       close(held[0]);
       bool paused = false;
-      hostlist::detail::SetStepHook([&](Step step) {
+      ScopedOverride hook(hostlist::detail::StepHookSeam(), [&](Step step) {
         if (step == Step::kWriteTemp && !paused) {
           paused = true;
           (void)!write(held[1], "h", 1);
@@ -424,7 +410,7 @@ TEST(HostListConcurrency, ListHeldByAnotherProcessIsWaitedForABoundedTime) {
         }
         return StepAction::kProceed;
       });
-      return hostlist::StoreHostEntry(MakeEntry("0a0b0c0d0e0f", "theirs"));
+      return hostlist::StoreHostEntry(MakeHost("0a0b0c0d0e0f", "theirs"));
     });
     close(held[1]);
     char signal = 0;
@@ -434,11 +420,10 @@ TEST(HostListConcurrency, ListHeldByAnotherProcessIsWaitedForABoundedTime) {
       kill(child, SIGKILL);
       EXPECT_EQ(WaitChild(child), 128 + SIGKILL) << c.name;
     }
-    hostlist::detail::SetLockWait(std::chrono::milliseconds(c.boundMs));
+    ScopedOverride wait(hostlist::detail::LockWaitSeam(), std::chrono::milliseconds(c.boundMs));
     const auto start = std::chrono::steady_clock::now();
     const int result = hostlist::StoreHostEntry(kNewEntry, c.wait);
     const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-    hostlist::detail::SetLockWait(hostlist::detail::kLockWait);
     EXPECT_EQ(result, c.expected) << c.name;
     EXPECT_GE(tookMs, c.minMs) << c.name;
     EXPECT_LE(tookMs, c.maxMs) << c.name;
@@ -461,23 +446,23 @@ TEST(HostListConcurrency, ListHeldByAnotherProcessIsWaitedForABoundedTime) {
 TEST(HostListConcurrency, StaleLockFileBlocksNothingAndAnUnusableOneStopsOnlyRewrites) {
   {
     // What a crash leaves: the file alone is no lock.
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.lock", "");
     ASSERT_EQ(chmod("MacList.lock", 0444), 0);
     EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0) << "stale, read-only lock file";
     EXPECT_EQ(ReadBytes("MacList.txt"), kNewLine);
   }
   {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.txt", kNewLine);
     ASSERT_EQ(mkdir("MacList.lock", 0755), 0);
-    EXPECT_EQ(hostlist::StoreHostEntry(MakeEntry("112233445566", "b")), hostlist::kNotStored) << "a directory in its place";
+    EXPECT_EQ(hostlist::StoreHostEntry(MakeHost("112233445566", "b")), hostlist::kNotStored) << "a directory in its place";
     EXPECT_EQ(hostlist::RemoveHostEntry(kNewEntry), hostlist::kNotStored) << "a directory in its place";
     EXPECT_EQ(hostlist_test::LoadRows().size(), 1u) << "the load reads all the same";
     EXPECT_EQ(ReadBytes("MacList.txt"), kNewLine);
   }
   {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     hostlist_test::LoadRows();
     EXPECT_EQ(hostlist::RemoveHostEntry(kNewEntry), 0);
     EXPECT_FALSE(Exists("MacList.lock")) << "no list: the load and a removal leave the folder empty";

@@ -11,8 +11,6 @@ namespace {
 using namespace std::string_literals;
 using hostlist_test::LoadRows;
 using hostlist_test::Row;
-using hostlist_test::ScratchDirectory;
-using hostlist_test::WriteBytes;
 
 // Code page 932 characters: "あ", the ideographic space "　", and "表" whose trail byte is '\'.
 const std::string kA = "\x82\xA0";
@@ -90,7 +88,7 @@ TEST(HostListLoad, LinesToRows) {
        {{"00a0b1c2d3e4", "a", std::string(31, 'b')}}},
   };
   for (const LoadCase& c : cases) {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.txt", c.file);
     EXPECT_EQ(LoadRows(), c.rows) << "case: " << c.name;
   }
@@ -114,7 +112,7 @@ TEST(HostListLoad, DoubleByteAliasIsCutWithoutSplittingACharacter) {
       {"1 ASCII + 32 double-byte (65 bytes)", "x" + Repeat(kA, 32), "x" + Repeat(kA, 31)},
   };
   for (const AliasCase& c : cases) {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.txt", "00a0b1c2d3e4," + c.alias + ",127.0.0.1\r\n");
     const std::vector<Row> rows = LoadRows();
     ASSERT_EQ(rows.size(), 1u) << "case: " << c.name;
@@ -128,7 +126,7 @@ TEST(HostListLoad, LongLinesAreJudgedWhole) {
   const std::string tail = "00a0b1c2d3e4,bogus,127.0.0.1";
   const std::string noComma = std::string(2000000, 'x') + tail.substr(0, 12);
   const std::string longAlias = std::string(2000000 - 30, 'a');
-  ScratchDirectory dir;
+  ScratchFolder dir;
   WriteBytes("MacList.txt", noComma + "\r\n" + std::string(2000000, 'y') + tail + "\r\n" +
                                 "112233445566," + longAlias + ",127.0.0.1\r\n");
   const std::vector<Row> rows = LoadRows();
@@ -140,7 +138,7 @@ TEST(HostListLoad, LongLinesAreJudgedWhole) {
 }
 
 TEST(HostListLoad, LineBeyondTheLimitIsPassedOver) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   const std::string huge = "00a0b1c2d3e4,a," + std::string(hostlist::detail::kMaxLineBytes, ' ') + "x";
   WriteBytes("MacList.txt", "112233445566,before,127.0.0.1\r\n" + huge + "\r\naabbccddeeff,after,127.0.0.1");
   const std::vector<Row> expected = {{"112233445566", "before", "127.0.0.1"},
@@ -150,25 +148,25 @@ TEST(HostListLoad, LineBeyondTheLimitIsPassedOver) {
 
 TEST(HostListLoad, FilesThatAreNoListLoadNothingAndCreateNothing) {
   {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     EXPECT_TRUE(LoadRows().empty()) << "missing file";
-    EXPECT_FALSE(hostlist_test::Exists("MacList.txt")) << "missing file";
-    EXPECT_FALSE(hostlist_test::Exists("MacTemp.txt")) << "missing file";
+    EXPECT_FALSE(Exists("MacList.txt")) << "missing file";
+    EXPECT_FALSE(Exists("MacTemp.txt")) << "missing file";
   }
   {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     ASSERT_EQ(mkdir("MacList.txt", 0755), 0);
     EXPECT_TRUE(LoadRows().empty()) << "a directory named MacList.txt";
   }
   {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     ASSERT_EQ(mkfifo("MacList.txt", 0644), 0);
     EXPECT_TRUE(LoadRows().empty()) << "a FIFO named MacList.txt (must not block)";
   }
 }
 
 TEST(HostListLoad, ReadErrorKeepsTheRowsReadBeforeIt) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   // Enough lines for several read buffers; the second read fails.
   std::string file;
   int lines = 0;
@@ -177,7 +175,7 @@ TEST(HostListLoad, ReadErrorKeepsTheRowsReadBeforeIt) {
   }
   WriteBytes("MacList.txt", file);
   int reads = 0;
-  hostlist_test::ScopedStepHook hook([&](hostlist::detail::Step step) {
+  ScopedOverride hook(hostlist::detail::StepHookSeam(), [&](hostlist::detail::Step step) {
     if (step == hostlist::detail::Step::kReadList && ++reads == 2) return hostlist::detail::StepAction::kFail;
     return hostlist::detail::StepAction::kProceed;
   });
@@ -188,7 +186,7 @@ TEST(HostListLoad, ReadErrorKeepsTheRowsReadBeforeIt) {
 }
 
 TEST(HostListLoad, RowsMayBeStoredFromTheCallback) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   WriteBytes("MacList.txt", "00a0b1c2d3e4,a,127.0.0.1\r\n");
   int calls = 0;
   hostlist::LoadHostList([&](const HostEntry& entry) {

@@ -7,11 +7,6 @@
 namespace {
 
 using namespace std::string_literals;
-using hostlist_test::Exists;
-using hostlist_test::MakeEntry;
-using hostlist_test::ReadBytes;
-using hostlist_test::ScratchDirectory;
-using hostlist_test::WriteBytes;
 
 const char kMac[] = "00a0b1c2d3e4";
 const std::string kNewLine = "00a0b1c2d3e4,new host,127.0.0.1\r\n";
@@ -34,7 +29,7 @@ template <typename Operation>
 void RunRewriteCases(const RewriteCase* cases, size_t count, Operation operation) {
   for (size_t i = 0; i < count; ++i) {
     const RewriteCase& c = cases[i];
-    ScratchDirectory dir;
+    ScratchFolder dir;
     if (c.before) WriteBytes("MacList.txt", *c.before);
     EXPECT_EQ(operation(c.entry), 0) << "case: " << c.name;
     EXPECT_EQ(ReadBytes("MacList.txt"), c.after) << "case: " << c.name;
@@ -43,7 +38,7 @@ void RunRewriteCases(const RewriteCase* cases, size_t count, Operation operation
 }
 
 TEST(HostListStore, ReplacesOrAppends) {
-  const HostEntry entry = MakeEntry(kMac, "new host");
+  const HostEntry entry = MakeHost(kMac, "new host");
   const RewriteCase cases[] = {
       {"no list: created with exactly the one line", std::nullopt, entry, kNewLine},
       {"empty list: exactly the one line", ""s, entry, kNewLine},
@@ -60,7 +55,7 @@ TEST(HostListStore, ReplacesOrAppends) {
       {"blanks around the address make another address", " 00a0b1c2d3e4,a,127.0.0.1\r\n"s, entry,
        " 00a0b1c2d3e4,a,127.0.0.1\r\n" + kNewLine},
       {"empty address replaces only lines that begin with a comma",
-       ",empty,127.0.0.1\r\n00a0b1c2d3e4,a,127.0.0.1\r\nno comma\r\n"s, MakeEntry("", "x"),
+       ",empty,127.0.0.1\r\n00a0b1c2d3e4,a,127.0.0.1\r\nno comma\r\n"s, MakeHost("", "x"),
        ",x,127.0.0.1\r\n00a0b1c2d3e4,a,127.0.0.1\r\nno comma\r\n"},
       {"lines without a comma and with one comma are copied",
        "no comma\r\n00a0b1c2d3e4\r\n00a0b1c2d3e4 one,comma\r\n"s, entry,
@@ -80,10 +75,10 @@ TEST(HostListStore, ReplacesOrAppends) {
        entry, "00a0b1c2d3e4\0,a,127.0.0.1\r\n"s + kNewLine},
       {"a comma hidden in a double-byte character does not split the address",
        "00a0b1c2d3e4\x81,x,127.0.0.1\r\n"s, entry, "00a0b1c2d3e4\x81,x,127.0.0.1\r\n" + kNewLine},
-      {"an alias with a comma is written unchanged", ""s, MakeEntry(kMac, "a,b"),
+      {"an alias with a comma is written unchanged", ""s, MakeHost(kMac, "a,b"),
        "00a0b1c2d3e4,a,b,127.0.0.1\r\n"s},
       {"a double-byte alias of 63 bytes is written whole", ""s,
-       MakeEntry(kMac, kWideAlias62 + "x"), "00a0b1c2d3e4," + kWideAlias62 + "x,127.0.0.1\r\n"},
+       MakeHost(kMac, kWideAlias62 + "x"), "00a0b1c2d3e4," + kWideAlias62 + "x,127.0.0.1\r\n"},
       // "バ" and "ü" in UTF-8; バ is 83 6F in code page 932, which lacks ü.
       {"a list saved as UTF-8 is written back whole in the ANSI code page, in order",
        "\xEF\xBB\xBF" "112233445566,\xE3\x83\x90,127.0.0.1\r\nno comma \xC3\xBC\n00a0b1c2d3e4,old\r\n"s, entry,
@@ -99,10 +94,10 @@ TEST(HostListStore, ReplacesOrAppends) {
 }
 
 TEST(HostListStore, WhatIsStoredLoadsBack) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   const std::string alias = "\x82\xA0\x95\x5C host";  // "あ表 host"
-  ASSERT_EQ(hostlist::StoreHostEntry(MakeEntry(kMac, alias)), 0);
-  ASSERT_EQ(hostlist::StoreHostEntry(MakeEntry("112233445566", std::string(63, 'a'))), 0);
+  ASSERT_EQ(hostlist::StoreHostEntry(MakeHost(kMac, alias)), 0);
+  ASSERT_EQ(hostlist::StoreHostEntry(MakeHost("112233445566", std::string(63, 'a'))), 0);
   const std::vector<hostlist_test::Row> expected = {{kMac, alias, "127.0.0.1"},
                                                     {"112233445566", std::string(63, 'a'), "127.0.0.1"}};
   EXPECT_EQ(hostlist_test::LoadRows(), expected);
@@ -128,9 +123,9 @@ TEST(HostListStore, CleanedAliasesLoadBackWhole) {
        "bb" + [&] { std::string s; for (int i = 0; i < 30; ++i) s += kComma; return s; }()},
   };
   for (const Case& c : cases) {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     const std::string clean = CleanAliasText(c.raw);
-    HostEntry entry = MakeEntry(kMac, "");
+    HostEntry entry = MakeHost(kMac, "");
     CopyTextToField(entry.szAlias, sizeof entry.szAlias, clean.data(), clean.size());
     EXPECT_EQ(entry.szAlias, c.stored) << c.name;
     ASSERT_EQ(hostlist::StoreHostEntry(entry), 0) << c.name;
@@ -140,10 +135,10 @@ TEST(HostListStore, CleanedAliasesLoadBackWhole) {
 }
 
 TEST(HostListStore, AnEntryWithALineFeedIsRefused) {
-  const HostEntry entries[] = {MakeEntry("00a0\nb1", "a"), MakeEntry(kMac, "two\nlines"),
-                               MakeEntry(kMac, "a", "127.0.0.1\n")};
+  const HostEntry entries[] = {MakeHost("00a0\nb1", "a"), MakeHost(kMac, "two\nlines"),
+                               MakeHost(kMac, "a", "127.0.0.1\n")};
   for (const HostEntry& entry : entries) {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
     EXPECT_NE(hostlist::StoreHostEntry(entry), 0) << "alias: " << entry.szAlias;
     EXPECT_EQ(ReadBytes("MacList.txt"), "112233445566,b,127.0.0.1\r\n"s) << "alias: " << entry.szAlias;
@@ -151,7 +146,7 @@ TEST(HostListStore, AnEntryWithALineFeedIsRefused) {
 }
 
 TEST(HostListStore, UnterminatedFieldsEndAtTheirFieldSize) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   HostEntry entry;
   std::memset(&entry, 'z', sizeof(entry));
   ASSERT_EQ(hostlist::StoreHostEntry(entry), 0);
@@ -160,7 +155,7 @@ TEST(HostListStore, UnterminatedFieldsEndAtTheirFieldSize) {
 }
 
 TEST(HostListRemove, DropsTheMachineAndLinesWithoutAComma) {
-  const HostEntry entry = MakeEntry(kMac, "whatever");
+  const HostEntry entry = MakeHost(kMac, "whatever");
   const RewriteCase cases[] = {
       {"no list: nothing is created", std::nullopt, entry, std::nullopt},
       {"empty list stays empty", ""s, entry, ""s},
@@ -178,7 +173,7 @@ TEST(HostListRemove, DropsTheMachineAndLinesWithoutAComma) {
        "\0,a,127.0.0.1\r\n"s},
       {"a comma that is a trail byte is no comma", "00a0b1c2d3e4\x81,\r\n"s, entry, ""s},
       {"an empty address removes lines that begin with a comma", ",a,b\r\nx,y,z\r\n"s,
-       MakeEntry("", "x"), "x,y,z\r\n"s},
+       MakeHost("", "x"), "x,y,z\r\n"s},
   };
   RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::RemoveHostEntry(e); });
 }
@@ -189,43 +184,43 @@ TEST(HostListRewrite, LongLinesAreJudgedAndCopiedWhole) {
   const std::string longNoComma = std::string(2000000, 'y') + "00a0b1c2d3e4";
   const std::string before = longWithComma + "\r\n" + longNoComma + "\r\n00a0b1c2d3e4,old,127.0.0.1\r\n";
   {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.txt", before);
-    ASSERT_EQ(hostlist::StoreHostEntry(MakeEntry(kMac, "new host")), 0);
+    ASSERT_EQ(hostlist::StoreHostEntry(MakeHost(kMac, "new host")), 0);
     EXPECT_TRUE(ReadBytes("MacList.txt") == longWithComma + "\r\n" + longNoComma + "\r\n" + kNewLine)
         << "store";
   }
   {
-    ScratchDirectory dir;
+    ScratchFolder dir;
     WriteBytes("MacList.txt", before);
-    ASSERT_EQ(hostlist::RemoveHostEntry(MakeEntry(kMac, "")), 0);
+    ASSERT_EQ(hostlist::RemoveHostEntry(MakeHost(kMac, "")), 0);
     EXPECT_TRUE(ReadBytes("MacList.txt") == longWithComma + "\r\n") << "remove";
   }
 }
 
 TEST(HostListRewrite, LineBeyondTheLimitLeavesTheListAsItWas) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   const std::string before = "00a0b1c2d3e4,a," + std::string(hostlist::detail::kMaxLineBytes, 'b') + "\r\n";
   WriteBytes("MacList.txt", before);
-  EXPECT_NE(hostlist::StoreHostEntry(MakeEntry("112233445566", "x")), 0);
-  EXPECT_NE(hostlist::RemoveHostEntry(MakeEntry("00a0b1c2d3e4", "x")), 0);
+  EXPECT_NE(hostlist::StoreHostEntry(MakeHost("112233445566", "x")), 0);
+  EXPECT_NE(hostlist::RemoveHostEntry(MakeHost("00a0b1c2d3e4", "x")), 0);
   EXPECT_TRUE(ReadBytes("MacList.txt") == before);
   EXPECT_FALSE(Exists("MacTemp.txt"));
 }
 
 TEST(HostListRewrite, ManyLinesKeepTheirOrderAcrossBuffers) {
-  ScratchDirectory dir;
+  ScratchFolder dir;
   std::string before;
   for (int i = 0; i < 10000; ++i) {
     before += "host" + std::to_string(i) + ",alias " + std::to_string(i) + ",127.0.0.1\r\n";
   }
   WriteBytes("MacList.txt", before);
-  ASSERT_EQ(hostlist::RemoveHostEntry(MakeEntry("host5000", "")), 0);
+  ASSERT_EQ(hostlist::RemoveHostEntry(MakeHost("host5000", "")), 0);
   const std::string line5000 = "host5000,alias 5000,127.0.0.1\r\n";
   std::string expected = before;
   expected.erase(expected.find(line5000), line5000.size());
   EXPECT_TRUE(ReadBytes("MacList.txt") == expected);
-  ASSERT_EQ(hostlist::StoreHostEntry(MakeEntry("host5000", "alias 5000")), 0);
+  ASSERT_EQ(hostlist::StoreHostEntry(MakeHost("host5000", "alias 5000")), 0);
   EXPECT_TRUE(ReadBytes("MacList.txt") == expected + line5000);
 }
 

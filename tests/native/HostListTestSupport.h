@@ -1,108 +1,22 @@
-// Shared by the host list tests: a fresh scratch directory as the current directory, and file helpers.
+// Shared by the host list tests: the rows a load gives, child processes, the list's lines.
 #pragma once
-#include <fcntl.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "core/HostEntry.h"
 #include "hostlist/HostListFile.h"
 #include "hostlist/HostListSteps.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestHost.h"
 
 namespace hostlist_test {
-
-// Makes a new private directory the current directory for its lifetime, then goes back to where
-// the test started and removes the directory with everything in it.
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/kestrin-hostlist-XXXXXX";
-    m_previous = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (mkdtemp(pattern.data()) == nullptr || m_previous < 0 || chdir(pattern.c_str()) != 0) {
-      ADD_FAILURE() << "cannot set up the scratch directory " << pattern;
-      return;
-    }
-    m_path = pattern;
-  }
-  ~ScratchDirectory() {
-    if (m_previous >= 0) {
-      if (fchdir(m_previous) != 0) ADD_FAILURE() << "cannot return to the starting directory";
-      close(m_previous);
-    }
-    if (!m_path.empty()) {
-      std::error_code ignored;
-      std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, ignored);
-      std::filesystem::remove_all(m_path, ignored);
-    }
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-  const std::string& path() const { return m_path; }
-
- private:
-  std::string m_path;
-  int m_previous = -1;
-};
-
-// Installs a step hook for the scope, and removes it again.
-class ScopedStepHook {
- public:
-  explicit ScopedStepHook(hostlist::detail::StepHook hook) { hostlist::detail::SetStepHook(std::move(hook)); }
-  ~ScopedStepHook() { hostlist::detail::SetStepHook({}); }
-  ScopedStepHook(const ScopedStepHook&) = delete;
-  ScopedStepHook& operator=(const ScopedStepHook&) = delete;
-};
-
-inline bool Exists(const char* path) {
-  struct stat status;
-  return lstat(path, &status) == 0;
-}
-
-// The file's bytes; nullopt when there is no such file.
-inline std::optional<std::string> ReadBytes(const char* path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
-}
-
-inline void WriteBytes(const char* path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  ASSERT_TRUE(out.good()) << "cannot write " << path;
-}
-
-// A record with every byte after the texts set, so nothing may depend on them.
-inline HostEntry MakeEntry(std::string_view mac, std::string_view alias,
-                           std::string_view broadcast = "127.0.0.1") {
-  HostEntry entry;
-  std::memset(&entry, 0x5A, sizeof(entry));
-  const auto put = [](char* field, size_t size, std::string_view text) {
-    const size_t length = std::min(text.size(), size - 1);
-    std::memcpy(field, text.data(), length);
-    field[length] = '\0';
-  };
-  put(entry.szMac, sizeof(entry.szMac), mac);
-  put(entry.szAlias, sizeof(entry.szAlias), alias);
-  put(entry.szBroadcast, sizeof(entry.szBroadcast), broadcast);
-  return entry;
-}
 
 // A loaded row as its three texts, each checked to end inside its field.
 struct Row {

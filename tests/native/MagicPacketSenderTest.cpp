@@ -109,7 +109,7 @@ TEST(MagicPacketSender, EachFailingStepShowsOneBoxAndClosesTheSocket) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.failAt));
     FakeSocketBackend backend(c.failAt);
-    ScopedSocketBackend useFake(backend);
+    ScopedOverride useFake(SocketBackendSeam(), &backend);
     MessageBoxRecorder boxes;
     EXPECT_EQ(CMagicPacketSender().SendMagicPacket(kLoopback, kMac), c.result);
     const auto shown = boxes.Boxes();

@@ -1,10 +1,12 @@
-// The desktop shortcut's file name, description, arguments and link path, from stored host texts.
+// The desktop shortcut's file name, description, arguments and link path, from stored host texts;
+// run in the Windows tests too, where the system's code page decides which bytes pair.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "shortcut/ShortcutText.h"
+#include "tests/support/TestHost.h"
 
 namespace {
 
@@ -16,15 +18,6 @@ using shortcut::ShortcutLinkPath;
 const std::string kStartSuffix = "\x20\x82\xf0\x8b\x4e\x93\xae\x82\xb7\x82\xe9";
 // "Web サーバー" in code page 932.
 const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";
-
-HostEntry MakeHost(const std::string& mac, const std::string& alias, const std::string& broadcast) {
-  HostEntry host;
-  std::memset(&host, 0xCC, sizeof host);  // bytes behind the terminators mean nothing
-  EXPECT_TRUE(CopyTextToField(host.szMac, mac.c_str()));
-  EXPECT_TRUE(CopyTextToField(host.szAlias, alias.c_str()));
-  EXPECT_TRUE(CopyTextToField(host.szBroadcast, broadcast.c_str()));
-  return host;
-}
 
 std::string Hex(const std::string& bytes) {
   static const char digits[] = "0123456789abcdef";

@@ -10,7 +10,7 @@ class MessageBoxRecorder {
  public:
   // Boxes not given an answer by Answer() are closed with defaultAnswer.
   explicit MessageBoxRecorder(int defaultAnswer = IDOK)
-      : m_defaultAnswer(defaultAnswer), m_hook([this](const MessageBoxRequest& r) { return Record(r); }) {}
+      : m_defaultAnswer(defaultAnswer), m_hook(MessageBoxSeam(), [this](const MessageBoxRequest& r) { return Record(r); }) {}
 
   // The next box is closed with answer (then the next queued one, then the default).
   void Answer(int answer) {
@@ -37,5 +37,5 @@ class MessageBoxRecorder {
   std::vector<MessageBoxRequest> m_boxes;
   std::queue<int> m_answers;
   int m_defaultAnswer;
-  ScopedMessageBoxHook m_hook;
+  ScopedOverride<MessageBoxHook> m_hook;
 };

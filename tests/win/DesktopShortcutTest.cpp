@@ -25,7 +25,7 @@ const std::string kStartSuffix = "\x20\x82\xf0\x8b\x4e\x93\xae\x82\xb7\x82\xe9";
 const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";
 
 TEST(ShellLink, FieldsReadBackThroughIShellLink) {
-  ScratchDesktop folder("shelllink");
+  ScratchFolder folder;
   ComForTest com;
   const std::string linkPath = folder.Path() + "\\Kestrin " + kWebServer + ".lnk";
   const std::string description = kWebServer + kStartSuffix;
@@ -41,14 +41,14 @@ TEST(ShellLink, FieldsReadBackThroughIShellLink) {
   EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
   EXPECT_EQ(link.workingDirectory, "");
   EXPECT_EQ(link.iconPath, "");
-  EXPECT_EQ(folder.FileNames(), std::vector<std::string>{"Kestrin " + kWebServer + ".lnk"});
+  EXPECT_EQ(FileNames(folder), std::vector<std::string>{"Kestrin " + kWebServer + ".lnk"});
 }
 
 TEST(ShellLink, ReplacesAnExistingFile) {
-  ScratchDesktop folder("shelllink-replace");
+  ScratchFolder folder;
   ComForTest com;
   const std::string linkPath = folder.Path() + "\\Kestrin pc.lnk";
-  folder.WriteFile("Kestrin pc.lnk", "not a shell link");
+  WriteBytes(linkPath, "not a shell link");
   ASSERT_EQ(CreateShellLinkFile(linkPath.c_str(), "C:\\k.exe", "pc", "-e 112233445566 -m 127.0.0.1",
                                 nullptr, nullptr, 0, SW_SHOWNORMAL),
             S_OK);
@@ -56,13 +56,13 @@ TEST(ShellLink, ReplacesAnExistingFile) {
 }
 
 TEST(ShellLink, SaveIntoAMissingFolderFailsAndLeavesNothing) {
-  ScratchDesktop folder("shelllink-missing");
+  ScratchFolder folder;
   ComForTest com;
   const std::string linkPath = folder.Path() + "\\no such folder\\Kestrin pc.lnk";
   const HRESULT result = CreateShellLinkFile(linkPath.c_str(), "C:\\k.exe", "pc", "-e 1 -m 2",
                                              nullptr, nullptr, 0, SW_SHOWNORMAL);
   EXPECT_TRUE(FAILED(result)) << std::hex << result;
-  EXPECT_TRUE(folder.FileNames().empty());
+  EXPECT_TRUE(FileNames(folder).empty());
 }
 
 TEST(ShellLink, WithoutComTheLinkObjectCannotBeMade) {
@@ -74,18 +74,25 @@ TEST(ShellLink, WithoutComTheLinkObjectCannotBeMade) {
   EXPECT_EQ(result, CO_E_NOTINITIALIZED);
 }
 
-TEST(DesktopShortcut, LandsInTheSharedDesktopWithTheHostsTexts) {
-  FakeDesktops desktops;
-  const HostEntry host = MakeHost("00a0b1c2d3e4", kWebServer, "192.168.10.255");
-  const std::string made = PlaceDesktopShortcut(host, nullptr);
-  EXPECT_EQ(made, desktops.shared.Path() + "\\Kestrin " + kWebServer + ".lnk");
-  EXPECT_EQ(desktops.shared.FileNames(), std::vector<std::string>{"Kestrin " + kWebServer + ".lnk"});
-  EXPECT_TRUE(desktops.own.FileNames().empty());
-  const LinkFields link = ReadLink(made);
-  EXPECT_EQ(link.target, RunningProgramPath());
-  EXPECT_EQ(link.arguments, "-e 00a0b1c2d3e4 -m 192.168.10.255");
-  EXPECT_EQ(link.description, kWebServer + kStartSuffix);
-  EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
+TEST(DesktopShortcut, LandsInTheSharedDesktopWithTheHostsTextsNotCut) {
+  std::string longest;
+  for (int i = 0; i < 31; ++i) longest += "\x95\x5c";  // 31 x "表", then one more byte: 63
+  longest += "x";
+  const HostEntry hosts[] = {MakeHost("00a0b1c2d3e4", kWebServer, "192.168.10.255"),
+                             MakeHost(std::string(31, 'a'), longest, "127.000.000.001.000.000.000.001")};
+  for (const HostEntry& host : hosts) {
+    FakeDesktops desktops;
+    const std::string made = PlaceDesktopShortcut(host, nullptr);
+    const std::string name = "Kestrin " + std::string(host.szAlias) + ".lnk";
+    EXPECT_EQ(made, desktops.shared.Path() + "\\" + name);
+    EXPECT_EQ(FileNames(desktops.shared), std::vector<std::string>{name});
+    EXPECT_TRUE(FileNames(desktops.own).empty());
+    const LinkFields link = ReadLink(made);
+    EXPECT_EQ(link.target, RunningProgramPath());
+    EXPECT_EQ(link.arguments, "-e " + std::string(host.szMac) + " -m " + host.szBroadcast);
+    EXPECT_EQ(link.description, host.szAlias + kStartSuffix);
+    EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
+  }
 }
 
 TEST(DesktopShortcut, FallsBackToTheUsersOwnDesktop) {
@@ -109,19 +116,14 @@ TEST(DesktopShortcut, FallsBackToTheUsersOwnDesktop) {
     }
     const std::string made = PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", "pc", "127.0.0.1"), nullptr);
     EXPECT_EQ(made, desktops.own.Path() + "\\Kestrin pc.lnk") << c.what;
-    EXPECT_EQ(desktops.own.FileNames(), std::vector<std::string>{"Kestrin pc.lnk"}) << c.what;
-    EXPECT_TRUE(desktops.shared.FileNames().empty()) << c.what;
+    EXPECT_EQ(FileNames(desktops.own), std::vector<std::string>{"Kestrin pc.lnk"}) << c.what;
+    EXPECT_TRUE(FileNames(desktops.shared).empty()) << c.what;
     EXPECT_EQ(ReadLink(made).arguments, "-e 00a0b1c2d3e4 -m 127.0.0.1") << c.what;
+    if (c.sharedSaveFails) {
+      EXPECT_EQ(desktops.system.saveAttempts, (std::vector<std::string>{desktops.shared.Path() + "\\Kestrin pc.lnk", made}))
+          << c.what << ": the shared desktop is tried first";
+    }
   }
-}
-
-TEST(DesktopShortcut, SharedSaveIsTriedFirst) {
-  FakeDesktops desktops;
-  desktops.system.failingSaves.push_back(desktops.shared.Path());
-  PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", "pc", "127.0.0.1"), nullptr);
-  const std::vector<std::string> expected = {desktops.shared.Path() + "\\Kestrin pc.lnk",
-                                             desktops.own.Path() + "\\Kestrin pc.lnk"};
-  EXPECT_EQ(desktops.system.saveAttempts, expected);
 }
 
 TEST(DesktopShortcut, NoShortcutWhenNeitherDesktopWorks) {
@@ -141,51 +143,9 @@ TEST(DesktopShortcut, NoShortcutWhenNeitherDesktopWorks) {
       desktops.system.failingSaves = {desktops.shared.Path(), desktops.own.Path()};
     }
     EXPECT_EQ(PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", "pc", "127.0.0.1"), nullptr), "") << c.what;
-    EXPECT_TRUE(desktops.shared.FileNames().empty()) << c.what;
-    EXPECT_TRUE(desktops.own.FileNames().empty()) << c.what;
+    EXPECT_TRUE(FileNames(desktops.shared).empty()) << c.what;
+    EXPECT_TRUE(FileNames(desktops.own).empty()) << c.what;
   }
-}
-
-TEST(DesktopShortcut, AliasIsMadeFitForTheFileNameOnly) {
-  struct Case {
-    const char* what;
-    std::string alias, fileName;
-    bool wellFormed;  // a lead byte without its trail is no text the shell keeps as it is
-  };
-  const Case cases[] = {
-      {"separators and colon", "a\\b/c:d", "Kestrin a_b_c_d.lnk", true},
-      {"wildcards, quotes, angles, bar", "*?\"<>|", "Kestrin ______.lnk", true},
-      {"control characters", "a\tb\x01", "Kestrin a_b_.lnk", true},
-      {"so and hyo keep their trail byte 0x5C", "\x83\x5c\x95\x5c", "Kestrin \x83\x5c\x95\x5c.lnk", true},
-      {"lead byte before a slash", "\x83/x", "Kestrin __x.lnk", false},
-      {"lead byte at the end", "ab\x83", "Kestrin ab_.lnk", false},
-      {"parent folder", "..", "Kestrin ...lnk", true},
-      {"parent path", "..\\..\\x", "Kestrin .._.._x.lnk", true},
-      {"device name", "CON", "Kestrin CON.lnk", true},
-      {"trailing dots and blanks", "x. .", "Kestrin x. ..lnk", true},
-  };
-  for (const Case& c : cases) {
-    FakeDesktops desktops;
-    const std::string made = PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", c.alias, "127.0.0.1"), nullptr);
-    EXPECT_EQ(made, desktops.shared.Path() + "\\" + c.fileName) << c.what;
-    EXPECT_EQ(desktops.shared.FileNames(), std::vector<std::string>{c.fileName}) << c.what;
-    if (c.wellFormed) {
-      EXPECT_EQ(ReadLink(made).description, c.alias + kStartSuffix) << c.what;
-    }
-  }
-}
-
-TEST(DesktopShortcut, LongestTextsAreNotCut) {
-  FakeDesktops desktops;
-  std::string alias;
-  for (int i = 0; i < 31; ++i) alias += "\x95\x5c";  // 31 x "表"
-  alias += "x";
-  const std::string mac(31, 'a'), broadcast = "127.000.000.001.000.000.000.001";
-  const std::string made = PlaceDesktopShortcut(MakeHost(mac, alias, broadcast), nullptr);
-  const LinkFields link = ReadLink(made);
-  EXPECT_EQ(link.arguments, "-e " + mac + " -m " + broadcast);
-  EXPECT_EQ(link.description, alias + kStartSuffix);
-  EXPECT_EQ(desktops.shared.FileNames(), std::vector<std::string>{"Kestrin " + alias + ".lnk"});
 }
 
 TEST(DesktopShortcut, NoShortcutWhenComCannotBeInitialised) {
@@ -199,7 +159,7 @@ TEST(DesktopShortcut, NoShortcutWhenComCannotBeInitialised) {
   }).join();
   EXPECT_EQ(made, "");
   EXPECT_TRUE(desktops.system.saveAttempts.empty());
-  EXPECT_TRUE(desktops.shared.FileNames().empty());
+  EXPECT_TRUE(FileNames(desktops.shared).empty());
 }
 
 TEST(DesktopShortcut, ComIsBalancedAroundEachShortcut) {

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "app/KestrinApp.h"
+#include "core/MagicPacketSender.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UdpListener.h"
@@ -25,7 +26,7 @@ int CountThreadWindows() {
 TEST(KestrinAppWake, SendsOnePacketAndCreatesNoWindow) {
   ScratchFolder folder;
   // Another Kestrin in the middle of a rewrite: a wake from a shortcut must not wait for it.
-  ScratchFolder::WriteFile("MacList.txt", "00a0b1c2d3e4,a,127.0.0.1\r\n");
+  WriteBytes("MacList.txt", "00a0b1c2d3e4,a,127.0.0.1\r\n");
   const HANDLE lock = CreateFileA("MacList.lock", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   OVERLAPPED firstByte{};
@@ -42,17 +43,17 @@ TEST(KestrinAppWake, SendsOnePacketAndCreatesNoWindow) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500)) << "it waited for the list";
   UnlockFileEx(lock, 0, 1, 0, &firstByte);
   CloseHandle(lock);
-  EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), "00a0b1c2d3e4,a,127.0.0.1\r\n");
-  EXPECT_EQ(ScratchFolder::ReadFile("MacTemp.txt"), "<missing>");
+  EXPECT_EQ(ReadBytes("MacList.txt"), "00a0b1c2d3e4,a,127.0.0.1\r\n");
+  EXPECT_EQ(ReadBytes("MacTemp.txt"), std::nullopt);
 
   EXPECT_EQ(app.m_pMainWnd, nullptr);
   EXPECT_EQ(CountThreadWindows(), windowsBefore);
   EXPECT_TRUE(boxes.Boxes().empty());
   const auto datagrams = listener.ReceiveAll(500);
   ASSERT_EQ(datagrams.size(), 1u);
-  EXPECT_EQ(datagrams[0].size(), 108u);
-  EXPECT_EQ(datagrams[0][6], 0x00);
-  EXPECT_EQ(datagrams[0][7], 0xA0);
+  // Every byte through Winsock, to the port the protocol database gives.
+  const MagicPacket expected = BuildMagicPacket({0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4});
+  EXPECT_EQ(datagrams[0], std::vector<unsigned char>(expected.begin(), expected.end()));
 }
 
 }  // namespace

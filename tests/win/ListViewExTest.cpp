@@ -70,7 +70,7 @@ int RowMiddle(CKestrinDlg& dlg, int item) {
 }
 
 TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthAsTheirSelectionAndFocusSay) {
-  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
+  WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
   const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
   const COLORREF white = RGB(255, 255, 255);
   struct Case {
@@ -122,7 +122,7 @@ TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthAsTheirSelectionAndFocusS
 }
 
 TEST_F(ListViewExTest, AZeroWidthColumnBecomesTenPixelsAt96DpiWhenARowIsDrawn) {
-  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1"}));
+  WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1"}));
   CKestrinDlg dlg;
   int before = -1, afterPaint = -1;
   Run(dlg, [&](HWND) {
@@ -138,7 +138,7 @@ TEST_F(ListViewExTest, AZeroWidthColumnBecomesTenPixelsAt96DpiWhenARowIsDrawn) {
 }
 
 TEST_F(ListViewExTest, ARowIsTallEnoughForTheListsFontAtAnyDpi) {
-  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1"}));
+  WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1"}));
   CKestrinDlg dlg;
   int rowHeight = -1;
   TEXTMETRICW metrics{};
@@ -226,7 +226,7 @@ LRESULT CALLBACK CountRowsDrawn(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 TEST_F(ListViewExTest, FocusMovingToTheListsOwnHeaderRepaintsNoRowsOfItsOwn) {
-  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
+  WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
   CKestrinDlg dlg;
   int toHeader = -1, toEdit = -1;
   Run(dlg, [&](HWND hDlg) {

@@ -43,7 +43,7 @@ std::string WokenAddress(const std::vector<unsigned char>& datagram) {
 }
 
 TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
-  ScratchFolder::WriteFile("MacList.txt", HostFile(HostLines()));
+  WriteBytes("MacList.txt", HostFile(HostLines()));
   UdpListener listener("127.0.0.1", 4352);
   ASSERT_TRUE(listener.ok());
   enum class How { Button, DoubleClick, EnterOnList, EnterInEdit };
@@ -89,7 +89,7 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
 }
 
 TEST_F(ActionsTest, WakeAfterModifyUsesTheNewBroadcastAddress) {
-  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.9"}));
+  WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.9"}));
   UdpListener listener("127.0.0.1", 4352);
   ASSERT_TRUE(listener.ok());
   CKestrinDlg dlg;
@@ -297,10 +297,10 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
         << c.name << ": the exchange reads the text shown, in code page 932";
     if (c.stored) {
       EXPECT_TRUE(boxes.Boxes().empty()) << c.name;
-      EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"), fields[0] + "," + fields[1] + "," + fields[2] + "\n") << c.name;
+      EXPECT_EQ(ReadBytes("MacList.txt"), fields[0] + "," + fields[1] + "," + fields[2] + "\r\n") << c.name;
     } else {
       EXPECT_EQ(boxes.Boxes().size(), 1u) << c.name;
-      EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), "<missing>") << c.name;
+      EXPECT_EQ(ReadBytes("MacList.txt"), std::nullopt) << c.name;
     }
   }
 }
@@ -341,14 +341,14 @@ TEST_F(ActionsTest, TooLongTextShowsTheLengthMessageAndAddsNothing) {
     EXPECT_EQ(shown[0].text, c.message) << c.name;
     EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_ICONEXCLAMATION)) << c.name;
     EXPECT_EQ(focus, expectedFocus) << c.name << ": the field to correct gets the focus";
-    EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), "<missing>") << c.name;
+    EXPECT_EQ(ReadBytes("MacList.txt"), std::nullopt) << c.name;
   }
 }
 
 TEST_F(ActionsTest, AddAfterClickOnOverlongStoredAddressChangesNothing) {
   // A hand-edited line with a 20-byte address: the click shows it, the check refuses to store it.
   const std::string file = HostFile({"00a0b1c2d3e4ffeeddcc,long,127.0.0.1"});
-  ScratchFolder::WriteFile("MacList.txt", file);
+  WriteBytes("MacList.txt", file);
   CKestrinDlg dlg;
   MessageBoxRecorder boxes;
   std::vector<Row> before, after;
@@ -364,7 +364,7 @@ TEST_F(ActionsTest, AddAfterClickOnOverlongStoredAddressChangesNothing) {
   ASSERT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(boxes.Boxes()[0].text, "Please enter no more than 12 characters.");
   EXPECT_EQ(after, before);
-  EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), file);
+  EXPECT_EQ(ReadBytes("MacList.txt"), file);
 }
 
 TEST_F(ActionsTest, CancelButtonEndsTheWindowWithCancel) {
@@ -430,7 +430,7 @@ namespace mainwindow {
 namespace {
 
 TEST_F(ActionsTest, StartedWithoutWakeArgumentsTheProgramRunsTheMainWindow) {
-  ScratchFolder::WriteFile("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.1"}));
+  WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.1"}));
   CKestrinApp app;
   app.m_lpCmdLine = "-e 00a0b1c2d3e4";  // no m-value: the window, not a wake
   bool sawWindow = false;

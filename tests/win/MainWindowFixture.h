@@ -101,13 +101,6 @@ inline std::string HostFile(const std::vector<std::string>& lines) {
   return text;
 }
 
-// The same lines as the program's text-mode reads see them.
-inline std::string HostText(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text;
-}
-
 // 変更を MacList.txt に保存できませんでした。 in code page 932.
 inline const std::string kChangeNotSaved =
     "\x95\xcf\x8d\x58\x82\xf0 MacList.txt \x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5"

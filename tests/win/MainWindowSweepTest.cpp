@@ -68,7 +68,7 @@ bool WaitForIdle(HWND hDlg, DWORD timeoutMs) {
 using SweepWindowTest = MainWindowTest;
 
 TEST_F(SweepWindowTest, AutoAcquireShowsTheBarAtZeroThenFillsListAndFile) {
-  ScratchFolder::WriteFile("MacList.txt", HostFile({
+  WriteBytes("MacList.txt", HostFile({
                                               "025A00000002,old name,127.0.0.1",
                                               "025a00000005,lower case,127.0.0.1",
                                           }));
@@ -78,7 +78,7 @@ TEST_F(SweepWindowTest, AutoAcquireShowsTheBarAtZeroThenFillsListAndFile) {
   lan.hosts["127.0.0.7"] = {"", "no-arp"};
   lan.hosts["127.0.0.10"] = {"02:5A:00:00:00:0A", "self"};  // never probed
   lan.hosts["127.0.0.254"] = {"02:5A:00:00:00:FE", "last"};
-  sweep::ScopedSweepProbes fake(lan.Probes());
+  ScopedOverride fake(sweep::ProbesSeam(), lan.Probes());
 
   CKestrinDlg dlg;
   bool idleBefore = false, hidden = false, barShown = false, idleAfter = false;
@@ -115,8 +115,8 @@ TEST_F(SweepWindowTest, AutoAcquireShowsTheBarAtZeroThenFillsListAndFile) {
       {"025A000000FE", "last", "127.0.0.255"},
   };
   EXPECT_EQ(rows, expected);
-  EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"),
-            HostText({"025A00000002,alpha,127.0.0.255", "025a00000005,lower case,127.0.0.1",
+  EXPECT_EQ(ReadBytes("MacList.txt"),
+            HostFile({"025A00000002,alpha,127.0.0.255", "025a00000005,lower case,127.0.0.1",
                       "025A00000005,,127.0.0.255", "025A000000FE,last,127.0.0.255"}));
 }
 
@@ -124,7 +124,7 @@ TEST_F(SweepWindowTest, PressWhileSweepingStartsNoSecondSweepAndALaterPressDoes)
   FakeLan lan;
   lan.hosts["127.0.0.3"] = {"02:5A:00:00:00:03", "three"};
   lan.echoDelayMs = 1;
-  sweep::ScopedSweepProbes fake(lan.Probes());
+  ScopedOverride fake(sweep::ProbesSeam(), lan.Probes());
   CKestrinDlg dlg;
   int startsDuring = -1, startsAfter = -1;
   bool firstIdle = false, secondIdle = false;
@@ -156,14 +156,14 @@ TEST_F(SweepWindowTest, NoLocalAddressEndsAtOnceWithoutAMessage) {
     for (const char* local : locals) {
       FakeLan lan;
       lan.local = local;
-      sweep::ScopedSweepProbes fake(lan.Probes());
+      ScopedOverride fake(sweep::ProbesSeam(), lan.Probes());
       ClickButton(hDlg, IDC_BUTTON_AUTO);
       EXPECT_TRUE(WaitForIdle(hDlg, 5000)) << '"' << local << '"';
       EXPECT_EQ(lan.localCalls.load(), 1) << '"' << local << '"';
       EXPECT_EQ(lan.echoes.load(), 0) << '"' << local << '"';
     }
   });
-  EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), "<missing>");
+  EXPECT_EQ(ReadBytes("MacList.txt"), std::nullopt);
 }
 
 TEST_F(SweepWindowTest, ClosingMidSweepStopsTheWorkerBeforeTheDialogGoes) {
@@ -174,7 +174,7 @@ TEST_F(SweepWindowTest, ClosingMidSweepStopsTheWorkerBeforeTheDialogGoes) {
     lan.hosts["127.0.0." + std::to_string(n)] = {mac, "host" + std::to_string(n)};
   }
   lan.echoDelayMs = 10;
-  sweep::ScopedSweepProbes fake(lan.Probes());
+  ScopedOverride fake(sweep::ProbesSeam(), lan.Probes());
   int echoesAtEnd = -1;
   {
     CKestrinDlg dlg;
@@ -195,17 +195,17 @@ TEST_F(SweepWindowTest, ClosingMidSweepStopsTheWorkerBeforeTheDialogGoes) {
   EXPECT_GT(echoesAtEnd, 0);
   EXPECT_LT(echoesAtEnd, 200);
   // Whole lines in host order: every host the window stored before it closed, nothing torn.
-  const std::string text = ScratchFolder::ReadText("MacList.txt");
+  const std::string text = ReadBytes("MacList.txt").value_or("");
   std::vector<std::string> lines;
   for (int n = 1; n <= 254 && lines.size() < 300; ++n) {
     if (n == 10) continue;
     char line[64];
     std::snprintf(line, sizeof line, "025A000000%02X,host%d,127.0.0.255", n, n);
     lines.push_back(line);
-    if (HostText(lines) == text) break;
+    if (HostFile(lines) == text) break;
   }
-  EXPECT_EQ(HostText(lines), text);
-  EXPECT_EQ(ScratchFolder::ReadFile("MacTemp.txt"), "<missing>");
+  EXPECT_EQ(HostFile(lines), text);
+  EXPECT_EQ(ReadBytes("MacTemp.txt"), std::nullopt);
 }
 
 TEST_F(SweepWindowTest, SweepThatCannotStoreSaysSoOnceAtItsEndAndNotWhenTheWindowCloses) {
@@ -222,14 +222,14 @@ TEST_F(SweepWindowTest, SweepThatCannotStoreSaysSoOnceAtItsEndAndNotWhenTheWindo
   };
   const std::string file = HostFile({"025A000000F0,kept,127.0.0.1"});
   for (const Case& c : cases) {
-    ScratchFolder::WriteFile("MacList.txt", file);
+    WriteBytes("MacList.txt", file);
     FakeLan lan;
     for (int n : {2, 3, 5, 7}) {
       lan.hosts["127.0.0." + std::to_string(n)] = {"02:5A:00:00:00:0" + std::to_string(n), "host" + std::to_string(n)};
     }
     if (c.closeMidSweep) lan.echoDelayMs = 10;
-    sweep::ScopedSweepProbes fake(lan.Probes());
-    hostlist::detail::SetStepHook([&c](hostlist::detail::Step step) {
+    ScopedOverride fake(sweep::ProbesSeam(), lan.Probes());
+    ScopedOverride hook(hostlist::detail::StepHookSeam(), [&c](hostlist::detail::Step step) {
       return c.storesFail && step == hostlist::detail::Step::kCreateTemp ? hostlist::detail::StepAction::kFail
                                                                          : hostlist::detail::StepAction::kProceed;
     });
@@ -256,7 +256,6 @@ TEST_F(SweepWindowTest, SweepThatCannotStoreSaysSoOnceAtItsEndAndNotWhenTheWindo
         rows = dlg.m_listHosts.GetItemCount();
       });
     }
-    hostlist::detail::SetStepHook({});
     EXPECT_EQ(boxesBeforeEnd, 0u) << c.name << ": nothing is told while the sweep runs";
     EXPECT_EQ(UnsavedBoxes(boxes.Boxes()), c.unsavedBoxes) << c.name;
     EXPECT_EQ(boxes.Boxes().size(), c.unsavedBoxes) << c.name;
@@ -264,10 +263,10 @@ TEST_F(SweepWindowTest, SweepThatCannotStoreSaysSoOnceAtItsEndAndNotWhenTheWindo
       EXPECT_EQ(rows, 5) << c.name << ": the list keeps every find";
     }
     if (c.storesFail) {
-      EXPECT_EQ(ScratchFolder::ReadFile("MacList.txt"), file) << c.name;
+      EXPECT_EQ(ReadBytes("MacList.txt"), file) << c.name;
     } else {
-      EXPECT_EQ(ScratchFolder::ReadText("MacList.txt"),
-                HostText({"025A000000F0,kept,127.0.0.1", "025A00000002,host2,127.0.0.255", "025A00000003,host3,127.0.0.255",
+      EXPECT_EQ(ReadBytes("MacList.txt"),
+                HostFile({"025A000000F0,kept,127.0.0.1", "025A00000002,host2,127.0.0.255", "025A00000003,host3,127.0.0.255",
                           "025A00000005,host5,127.0.0.255", "025A00000007,host7,127.0.0.255"}))
           << c.name;
     }

@@ -37,26 +37,11 @@ TEST_F(IconButtonTest, SelectedRowsGetShortcutsInListOrder) {
   const std::vector<std::string> expected = {desktops.shared.Path() + "\\Kestrin alpha.lnk",
                                              desktops.shared.Path() + "\\Kestrin gamma.lnk"};
   EXPECT_EQ(desktops.system.saveAttempts, expected);
-  EXPECT_EQ(desktops.shared.FileNames(),
+  EXPECT_EQ(FileNames(desktops.shared),
             (std::vector<std::string>{"Kestrin alpha.lnk", "Kestrin gamma.lnk"}));
   EXPECT_EQ(ReadLink(expected[0]).arguments, "-e 111111111111 -m 127.0.0.1");
   EXPECT_EQ(ReadLink(expected[1]).arguments, "-e 333333333333 -m 127.0.0.1");
   EXPECT_EQ(ReadLink(expected[1]).target, RunningProgramPath());
-}
-
-TEST_F(IconButtonTest, TwoRowsWithTheSameAliasLeaveTheLaterShortcut) {
-  FakeDesktops desktops;
-  CKestrinDlg dlg;
-  Run(dlg, [&](HWND hDlg) {
-    AddHost(dlg, "111111111111", "pc");
-    AddHost(dlg, "222222222222", "pc");
-    mainwindow::SelectRows(dlg, {0, 1});
-    ClickIcon(hDlg);
-  });
-  EXPECT_EQ(desktops.system.saveAttempts.size(), 2u);
-  EXPECT_EQ(desktops.shared.FileNames(), std::vector<std::string>{"Kestrin pc.lnk"});
-  EXPECT_EQ(ReadLink(desktops.shared.Path() + "\\Kestrin pc.lnk").arguments,
-            "-e 222222222222 -m 127.0.0.1");
 }
 
 TEST_F(IconButtonTest, NothingSelectedMakesNothing) {
@@ -68,7 +53,7 @@ TEST_F(IconButtonTest, NothingSelectedMakesNothing) {
     ClickIcon(hDlg);
   });
   EXPECT_TRUE(desktops.system.saveAttempts.empty());
-  EXPECT_TRUE(desktops.shared.FileNames().empty());
+  EXPECT_TRUE(FileNames(desktops.shared).empty());
 }
 
 TEST_F(IconButtonTest, RowWithoutARecordIsPassedOver) {
@@ -82,19 +67,6 @@ TEST_F(IconButtonTest, RowWithoutARecordIsPassedOver) {
   });
   EXPECT_EQ(desktops.system.saveAttempts,
             std::vector<std::string>{desktops.shared.Path() + "\\Kestrin pc.lnk"});
-}
-
-TEST_F(IconButtonTest, SharedDesktopRefusedLandsOnTheUsersOwn) {
-  FakeDesktops desktops;
-  desktops.system.failingSaves.push_back(desktops.shared.Path());
-  CKestrinDlg dlg;
-  Run(dlg, [&](HWND hDlg) {
-    AddHost(dlg, "111111111111", "pc");
-    mainwindow::SelectRows(dlg, {0});
-    ClickIcon(hDlg);
-  });
-  EXPECT_TRUE(desktops.shared.FileNames().empty());
-  EXPECT_EQ(desktops.own.FileNames(), std::vector<std::string>{"Kestrin pc.lnk"});
 }
 
 }  // namespace

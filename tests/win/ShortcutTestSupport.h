@@ -7,13 +7,13 @@
 #include <shobjidl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "core/HostEntry.h"
 #include "shortcut/DesktopShortcut_win32.h"
+#include "tests/support/ScratchFolder.h"
+#include "tests/support/TestHost.h"
 
 namespace shortcut_test {
 
@@ -26,53 +26,19 @@ class ComForTest {
   ComForTest& operator=(const ComForTest&) = delete;
 };
 
-// An empty folder under the current directory standing in for a desktop, removed with its files at the end.
-class ScratchDesktop {
- public:
-  explicit ScratchDesktop(const std::string& name) {
-    static int counter = 0;
-    const std::string relative =
-        "sc-" + name + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-    char full[MAX_PATH] = {};
-    GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
-    m_path = full;
-    CreateDirectoryA(m_path.c_str(), nullptr);
-  }
-  ~ScratchDesktop() {
-    for (const std::string& name : FileNames()) DeleteFileA((m_path + "\\" + name).c_str());
-    RemoveDirectoryA(m_path.c_str());
-  }
-  ScratchDesktop(const ScratchDesktop&) = delete;
-  ScratchDesktop& operator=(const ScratchDesktop&) = delete;
-
-  const std::string& Path() const { return m_path; }
-
-  // The names of the files in the folder (ANSI code page), sorted.
-  std::vector<std::string> FileNames() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((m_path + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  void WriteFile(const std::string& name, const std::string& content) const {
-    HANDLE file = CreateFileA((m_path + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    CloseHandle(file);
-  }
-
- private:
-  std::string m_path;
-};
+// The names of the files in folder (ANSI code page), sorted.
+inline std::vector<std::string> FileNames(const ScratchFolder& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder.Path() + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 // A shell link's fields as IShellLinkA reads them back from its file.
 struct LinkFields {
@@ -151,10 +117,10 @@ struct FakeDesktops {
     system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = shared.Path();
     system.folders[CSIDL_DESKTOPDIRECTORY] = own.Path();
   }
-  ScratchDesktop shared{"shared"};
-  ScratchDesktop own{"own"};
+  ScratchFolder shared{"shared"};
+  ScratchFolder own{"own"};
   FakeShortcutSystem system;
-  shortcut::ScopedShortcutSystem scope{system};
+  ScopedOverride<shortcut::ShortcutSystem*> scope{shortcut::ShortcutSystemSeam(), &system};
 };
 
 // Both desktops are one given folder, which stays.
@@ -164,17 +130,8 @@ struct FixedDesktops {
     system.folders[CSIDL_DESKTOPDIRECTORY] = folder;
   }
   FakeShortcutSystem system;
-  shortcut::ScopedShortcutSystem scope{system};
+  ScopedOverride<shortcut::ShortcutSystem*> scope{shortcut::ShortcutSystemSeam(), &system};
 };
-
-inline HostEntry MakeHost(const std::string& mac, const std::string& alias, const std::string& broadcast) {
-  HostEntry host;
-  std::memset(&host, 0xCC, sizeof host);
-  EXPECT_TRUE(CopyTextToField(host.szMac, mac.c_str()));
-  EXPECT_TRUE(CopyTextToField(host.szAlias, alias.c_str()));
-  EXPECT_TRUE(CopyTextToField(host.szBroadcast, broadcast.c_str()));
-  return host;
-}
 
 inline std::string RunningProgramPath() {
   char path[MAX_PATH * 4] = {};

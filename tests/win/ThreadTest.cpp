@@ -1,8 +1,9 @@
-// Worker threads and the wait that keeps a window's messages flowing while a worker sends to it.
+// Worker threads as the sweep starts and stops them, and the wait that keeps a window's messages flowing while a worker sends to it.
 #include <gtest/gtest.h>
 
 #include <atomic>
 
+#include "discovery/SweepWorker.h"
 #include "framework/Thread.h"
 
 namespace {
@@ -47,20 +48,9 @@ class TargetWindow {
   HWND m_hwnd;
 };
 
-// Starts suspended and takes the handle over, the way a caller that must wait does.
-HANDLE StartKeepingHandle(Work* work) {
-  CWinThread* thread = AfxBeginThread(CountAndSend, work, THREAD_PRIORITY_NORMAL, 0,
-                                      CREATE_SUSPENDED);
-  if (thread == nullptr) return nullptr;
-  HANDLE handle = thread->m_hThread;
-  thread->m_hThread = nullptr;
-  ::ResumeThread(handle);
-  return handle;
-}
-
 TEST(Thread, RunsTheProcWithItsParameterAndItsExitCode) {
   Work work;
-  HANDLE handle = StartKeepingHandle(&work);
+  HANDLE handle = sweep::StartWorker(CountAndSend, &work);
   ASSERT_NE(handle, nullptr);
   ASSERT_EQ(WaitForSingleObject(handle, 5000), WAIT_OBJECT_0);
   DWORD code = 0;
@@ -77,7 +67,7 @@ TEST(Thread, WaitKeepsSentMessagesFlowing) {
   Work work;
   work.target = target.hwnd();
   work.sends = 25;
-  HANDLE handle = StartKeepingHandle(&work);
+  HANDLE handle = sweep::StartWorker(CountAndSend, &work);
   ASSERT_NE(handle, nullptr);
   AfxWaitDispatchingMessages(handle);
   EXPECT_EQ(WaitForSingleObject(handle, 0), WAIT_OBJECT_0);
@@ -88,13 +78,21 @@ TEST(Thread, WaitKeepsSentMessagesFlowing) {
 TEST(Thread, WaitPutsAQuitRequestBack) {
   Work work;
   PostQuitMessage(3);
-  HANDLE handle = StartKeepingHandle(&work);
+  HANDLE handle = sweep::StartWorker(CountAndSend, &work);
   ASSERT_NE(handle, nullptr);
   AfxWaitDispatchingMessages(handle);
   CloseHandle(handle);
   MSG msg;
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST(Thread, StopWithoutAWorkerDoesNothing) {
+  std::atomic<bool> stop{false};
+  HANDLE none = nullptr;
+  sweep::StopWorkerAndWait(&stop, &none);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_FALSE(stop.load());
 }
 
 TEST(Thread, AutoDeleteStartWithoutSuspendRuns) {

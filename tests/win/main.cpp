@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
   InitCommonControls();
   // A box nobody answers would hang the run: any box a test did not expect fails it instead.
-  ScopedMessageBoxHook failOnUnexpectedBox([](const MessageBoxRequest& box) {
+  ScopedOverride failOnUnexpectedBox(MessageBoxSeam(), [](const MessageBoxRequest& box) {
     ADD_FAILURE() << "unexpected message box: " << box.text;
     return IDCANCEL;
   });
