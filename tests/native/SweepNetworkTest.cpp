@@ -49,7 +49,7 @@ TEST(SweepNetwork, AdapterIsTheRoutedOneUnlessItLeadsNowhereNear) {
   EXPECT_EQ(sweep::ChooseAdapter({wifi}, 12).mask, "255.255.255.128");
 }
 
-TEST(SweepNetwork, RouteLookupAskesForAnAddressBeyondEveryLocalNetwork) {
+TEST(SweepNetwork, RouteIsLookedUpForAnAddressBeyondEveryLocalNetwork) {
   using A = sweep::AdapterAddresses;
   EXPECT_EQ(sweep::AddressBeyondLocalNetworks({}), "192.0.2.1");
   EXPECT_EQ(sweep::AddressBeyondLocalNetworks({A{"192.0.2.200", "", "255.255.255.0"}}), "198.51.100.1");
