@@ -13,7 +13,7 @@
 #include "core/AddressText.h"
 #include "core/MagicPacketSender.h"
 #include "discovery/SweepWorker.h"
-#include "framework/EditFilter.h"
+#include "framework/EditLimit.h"
 #include "framework/MessageBox.h"
 #include "framework/TextConvert.h"
 #include "framework/WinApp.h"
@@ -67,9 +67,8 @@ std::wstring LoadResourceString(UINT id) {
 // past the field, nor the list show another text than the file holds.
 template <size_t N>
 void CopyBoundedField(char (&field)[N], const char (&text)[N]) {
-  const void* end = std::memchr(text, '\0', N);
-  const size_t length = end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - text) : N;
-  CopyTextToField(field, N, text, length);
+  const std::string bounded = FieldText(text);
+  CopyTextToField(field, N, bounded.data(), bounded.size());
 }
 
 // The alias also made fit for the file (no "," or line end of its own), whether typed or found by the sweep.
@@ -175,14 +174,6 @@ void CKestrinDlg::OnOK() {
   // edit it does nothing: people confirm a conversion with it, often once more. On the list it
   // wakes the selected hosts, as a double-click does.
   if (::GetFocus() == m_listHosts.GetSafeHwnd()) OnBnClickedWake();
-}
-
-LRESULT CKestrinDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  const LRESULT result = CDialog::WindowProc(message, wParam, lParam);
-  // After OnDestroy has stopped any sweep, so no row arrives behind the release; the list
-  // is destroyed only after its parent has handled WM_DESTROY.
-  if (message == WM_DESTROY) ReleaseHostRecords();
-  return result;
 }
 
 void CKestrinDlg::ReleaseHostRecords() {

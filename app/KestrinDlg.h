@@ -23,8 +23,8 @@ class CKestrinDlg : public CDialog {
   ~CKestrinDlg() override;  // releases the records still in the list; stops a running sweep
 
   // Frees the record of every row still in the list and clears the rows' item data; the
-  // rows stay. Runs when the dialog's window is destroyed (after OnDestroy), while the list
-  // still exists. Window's thread only.
+  // rows stay. Runs when the dialog's window is destroyed (in OnDestroy, once no sweep runs),
+  // while the list still exists. Window's thread only.
   void ReleaseHostRecords();
 
   // What the changes of one action (a press of Add or Delete, one sweep) did to MacList.txt.
@@ -61,8 +61,6 @@ class CKestrinDlg : public CDialog {
   BOOL OnInitDialog() override;
   // Enter: wakes the selected hosts when the list has the focus; the window stays open.
   void OnOK() override;
-  // WM_DESTROY: the message map first (OnDestroy), then ReleaseHostRecords.
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   // The rules of the three edits: hexadecimal digits, half-width text, no half-width comma;
   // the two address edits without an input method.
@@ -81,7 +79,7 @@ class CKestrinDlg : public CDialog {
   void OnBnClickedAutoAcquire();   // discovery/
   LRESULT OnSweepHostFound(WPARAM wParam, LPARAM lParam);  // discovery/
   LRESULT OnSweepFinished(WPARAM wParam, LPARAM lParam);   // discovery/
-  void OnDestroy();                // discovery/: stops and waits for a running sweep
+  void OnDestroy();                // discovery/: stops and waits for a running sweep, then ReleaseHostRecords
 
   DECLARE_MESSAGE_MAP()
 

@@ -20,8 +20,7 @@ std::string CleanAliasText(std::string_view text) {
     if (mbcs::IsLeadByte(c)) {
       // A reader takes the next byte with the lead byte: only a trail byte may be there, never the
       // comma or line end after the alias.
-      const unsigned char next = at + 1 < text.size() ? static_cast<unsigned char>(text[at + 1]) : 0;
-      if (next >= 0x40 && next != 0x7F) clean.append(text.substr(at++, 2));
+      if (mbcs::WholeCharLength(text.data() + at, text.size() - at) == 2) clean.append(text.substr(at++, 2));
     } else if (c == ',') {
       clean += kFullWidthComma;
     } else if (c >= 0x20 && c != 0x7F) {

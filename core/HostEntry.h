@@ -12,6 +12,13 @@ struct HostEntry {
 };
 static_assert(sizeof(HostEntry) == 128, "HostEntry is stored and copied as 128 bytes");
 
+// A fixed field's text: up to its terminator, or the whole field when it has none.
+template <size_t N>
+std::string FieldText(const char (&field)[N]) {
+  const void* end = std::memchr(field, '\0', N);
+  return std::string(field, end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - field) : N);
+}
+
 // Copies length bytes of text into a field of size bytes, cut to fit without splitting a
 // double-byte character, and terminates it. Returns false when the text had to be cut.
 bool CopyTextToField(char* field, size_t size, const char* text, size_t length);

@@ -72,5 +72,8 @@ LRESULT CKestrinDlg::OnSweepFinished(WPARAM, LPARAM) {
 void CKestrinDlg::OnDestroy() {
   // The controls still exist here, so the worker's last messages are handled while we wait.
   sweep::StopWorkerAndWait(&m_bStopSweep, &m_hSweepThread);
+  // Once no sweep runs, so no row arrives behind the release; the list is destroyed only after
+  // its parent has handled WM_DESTROY.
+  ReleaseHostRecords();
   CDialog::OnDestroy();
 }

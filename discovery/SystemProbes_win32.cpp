@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/HostEntry.h"
 #include "discovery/PingSocket.h"
 
 namespace sweep {
@@ -102,10 +103,7 @@ static_assert(sizeof(IP_ADAPTER_INFO) == 640, "the 32-bit adapter record, with a
 
 std::vector<AdapterAddresses> AdapterList(const IP_ADAPTER_INFO* first, const void* end) {
   // A field of at most 16 characters that the system may have filled to the brim.
-  auto text = [](const IP_ADDR_STRING& entry) {
-    const char* field = entry.IpAddress.String;
-    return std::string(field, strnlen(field, sizeof entry.IpAddress.String));
-  };
+  auto text = [](const IP_ADDR_STRING& entry) { return FieldText(entry.IpAddress.String); };
   const unsigned char* limit = static_cast<const unsigned char*>(end);
   std::vector<AdapterAddresses> adapters;
   for (const IP_ADAPTER_INFO* adapter = first; adapter != nullptr; adapter = adapter->Next) {

@@ -25,12 +25,15 @@ int CString::Find(char ch, int start) const {
 }
 
 int CString::Find(const char* sub, int start) const {
-  const size_t from = ClampIndex(start, m_text.size());
   // Embedded zero bytes end the text for this search, as they would for the C library.
-  const char* base = m_text.c_str();
-  if (std::strlen(base) < from) return -1;
-  const char* found = mbcs::FindSubstring(base + from, sub);
-  return found ? static_cast<int>(found - base) : -1;
+  const size_t length = std::strlen(m_text.c_str());
+  const size_t subLength = std::strlen(sub);
+  size_t at = ClampIndex(start, m_text.size());
+  if (at > length) return -1;
+  for (; at < length; at += mbcs::CharLength(m_text.data() + at, length - at)) {
+    if (m_text.compare(at, subLength, sub) == 0) return static_cast<int>(at);
+  }
+  return subLength == 0 ? static_cast<int>(at) : -1;
 }
 
 CString CString::Left(int count) const {
@@ -41,18 +44,13 @@ CString CString::Mid(int first) const {
   return CString(m_text.substr(ClampIndex(first, m_text.size())));
 }
 
-CString CString::Mid(int first, int count) const {
-  const size_t from = ClampIndex(first, m_text.size());
-  return CString(m_text.substr(from, ClampIndex(count, m_text.size() - from)));
-}
-
 CString& CString::TrimRight() {
   // Walk forward so a trail byte that looks like white space is never mistaken for it.
   size_t keep = 0;
   size_t pos = 0;
   const char* text = m_text.c_str();
   while (pos < m_text.size()) {
-    const size_t step = std::max<size_t>(1, mbcs::CharLength(text + pos));
+    const size_t step = mbcs::CharLength(text + pos, m_text.size() - pos);
     if (!(step == 1 && IsWhiteSpace(text[pos]))) keep = pos + step;
     pos += step;
   }

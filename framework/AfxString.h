@@ -10,7 +10,6 @@ class CString {
   CString(const char* text, int length) : m_text(text, static_cast<size_t>(length)) {}
 
   int GetLength() const { return static_cast<int>(m_text.size()); }
-  bool IsEmpty() const { return m_text.empty(); }
   operator const char*() const { return m_text.c_str(); }  // NOLINT
   const std::string& str() const { return m_text; }
 
@@ -19,10 +18,9 @@ class CString {
   int Find(char ch, int start = 0) const;
   int Find(const char* sub, int start = 0) const;
 
-  // The first count bytes; the bytes from first to the end; count bytes from first (clamped to the text).
+  // The first count bytes; the bytes from first to the end (clamped to the text).
   CString Left(int count) const;
   CString Mid(int first) const;
-  CString Mid(int first, int count) const;
 
   // Remove white space (space, tab, line feed, vertical tab, form feed, carriage return)
   // at the end or the start; a double-byte character is never taken apart.

@@ -25,44 +25,12 @@ int CListCtrl::InsertColumn(int nCol, const char* headingCp932, int nFormat, int
                                          reinterpret_cast<LPARAM>(&column)));
 }
 
-BOOL CListCtrl::DeleteColumn(int nCol) {
-  return static_cast<BOOL>(SendMessage(LVM_DELETECOLUMN, static_cast<WPARAM>(nCol)));
-}
-
-BOOL CListCtrl::GetColumn(int nCol, LVCOLUMNA* pColumn) const {
-  return static_cast<BOOL>(SendMessage(LVM_GETCOLUMNA, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(pColumn)));
-}
-
-BOOL CListCtrl::SetColumn(int nCol, const LVCOLUMNA* pColumn) {
-  return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNA, static_cast<WPARAM>(nCol), reinterpret_cast<LPARAM>(pColumn)));
-}
-
-int CListCtrl::GetColumnWidth(int nCol) const {
-  return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(nCol)));
-}
-
-BOOL CListCtrl::SetColumnWidth(int nCol, int cx) {
-  return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(nCol), MAKELPARAM(cx, 0)));
-}
-
-int CListCtrl::InsertItem(const LVITEMA* pItem) {
-  return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
-}
-
 int CListCtrl::InsertItem(int nItem, const char* text) {
   LVITEMA item{};
   item.mask = LVIF_TEXT;
   item.iItem = nItem;
   item.pszText = const_cast<char*>(text ? text : "");
-  return InsertItem(&item);
-}
-
-BOOL CListCtrl::SetItem(const LVITEMA* pItem) {
-  return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
-}
-
-BOOL CListCtrl::GetItem(LVITEMA* pItem) const {
-  return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
+  return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* text) {
@@ -108,11 +76,7 @@ BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR data) {
   item.mask = LVIF_PARAM;
   item.iItem = nItem;
   item.lParam = static_cast<LPARAM>(data);
-  return SetItem(&item);
-}
-
-UINT CListCtrl::GetItemState(int nItem, UINT mask) const {
-  return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(nItem), static_cast<LPARAM>(mask)));
+  return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
 BOOL CListCtrl::SetItemState(int nItem, UINT state, UINT mask) {
@@ -122,34 +86,11 @@ BOOL CListCtrl::SetItemState(int nItem, UINT state, UINT mask) {
   return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
 }
 
-int CListCtrl::GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+BEGIN_MESSAGE_MAP(CListCtrl, CWnd)
+  ON_MESSAGE(WM_REFLECTED_DRAWITEM, OnReflectedDrawItem)
+END_MESSAGE_MAP()
 
-int CListCtrl::GetNextItem(int nItem, int nFlags) const {
-  return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), MAKELPARAM(nFlags, 0)));
-}
-
-UINT CListCtrl::GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
-
-BOOL CListCtrl::DeleteItem(int nItem) {
-  return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(nItem)));
-}
-
-BOOL CListCtrl::DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
-
-BOOL CListCtrl::GetItemRect(int nItem, RECT* rect, UINT nCode) const {
-  rect->left = static_cast<LONG>(nCode);
-  return static_cast<BOOL>(SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(rect)));
-}
-
-HIMAGELIST CListCtrl::GetImageList(int nImageList) const {
-  return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_GETIMAGELIST, static_cast<WPARAM>(nImageList)));
-}
-
-void CListCtrl::DrawItem(DRAWITEMSTRUCT*) {}
-
-BOOL CListCtrl::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-  if (message != WM_DRAWITEM) return CWnd::OnChildNotify(message, wParam, lParam, pResult);
+LRESULT CListCtrl::OnReflectedDrawItem(WPARAM, LPARAM lParam) {
   DrawItem(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
-  *pResult = TRUE;
   return TRUE;
 }

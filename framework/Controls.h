@@ -18,20 +18,26 @@ class CListCtrl : public CWnd {
   // leaves the subitem unset. Returns the new column's index, or -1.
   int InsertColumn(int nCol, const char* headingCp932, int nFormat = LVCFMT_LEFT, int nWidth = -1,
                    int nSubItem = -1);
-  BOOL DeleteColumn(int nCol);
+  BOOL DeleteColumn(int nCol) { return static_cast<BOOL>(SendMessage(LVM_DELETECOLUMN, Index(nCol))); }
   // Fills the fields pColumn->mask asks for; a text buffer, if asked for, takes ANSI text.
   // FALSE when there is no column nCol.
-  BOOL GetColumn(int nCol, LVCOLUMNA* pColumn) const;
-  BOOL SetColumn(int nCol, const LVCOLUMNA* pColumn);
-  int GetColumnWidth(int nCol) const;
-  BOOL SetColumnWidth(int nCol, int cx);
+  BOOL GetColumn(int nCol, LVCOLUMNA* pColumn) const {
+    return static_cast<BOOL>(SendMessage(LVM_GETCOLUMNA, Index(nCol), reinterpret_cast<LPARAM>(pColumn)));
+  }
+  BOOL SetColumn(int nCol, const LVCOLUMNA* pColumn) {
+    return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNA, Index(nCol), reinterpret_cast<LPARAM>(pColumn)));
+  }
+  int GetColumnWidth(int nCol) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, Index(nCol))); }
+  BOOL SetColumnWidth(int nCol, int cx) {
+    return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, Index(nCol), MAKELPARAM(cx, 0)));
+  }
 
   // Returns the new item's index, or -1.
-  int InsertItem(const LVITEMA* pItem);
   int InsertItem(int nItem, const char* text);
-  BOOL SetItem(const LVITEMA* pItem);
   // Fills the fields pItem->mask asks for; FALSE when the item does not exist.
-  BOOL GetItem(LVITEMA* pItem) const;
+  BOOL GetItem(LVITEMA* pItem) const {
+    return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
+  }
   BOOL SetItemText(int nItem, int nSubItem, const char* text);
   // Copies the text into buffer (at most bufferSize bytes with the terminator); returns its length.
   int GetItemText(int nItem, int nSubItem, char* buffer, int bufferSize) const;
@@ -39,25 +45,37 @@ class CListCtrl : public CWnd {
   // The item's data, or 0 when it has none or does not exist.
   DWORD_PTR GetItemData(int nItem) const;
   BOOL SetItemData(int nItem, DWORD_PTR data);
-  UINT GetItemState(int nItem, UINT mask) const;
   BOOL SetItemState(int nItem, UINT state, UINT mask);
-  int GetItemCount() const;
+  int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
   // The next item after nItem (-1: from the start) with all of nFlags (LVNI_*), or -1.
-  int GetNextItem(int nItem, int nFlags) const;
-  UINT GetSelectedCount() const;
-  BOOL DeleteItem(int nItem);
-  BOOL DeleteAllItems();
+  int GetNextItem(int nItem, int nFlags) const {
+    return static_cast<int>(SendMessage(LVM_GETNEXTITEM, Index(nItem), MAKELPARAM(nFlags, 0)));
+  }
+  UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
+  BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, Index(nItem))); }
+  BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
   // nCode: LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL or LVIR_SELECTBOUNDS. FALSE when there is no such item.
-  BOOL GetItemRect(int nItem, RECT* rect, UINT nCode) const;
+  BOOL GetItemRect(int nItem, RECT* rect, UINT nCode) const {
+    rect->left = static_cast<LONG>(nCode);
+    return static_cast<BOOL>(SendMessage(LVM_GETITEMRECT, Index(nItem), reinterpret_cast<LPARAM>(rect)));
+  }
   // nImageList: LVSIL_NORMAL, LVSIL_SMALL or LVSIL_STATE; null when none is set.
-  HIMAGELIST GetImageList(int nImageList) const;
+  HIMAGELIST GetImageList(int nImageList) const {
+    return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_GETIMAGELIST, Index(nImageList)));
+  }
 
   // Draws one row of an owner-drawn list (LVS_OWNERDRAWFIXED). The base draws nothing.
-  virtual void DrawItem(DRAWITEMSTRUCT* pDrawItemStruct);
+  virtual void DrawItem(DRAWITEMSTRUCT*) {}
 
  protected:
-  // WM_DRAWITEM that the parent received for this list: DrawItem, result TRUE.
-  BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+  // The WM_DRAWITEM the parent received for this list: DrawItem, result TRUE.
+  LRESULT OnReflectedDrawItem(WPARAM wParam, LPARAM lParam);
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  // An index as the list's messages take it in WPARAM (-1 stays all bits set).
+  static WPARAM Index(int index) { return static_cast<WPARAM>(index); }
 };
 
 class CProgressCtrl : public CWnd {
@@ -66,13 +84,6 @@ class CProgressCtrl : public CWnd {
   // Each returns the previous step or position.
   int SetStep(int nStep) { return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(nStep))); }
   int SetPos(int nPos) { return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(nPos))); }
-  int StepIt() { return static_cast<int>(SendMessage(PBM_STEPIT)); }
-  int GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
 };
 
-class CButton : public CWnd {
- public:
-  // BST_CHECKED, BST_UNCHECKED or BST_INDETERMINATE.
-  int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-  void SetCheck(int nCheck) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(nCheck)); }
-};
+class CButton : public CWnd {};

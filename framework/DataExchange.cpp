@@ -50,16 +50,11 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
   }
 }
 
-CString FormatMaxCharsMessage(int nChars) {
-  std::string text = "Please enter no more than %1 characters.";
-  text.replace(text.find("%1"), 2, std::to_string(nChars));
-  return CString(text);
-}
-
 void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
   if (pDX->Failed()) return;
   if (pDX->m_bSaveAndValidate && value.GetLength() > nChars) {
-    AfxMessageBox(FormatMaxCharsMessage(nChars), MB_ICONEXCLAMATION, kPromptStringTooLong);
+    const std::string text = "Please enter no more than " + std::to_string(nChars) + " characters.";
+    AfxMessageBox(text.c_str(), MB_ICONEXCLAMATION, kPromptStringTooLong);
     pDX->Fail();
     return;
   }

@@ -47,6 +47,3 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars);
 
 // Attaches rControl to control nIDC (once), so that rControl's message map runs for it.
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
-
-// The framework's text for a failed length check, with nChars in place of %1.
-CString FormatMaxCharsMessage(int nChars);

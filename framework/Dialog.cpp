@@ -8,6 +8,7 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate
 CDialog::~CDialog() = default;
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
+  ON_MESSAGE(WM_INITDIALOG, OnInitDialogMessage)
   ON_COMMAND(IDOK, OnOK)
   ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
@@ -20,16 +21,39 @@ INT_PTR CDialog::DoModal() {
 }
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  // Once attached, the dialog's messages have already been through its map when the dialog
-  // manager asks here; answering FALSE lets the manager do its default processing.
-  if (message != WM_INITDIALOG) return FALSE;
-  auto* dialog = reinterpret_cast<CDialog*>(lParam);
-  // A second WM_INITDIALOG comes only from Default() inside OnInitDialog: nothing more to do.
-  if (dialog == nullptr || dialog->m_hWnd != nullptr) return FALSE;
-  if (!dialog->SubclassWindow(hWnd)) return FALSE;
-  CurrentMessageScope current(dialog, message, wParam, lParam);
-  return dialog->OnInitDialog();
+  if (message == WM_INITDIALOG) {
+    reinterpret_cast<CDialog*>(lParam)->m_hWnd = hWnd;
+    ::SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
+  }
+  // Null for the messages before WM_INITDIALOG (WM_SETFONT) and after WM_NCDESTROY.
+  auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hWnd, DWLP_USER));
+  if (dialog == nullptr) return FALSE;
+  const bool outerDefault = dialog->m_bDefault;
+  dialog->m_bDefault = false;
+  const LRESULT result = dialog->WindowProc(message, wParam, lParam);
+  const bool handled = !dialog->m_bDefault;
+  dialog->m_bDefault = outerDefault;
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(hWnd, DWLP_USER, 0);
+    dialog->Detach();
+  }
+  if (!handled) return FALSE;
+  // These few answer through the procedure's value; every other result goes in DWLP_MSGRESULT.
+  if (message == WM_INITDIALOG || message == WM_QUERYDRAGICON || message == WM_COMPAREITEM ||
+      message == WM_VKEYTOITEM || message == WM_CHARTOITEM ||
+      (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)) {
+    return static_cast<INT_PTR>(result);
+  }
+  ::SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, result);
+  return TRUE;
 }
+
+LRESULT CDialog::DefWindowProc(UINT, WPARAM, LPARAM) {
+  m_bDefault = true;
+  return 0;
+}
+
+LRESULT CDialog::OnInitDialogMessage(WPARAM, LPARAM) { return OnInitDialog(); }
 
 void CDialog::EndDialog(int nResult) { ::EndDialog(m_hWnd, nResult); }
 

@@ -1,11 +1,12 @@
 // CDialog: a modal dialog built from a dialog template in the program's resources.
 //
 // DoModal creates the dialog (wide functions, so the Japanese template texts show whatever
-// the ANSI code page), attaches this object to it before WM_INITDIALOG is handled, runs the
-// dialog manager's modal loop and returns the value given to EndDialog. Messages go through
-// the object's message map first (CWnd::WindowProc); what the map does not take goes to the
-// dialog manager. The map of CDialog sends IDOK to OnOK and IDCANCEL (button 2, Escape, the
-// close box) to OnCancel.
+// the ANSI code page), runs the dialog manager's modal loop and returns the value given to
+// EndDialog. The dialog procedure dispatches every message from WM_INITDIALOG on through the
+// object's message map (CWnd::WindowProc); what the map does not take, or a handler passes on
+// with Default(), the dialog manager processes once the procedure has answered. The map of
+// CDialog sends WM_INITDIALOG to OnInitDialog, IDOK to OnOK and IDCANCEL (button 2, Escape,
+// the close box) to OnCancel.
 #pragma once
 #include "framework/DataExchange.h"
 #include "framework/Wnd.h"
@@ -41,6 +42,12 @@ class CDialog : public CWnd {
 
   DECLARE_MESSAGE_MAP()
 
+  // The dialog manager's processing, after the handler: DialogProc answers FALSE.
+  LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
  private:
+  LRESULT OnInitDialogMessage(WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+  bool m_bDefault = false;  // the message in DialogProc is left to the dialog manager
 };

@@ -1,8 +1,6 @@
 // Character-wise handling of narrow text in the ANSI code page.
 #include "framework/Mbcs.h"
 
-#include <cstring>
-
 #ifdef _WIN32
 #include "framework/Platform.h"
 #endif
@@ -17,25 +15,28 @@ bool IsLeadByte(unsigned char c) {
 #endif
 }
 
-size_t CharLength(const char* text) {
-  if (text[0] == '\0') return 0;
-  if (IsLeadByte(static_cast<unsigned char>(text[0])) && text[1] != '\0') return 2;
-  return 1;
+size_t WholeCharLength(const char* text, size_t length) {
+  if (length == 0) return 0;
+  if (!IsLeadByte(static_cast<unsigned char>(text[0]))) return 1;
+  if (length < 2 || text[1] == '\0') return 0;
+#ifdef _WIN32
+  wchar_t wide[2];
+  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, 2, wide, 2) == 1 ? 2 : 0;
+#else
+  const unsigned char trail = static_cast<unsigned char>(text[1]);
+  return ((trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC)) ? 2 : 0;
+#endif
 }
 
-const char* FindSubstring(const char* text, const char* needle) {
-  const size_t needleLength = std::strlen(needle);
-  for (const char* p = text; *p != '\0'; p += CharLength(p)) {
-    if (std::strncmp(p, needle, needleLength) == 0) return p;
-  }
-  return needleLength == 0 ? text : nullptr;
+size_t CharLength(const char* text, size_t length) {
+  if (length == 0) return 0;
+  return IsLeadByte(static_cast<unsigned char>(text[0])) && length > 1 ? 2 : 1;
 }
 
 size_t FitPrefix(const char* text, size_t length, size_t maxBytes) {
   size_t kept = 0;
   while (kept < length) {
-    size_t step = 1;
-    if (IsLeadByte(static_cast<unsigned char>(text[kept])) && kept + 1 < length) step = 2;
+    const size_t step = CharLength(text + kept, length - kept);
     if (kept + step > maxBytes) break;
     kept += step;
   }

@@ -8,13 +8,17 @@ namespace mbcs {
 // code page 932 (Shift-JIS) elsewhere, since that is what the program's files hold.
 bool IsLeadByte(unsigned char c);
 
-// Byte length of the character at text[0]: 2 for a lead byte followed by a trail byte, else 1.
-// A lead byte just before the terminating zero counts as one byte. Returns 0 at the terminator.
-size_t CharLength(const char* text);
+// Byte length of the whole character at text[0] of a text of length bytes: 1 for a single-byte
+// character, 2 for a lead byte with a byte the code page accepts after it, and 0 for a lead byte
+// without one (the last byte of the text, or followed by a byte that cannot trail it); 0 also
+// when length is 0. On Windows the system decides, for whatever ANSI code page is in force (their
+// trail byte ranges differ); elsewhere code page 932's ranges do.
+size_t WholeCharLength(const char* text, size_t length);
 
-// First occurrence of needle in text that starts on a character boundary, or nullptr
-// (the multibyte substring search: a match may not begin on a trail byte).
-const char* FindSubstring(const char* text, const char* needle);
+// Byte length of the character at text[0] of a text of length bytes as readers step through it:
+// 2 for a lead byte with any byte after it (whether or not it may trail it: the system and the
+// list's readers take it along), else 1; 0 when length is 0.
+size_t CharLength(const char* text, size_t length);
 
 // Length in bytes of the longest prefix of text[0..length) that is at most maxBytes long
 // and does not end in the middle of a double-byte character.

@@ -64,59 +64,31 @@ auto* Target(CWnd* wnd) {
 template <auto Fn, typename Expected>
 constexpr bool HasSignature = std::is_same_v<typename MemberOf<decltype(Fn)>::Signature, Expected>;
 
-template <auto Fn>
-void Void(CWnd* w, MessageArgs& a) {
-  static_assert(HasSignature<Fn, void()>, "this entry's handler takes no arguments and returns void");
-  (Target<Fn>(w)->*Fn)();
-  a.result = 0;
-}
-
-template <auto Fn>
-void SysCommand(CWnd* w, MessageArgs& a) {
-  static_assert(HasSignature<Fn, void(UINT, LPARAM)>, "OnSysCommand(UINT nID, LPARAM lParam)");
-  (Target<Fn>(w)->*Fn)(static_cast<UINT>(a.wParam), a.lParam);
-  a.result = 0;
-}
-
-template <auto Fn>
-void QueryDragIcon(CWnd* w, MessageArgs& a) {
-  static_assert(HasSignature<Fn, HCURSOR()>, "HCURSOR OnQueryDragIcon()");
-  a.result = reinterpret_cast<LRESULT>((Target<Fn>(w)->*Fn)());
-}
-
-template <auto Fn>
-void Size(CWnd* w, MessageArgs& a) {
-  static_assert(HasSignature<Fn, void(UINT, int, int)>, "OnSize(UINT nType, int cx, int cy)");
-  (Target<Fn>(w)->*Fn)(static_cast<UINT>(a.wParam), LOWORD(a.lParam), HIWORD(a.lParam));
-  a.result = 0;
-}
-
-template <auto Fn>
-void Focus(CWnd* w, MessageArgs& a) {
-  static_assert(HasSignature<Fn, void(HWND)>, "OnSetFocus/OnKillFocus(HWND hOtherWnd)");
-  (Target<Fn>(w)->*Fn)(reinterpret_cast<HWND>(a.wParam));
-  a.result = 0;
-}
-
-template <auto Fn>
-void EraseBkgnd(CWnd* w, MessageArgs& a) {
-  static_assert(HasSignature<Fn, BOOL(CDC*)>, "BOOL OnEraseBkgnd(CDC* pDC)");
-  CDC dc(reinterpret_cast<HDC>(a.wParam));
-  a.result = (Target<Fn>(w)->*Fn)(&dc);
-}
-
-template <auto Fn>
-void Notify(CWnd* w, MessageArgs& a) {
-  static_assert(HasSignature<Fn, void(NMHDR*, LRESULT*)>, "f(NMHDR* pNMHDR, LRESULT* pResult)");
-  LRESULT result = 0;
-  (Target<Fn>(w)->*Fn)(reinterpret_cast<NMHDR*>(a.lParam), &result);
-  a.result = result;
-}
-
-template <auto Fn>
-void Message(CWnd* w, MessageArgs& a) {
-  static_assert(HasSignature<Fn, LRESULT(WPARAM, LPARAM)>, "LRESULT f(WPARAM wParam, LPARAM lParam)");
-  a.result = (Target<Fn>(w)->*Fn)(a.wParam, a.lParam);
+// Calls the handler Fn of the signature Sig with the message's parameters decoded for it, and
+// leaves its result in args (0 for a handler that returns nothing).
+template <auto Fn, typename Sig>
+void Invoke(CWnd* w, MessageArgs& a) {
+  static_assert(HasSignature<Fn, Sig>, "the handler's signature is the one the table above gives for its entry");
+  auto* t = Target<Fn>(w);
+  if constexpr (std::is_same_v<Sig, void()>) {
+    (t->*Fn)();
+  } else if constexpr (std::is_same_v<Sig, void(UINT, LPARAM)>) {
+    (t->*Fn)(static_cast<UINT>(a.wParam), a.lParam);
+  } else if constexpr (std::is_same_v<Sig, void(UINT, int, int)>) {
+    (t->*Fn)(static_cast<UINT>(a.wParam), LOWORD(a.lParam), HIWORD(a.lParam));
+  } else if constexpr (std::is_same_v<Sig, void(HWND)>) {
+    (t->*Fn)(reinterpret_cast<HWND>(a.wParam));
+  } else if constexpr (std::is_same_v<Sig, HCURSOR()>) {
+    a.result = reinterpret_cast<LRESULT>((t->*Fn)());
+  } else if constexpr (std::is_same_v<Sig, BOOL(CDC*)>) {
+    CDC dc(reinterpret_cast<HDC>(a.wParam));
+    a.result = (t->*Fn)(&dc);
+  } else if constexpr (std::is_same_v<Sig, void(NMHDR*, LRESULT*)>) {
+    (t->*Fn)(reinterpret_cast<NMHDR*>(a.lParam), &a.result);
+  } else {
+    static_assert(std::is_same_v<Sig, LRESULT(WPARAM, LPARAM)>);
+    a.result = (t->*Fn)(a.wParam, a.lParam);
+  }
 }
 
 }  // namespace msgmap
@@ -142,17 +114,19 @@ void Message(CWnd* w, MessageArgs& a) {
   return &map;                                                                      \
   }
 
-#define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, &msgmap::SysCommand<&ThisClass::OnSysCommand>},
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, &msgmap::Void<&ThisClass::OnPaint>},
-#define ON_WM_QUERYDRAGICON() {WM_QUERYDRAGICON, 0, 0, &msgmap::QueryDragIcon<&ThisClass::OnQueryDragIcon>},
-#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, &msgmap::Void<&ThisClass::OnDestroy>},
-#define ON_WM_SIZE() {WM_SIZE, 0, 0, &msgmap::Size<&ThisClass::OnSize>},
-#define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, &msgmap::Focus<&ThisClass::OnSetFocus>},
-#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, &msgmap::Focus<&ThisClass::OnKillFocus>},
-#define ON_WM_ERASEBKGND() {WM_ERASEBKGND, 0, 0, &msgmap::EraseBkgnd<&ThisClass::OnEraseBkgnd>},
-#define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, static_cast<UINT>(id), &msgmap::Void<&ThisClass::memberFxn>},
+#define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, &msgmap::Invoke<&ThisClass::OnSysCommand, void(UINT, LPARAM)>},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, &msgmap::Invoke<&ThisClass::OnPaint, void()>},
+#define ON_WM_QUERYDRAGICON() {WM_QUERYDRAGICON, 0, 0, &msgmap::Invoke<&ThisClass::OnQueryDragIcon, HCURSOR()>},
+#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, &msgmap::Invoke<&ThisClass::OnDestroy, void()>},
+#define ON_WM_SIZE() {WM_SIZE, 0, 0, &msgmap::Invoke<&ThisClass::OnSize, void(UINT, int, int)>},
+#define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, &msgmap::Invoke<&ThisClass::OnSetFocus, void(HWND)>},
+#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, &msgmap::Invoke<&ThisClass::OnKillFocus, void(HWND)>},
+#define ON_WM_ERASEBKGND() {WM_ERASEBKGND, 0, 0, &msgmap::Invoke<&ThisClass::OnEraseBkgnd, BOOL(CDC*)>},
+#define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, static_cast<UINT>(id), &msgmap::Invoke<&ThisClass::memberFxn, void()>},
 #define ON_BN_CLICKED(id, memberFxn) \
-  {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), &msgmap::Void<&ThisClass::memberFxn>},
-#define ON_NOTIFY(code, id, memberFxn) \
-  {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id), &msgmap::Notify<&ThisClass::memberFxn>},
-#define ON_MESSAGE(message, memberFxn) {static_cast<UINT>(message), 0, 0, &msgmap::Message<&ThisClass::memberFxn>},
+  {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), &msgmap::Invoke<&ThisClass::memberFxn, void()>},
+#define ON_NOTIFY(code, id, memberFxn)                                  \
+  {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id),           \
+   &msgmap::Invoke<&ThisClass::memberFxn, void(NMHDR*, LRESULT*)>},
+#define ON_MESSAGE(message, memberFxn) \
+  {static_cast<UINT>(message), 0, 0, &msgmap::Invoke<&ThisClass::memberFxn, LRESULT(WPARAM, LPARAM)>},

@@ -18,12 +18,9 @@ typedef void* HWND;
 
 // Message box flags and answers, with their Windows values so tests read the same on every build.
 #define MB_OK 0x00000000u
-#define MB_OKCANCEL 0x00000001u
 #define MB_YESNO 0x00000004u
-#define MB_ICONHAND 0x00000010u
 #define MB_ICONQUESTION 0x00000020u
 #define MB_ICONEXCLAMATION 0x00000030u
-#define MB_ICONASTERISK 0x00000040u
 #define MB_ICONMASK 0x000000F0u
 #define IDOK 1
 #define IDCANCEL 2

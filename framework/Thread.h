@@ -16,7 +16,6 @@ class CWinThread {
   DWORD ResumeThread();
 
   HANDLE m_hThread = nullptr;
-  DWORD m_nThreadID = 0;
   // TRUE: the object deletes itself (closing m_hThread) as the thread ends, so after a start
   // without CREATE_SUSPENDED the returned pointer may already be gone. To keep the handle for
   // waiting, start with CREATE_SUSPENDED, take m_hThread and set it to null (the object then

@@ -23,15 +23,13 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, void* param, int priority, UINT 
                            DWORD flags, LPSECURITY_ATTRIBUTES security) {
   CWinThread* thread = new CWinThread(proc, param);
   // Always born suspended: the object must be complete before the thread can delete it.
-  unsigned id = 0;
   const uintptr_t handle =
-      _beginthreadex(security, stackSize, &CWinThread::Entry, thread, CREATE_SUSPENDED, &id);
+      _beginthreadex(security, stackSize, &CWinThread::Entry, thread, CREATE_SUSPENDED, nullptr);
   if (handle == 0) {
     delete thread;
     return nullptr;
   }
   thread->m_hThread = reinterpret_cast<HANDLE>(handle);
-  thread->m_nThreadID = id;
   SetThreadPriority(thread->m_hThread, priority);
   if ((flags & CREATE_SUSPENDED) == 0) thread->ResumeThread();
   return thread;

@@ -9,12 +9,6 @@
 namespace hostlist {
 namespace {
 
-template <size_t N>
-std::string_view FieldText(const char (&field)[N]) {
-  const void* end = std::memchr(field, '\0', N);
-  return std::string_view(field, end ? static_cast<const char*>(end) - field : N);
-}
-
 // A text up to its first zero byte: what a terminated field can hold of it.
 std::string_view UpToZero(std::string_view text) {
   const size_t zero = text.find('\0');
@@ -33,9 +27,7 @@ size_t FindComma(std::string_view line, size_t from) {
   size_t pos = from;
   while (pos < line.size()) {
     if (line[pos] == ',') return pos;
-    // The same step as mbcs::FitPrefix: a lead byte takes the next byte of the line with it.
-    const bool doubleByte = mbcs::IsLeadByte(static_cast<unsigned char>(line[pos])) && pos + 1 < line.size();
-    pos += doubleByte ? 2 : 1;
+    pos += mbcs::CharLength(line.data() + pos, line.size() - pos);  // a lead byte takes the next byte with it
   }
   return std::string_view::npos;
 }
@@ -67,15 +59,13 @@ bool ParseHostLine(std::string_view line, HostEntry& entry) {
 }
 
 std::string ComposeHostLine(const HostEntry& entry) {
-  const std::string_view mac = FieldText(entry.szMac);
-  const std::string_view alias = FieldText(entry.szAlias);
-  const std::string_view broadcast = FieldText(entry.szBroadcast);
+  const std::string mac = FieldText(entry.szMac);
+  const std::string alias = FieldText(entry.szAlias);
+  const std::string broadcast = FieldText(entry.szBroadcast);
   std::string line;
   line.reserve(mac.size() + alias.size() + broadcast.size() + 4);
   line.append(mac).append(1, ',').append(alias).append(1, ',').append(broadcast).append("\r\n");
   return line;
 }
-
-std::string_view AddressOf(const HostEntry& entry) { return FieldText(entry.szMac); }
 
 }  // namespace hostlist

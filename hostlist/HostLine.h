@@ -27,7 +27,4 @@ bool ParseHostLine(std::string_view line, HostEntry& entry);
 // terminating zero, or the end of its field when it has none.
 std::string ComposeHostLine(const HostEntry& entry);
 
-// The entry's address text, up to its terminating zero or the end of its field.
-std::string_view AddressOf(const HostEntry& entry);
-
 }  // namespace hostlist

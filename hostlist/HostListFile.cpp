@@ -279,11 +279,11 @@ int StoreHostEntry(const HostEntry& entry, LockWait wait) {
   const std::string newLine = ComposeHostLine(entry);
   // The only line feed allowed is the one that ends the line.
   if (newLine.find('\n') != newLine.size() - 1) return kNotStored;
-  return LockedRewrite({AddressOf(entry), newLine, false, true}, wait);
+  return LockedRewrite({FieldText(entry.szMac), newLine, false, true}, wait);
 }
 
 int RemoveHostEntry(const HostEntry& entry, LockWait wait) {
-  return LockedRewrite({AddressOf(entry), std::string_view(), true, false}, wait);
+  return LockedRewrite({FieldText(entry.szMac), std::string_view(), true, false}, wait);
 }
 
 }  // namespace hostlist

@@ -52,7 +52,7 @@ class WindowsShortcutSystem : public ShortcutSystem {
   std::string FolderPath(HWND owner, int csidl) override {
     char folder[MAX_PATH] = {};
     if (!SHGetSpecialFolderPathA(owner, folder, csidl, TRUE)) return "";
-    return std::string(folder, strnlen(folder, sizeof folder));
+    return FieldText(folder);
   }
 
   HRESULT SaveShellLink(const std::string& linkPath, const std::string& targetPath,

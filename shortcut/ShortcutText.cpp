@@ -3,9 +3,7 @@
 
 #include "framework/Mbcs.h"
 
-#ifdef _WIN32
-#include "framework/Platform.h"
-#endif
+#include <cstring>
 
 namespace shortcut {
 
@@ -20,33 +18,14 @@ bool IsForbiddenInFileName(unsigned char c) {
   return c < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr;
 }
 
-#ifndef _WIN32
-// Trail bytes of code page 932, the code page of the program's files off Windows.
-bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-#endif
-
 }  // namespace
-
-size_t WholeCharLength(const char* text, size_t length) {
-  if (length == 0) return 0;
-  if (!mbcs::IsLeadByte(static_cast<unsigned char>(text[0]))) return 1;
-  if (length < 2 || text[1] == '\0') return 0;
-#ifdef _WIN32
-  // Let the system say whether it reads the pair as one character, for whatever ANSI code page
-  // is in force (their trail byte ranges differ).
-  wchar_t wide[2];
-  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, 2, wide, 2) == 1 ? 2 : 0;
-#else
-  return IsTrailByte(static_cast<unsigned char>(text[1])) ? 2 : 0;
-#endif
-}
 
 std::string FileNameSafeAlias(const std::string& alias) {
   std::string safe;
   safe.reserve(alias.size());
   size_t at = 0;
   while (at < alias.size()) {
-    const size_t length = WholeCharLength(alias.data() + at, alias.size() - at);
+    const size_t length = mbcs::WholeCharLength(alias.data() + at, alias.size() - at);
     if (length == 2) {
       safe.append(alias, at, 2);
       at += 2;
@@ -82,7 +61,7 @@ std::string ShortcutLinkPath(const std::string& folder, const std::string& fileN
   // Only a whole single-byte backslash ends the folder with a separator, not a trail byte 0x5C.
   bool endsInSeparator = false;
   for (size_t at = 0; at < folder.size();) {
-    const size_t length = WholeCharLength(folder.data() + at, folder.size() - at);
+    const size_t length = mbcs::WholeCharLength(folder.data() + at, folder.size() - at);
     endsInSeparator = (length == 1 && folder[at] == '\\');
     at += length == 0 ? 1 : length;
   }

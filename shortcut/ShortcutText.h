@@ -1,7 +1,6 @@
 // The file name, description, arguments and link path of one host's desktop shortcut.
 #pragma once
 #include <cstddef>
-#include <cstring>
 #include <string>
 
 #include "core/HostEntry.h"
@@ -17,19 +16,6 @@ struct ShortcutTexts {
   std::string description;  // "<alias> を起動する", the alias exactly as stored
   std::string arguments;    // "-e <mac> -m <broadcast>", as ShortcutArguments makes them
 };
-
-// A record field's text: up to its terminator, or the whole field when it has none.
-template <size_t N>
-std::string FieldText(const char (&field)[N]) {
-  const void* end = std::memchr(field, '\0', N);
-  return std::string(field, end ? static_cast<const char*>(end) - field : N);
-}
-
-// Byte length of the whole character at text[0] of a text of length bytes: 1 for a single-byte
-// character, 2 for a lead byte with a trail byte that the ANSI code page accepts after it, and 0
-// for a lead byte without one (the last byte of the text, or followed by a byte that cannot
-// trail it). 0 also when length is 0.
-size_t WholeCharLength(const char* text, size_t length);
 
 // The alias as a part of a file name. Each character a file name cannot hold (\ / : * ? " < > |
 // and the control characters 0x01-0x1F) becomes "_", and so does a lead byte that starts no

@@ -130,10 +130,10 @@ std::optional<std::string> AddressField(const std::string& line) {
 }
 
 template <size_t N>
-std::string FieldText(const char (&field)[N]) {
-  const void* zero = std::memchr(field, '\0', N);
-  Check(zero != nullptr, "a field without its terminating zero");
-  return std::string(field, static_cast<const char*>(zero) - field);
+std::string TerminatedText(const char (&field)[N]) {
+  const std::string text = FieldText(field);
+  Check(text.size() < N, "a field without its terminating zero");
+  return text;
 }
 
 template <size_t N>
@@ -169,18 +169,18 @@ void RunOne(const uint8_t* data, size_t size) {
     // Converted lines: still one row at most per line, every field terminated.
     Check(rows.size() <= lines.size(), "more rows than lines");
     for (const HostEntry& row : rows) {
-      FieldText(row.szMac);
-      FieldText(row.szAlias);
-      FieldText(row.szBroadcast);
+      TerminatedText(row.szMac);
+      TerminatedText(row.szAlias);
+      TerminatedText(row.szBroadcast);
     }
   }
   size_t rowIndex = 0;
   for (const std::string& line : utf8 ? std::vector<std::string>() : lines) {
     if (Commas(line).size() < 2) continue;
     Check(rowIndex < rows.size(), "a line with two commas loaded no row");
-    const std::string mac = FieldText(rows[rowIndex].szMac);
-    FieldText(rows[rowIndex].szAlias);
-    FieldText(rows[rowIndex].szBroadcast);
+    const std::string mac = TerminatedText(rows[rowIndex].szMac);
+    TerminatedText(rows[rowIndex].szAlias);
+    TerminatedText(rows[rowIndex].szBroadcast);
     Check(line.compare(0, mac.size(), mac) == 0, "a row's address is not the start of its line");
     ++rowIndex;
   }
@@ -198,8 +198,8 @@ void RunOne(const uint8_t* data, size_t size) {
   Fill(entry.szMac, std::string_view(mac).substr(0, mac.find('\0')));
   Fill(entry.szAlias, std::string_view(entryBytes).substr(std::min(bar1 + 1, entryBytes.size()), bar2 - std::min(bar1 + 1, bar2)));
   Fill(entry.szBroadcast, std::string_view(entryBytes).substr(std::min(bar2 + 1, entryBytes.size())));
-  const std::string key = FieldText(entry.szMac);
-  const std::string newLine = key + "," + FieldText(entry.szAlias) + "," + FieldText(entry.szBroadcast);
+  const std::string key = TerminatedText(entry.szMac);
+  const std::string newLine = key + "," + TerminatedText(entry.szAlias) + "," + TerminatedText(entry.szBroadcast);
   const bool refusable = newLine.find('\n') != std::string::npos;
 
   // Store: matching lines replaced in place, or the line appended; all others byte for byte.

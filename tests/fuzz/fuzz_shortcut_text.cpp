@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "framework/Mbcs.h"
 #include "shortcut/ShortcutText.h"
 
 namespace {
@@ -25,19 +26,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                  : std::string("C:\\Users\\Public\\Desktop");
 
   const shortcut::ShortcutTexts texts = shortcut::ComposeShortcutTexts(host);
-  const std::string alias = shortcut::FieldText(host.szAlias);
+  const std::string alias = FieldText(host.szAlias);
   Check(texts.description.compare(0, alias.size(), alias) == 0);
   // A blank broadcast text would leave "-m" without a value: the address the Wake button uses instead.
-  const std::string broadcast = shortcut::FieldText(host.szBroadcast);
+  const std::string broadcast = FieldText(host.szBroadcast);
   const bool blank = broadcast.find_first_not_of(" \t\n\v\f\r") == std::string::npos;
-  Check(texts.arguments == "-e " + shortcut::FieldText(host.szMac) + " -m " + (blank ? "255.255.255.255" : broadcast));
+  Check(texts.arguments == "-e " + FieldText(host.szMac) + " -m " + (blank ? "255.255.255.255" : broadcast));
 
   // One path component: after the leading separator, no whole character is one a name cannot hold.
   const std::string& name = texts.fileName;
   Check(name.compare(0, 9, "\\Kestrin ") == 0);
   Check(name.size() == 9 + alias.size() + 4 && name.compare(name.size() - 4, 4, ".lnk") == 0);
   for (size_t at = 1; at < name.size();) {
-    const size_t length = shortcut::WholeCharLength(name.data() + at, name.size() - at);
+    const size_t length = mbcs::WholeCharLength(name.data() + at, name.size() - at);
     Check(length != 0);
     if (length == 1) {
       const unsigned char c = static_cast<unsigned char>(name[at]);

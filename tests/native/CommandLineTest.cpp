@@ -108,7 +108,6 @@ TEST(CString, MultibyteAwareSearchAndTrim) {
   EXPECT_EQ(spaced, CString("\x83\x5c"));
   EXPECT_EQ(CString("abc").Mid(5), CString(""));
   EXPECT_EQ(CString("abc").Left(-1), CString(""));
-  EXPECT_EQ(CString("abc").Mid(1, 99), CString("bc"));
 }
 
 TEST(StartFolder, ProgramFolderUnderTheTemporaryFolder) {

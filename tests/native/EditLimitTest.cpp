@@ -1,12 +1,13 @@
 // Where a user's action changed a field's text, and how much of it a byte limit keeps, with a fake code page:
 // ASCII and half-width katakana 1 byte, other characters 2, a surrogate pair 2 and a lone surrogate 1 (its '?');
-// and what each field's rule makes of a typed character or a pasted text.
+// and what each field makes of a typed character or a pasted text, by its rule and its limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "framework/EditFilter.h"
 #include "framework/EditLimit.h"
 
 namespace {
@@ -83,39 +84,87 @@ TEST(EditLimitTest, KeptUnitsIsTheLongestStartThatFitsBesideTheRest) {
   }
 }
 
-TEST(EditLimitTest, RulesConvertOrRefuseWhatIsTypedOrPasted) {
+// What each field makes of what the user types (one action per character, the caret after what
+// went in) or pastes over the selection: its rule, then its limit in bytes.
+TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
   using editfilter::Rule;
-  constexpr bool kTyped = true, kPasted = false;
+  enum How { kType, kPaste };
+  const std::u16string a = u"\u3042", nichi = u"\u65e5", hon = u"\u672c";  // あ 日 本
+  constexpr size_t kEnd = SIZE_MAX;  // the selection at the end of before
   struct Case {
     const char* name;
     Rule rule;
-    bool typed;  // one character typed, else a paste
+    size_t maxBytes;
+    std::u16string before;
+    size_t selStart, selEnd;
+    How how;
     std::u16string input;
-    std::u16string result;
-    bool refused;
+    std::u16string held;
+    bool balloon;
   };
+  const std::u16string alias61 = u"xy" + Repeat(a, 29) + u"a";  // 61 bytes in 32 units
   const std::vector<Case> cases = {
-      {"hex: a separator typed is dropped silently", Rule::kHexDigits, kTyped, u":", u"", false},
-      {"hex: a letter past F typed is refused", Rule::kHexDigits, kTyped, u"g", u"", true},
-      {"hex: a full-width digit typed is refused, not converted", Rule::kHexDigits, kTyped, u"\uff10", u"", true},
-      {"hex: a lone surrogate typed is refused", Rule::kHexDigits, kTyped, u"\xd83d", u"", true},
-      {"hex: ipconfig's form with its line end", Rule::kHexDigits, kPasted, u" 00-A0-B1-C2-D3-E4\r\n", u"00A0B1C2D3E4", false},
-      {"hex: colons and dots, case kept", Rule::kHexDigits, kPasted, u"00:a0:B1.c2d3.e4", u"00a0B1c2d3e4", false},
-      {"hex: full-width, with the ideographic space around it", Rule::kHexDigits, kPasted,
+      {"hex: typing stops at the limit", Rule::kHexDigits, 12, u"", kEnd, kEnd, kType, u"00a0b1c2d3e4ff", u"00a0b1c2d3e4", false},
+      {"hex: separators and blanks typed are dropped silently, case kept", Rule::kHexDigits, 12, u"", kEnd, kEnd, kType,
+       u"00-A0:b1.C2 d3-e4", u"00A0b1C2d3e4", false},
+      {"hex: a letter past F typed is refused", Rule::kHexDigits, 12, u"", kEnd, kEnd, kType, u"g", u"", true},
+      {"hex: full-width digits typed go in half-width", Rule::kHexDigits, 12, u"00", kEnd, kEnd, kType,
+       u"\uff21\uff22\uff43\uff44\uff11\uff12", u"00ABcd12", false},
+      {"hex: a lone surrogate typed is refused", Rule::kHexDigits, 12, u"", kEnd, kEnd, kType, u"\xd83d", u"", true},
+      {"hex: ipconfig's form with its line end", Rule::kHexDigits, 12, u"", kEnd, kEnd, kPaste, u" 00-A0-B1-C2-D3-E4\r\n",
+       u"00A0B1C2D3E4", false},
+      {"hex: colons and dots, case kept", Rule::kHexDigits, 12, u"", kEnd, kEnd, kPaste, u"00:a0:B1.c2d3.e4", u"00a0B1c2d3e4",
+       false},
+      {"hex: full-width, with the ideographic space around it", Rule::kHexDigits, 12, u"", kEnd, kEnd, kPaste,
        u"\u3000\uff10\uff10\uff0d\uff41\uff10\uff1a\uff22\uff11", u"00a0B1", false},
-      {"hex: a blank inside is refused", Rule::kHexDigits, kPasted, u"00 a0", u"", true},
-      {"hex: any other character refuses the whole paste", Rule::kHexDigits, kPasted, u"00a0b1c2d3e4x", u"", true},
-      {"half-width: both ends of the full-width range, 。 and the ideographic space", Rule::kHalfWidth, kPasted,
-       u"\uff01\uff5e\u3002\u3000\uff00\uff5f\u3001", u"!~. \uff00\uff5f\u3001", false},
-      {"comma: typed", Rule::kFullWidthComma, kTyped, u",", u"\uff0c", false},
-      {"comma: every one pasted, nothing else touched", Rule::kFullWidthComma, kPasted, u"1F,2F,\uff11",
-       u"1F\uff0c2F\uff0c\uff11", false},
+      {"hex: a full-width paste over a selection, converted then fitted", Rule::kHexDigits, 12, u"00a0b1c2d3e4", 4, 8,
+       kPaste, u"\uff22\uff22\uff0d\uff43\uff43\uff0d\uff44", u"00a0BBccd3e4", false},
+      {"hex: a blank inside refuses the whole paste", Rule::kHexDigits, 12, u"00a0", kEnd, kEnd, kPaste, u"b1 c2", u"00a0", true},
+      {"hex: any other character refuses the whole paste", Rule::kHexDigits, 12, u"00a0", kEnd, kEnd, kPaste,
+       u"b1\uff71c2", u"00a0", true},
+      {"alias: 31 Japanese characters, then one single-byte, never a 32nd", Rule::kFullWidthComma, 63, u"", kEnd, kEnd,
+       kType, Repeat(a, 32) + u"x" + u"\u3044", Repeat(a, 31) + u"x", false},
+      {"alias: a Japanese paste is never cut in half", Rule::kFullWidthComma, 63, u"", kEnd, kEnd, kPaste, Repeat(a, 40),
+       Repeat(a, 31), false},
+      {"alias: a mixed paste is cut after the last character that fits", Rule::kFullWidthComma, 63,
+       std::u16string(60, u'a'), kEnd, kEnd, kPaste, nichi + u"x" + hon + u"\u8a9e", std::u16string(60, u'a') + nichi + u"x",
+       false},
+      {"alias: a paste that repeats the text after the caret is the part cut", Rule::kFullWidthComma, 63, alias61, 0, 0,
+       kPaste, u"xyz", u"xy" + alias61, false},
+      {"alias: a typed comma becomes full-width", Rule::kFullWidthComma, 63, u"", kEnd, kEnd, kType, u"1F,2F",
+       u"1F\uff0c2F", false},
+      {"alias: every comma pasted, nothing else touched", Rule::kFullWidthComma, 63, u"", kEnd, kEnd, kPaste,
+       u"1F,2F,\uff11", u"1F\uff0c2F\uff0c\uff11", false},
+      {"alias: a pasted comma counts two bytes: one left takes none", Rule::kFullWidthComma, 63, std::u16string(62, u'a'),
+       kEnd, kEnd, kPaste, u",", std::u16string(62, u'a'), false},
+      {"half-width: both ends of the full-width range, \u3002 and the ideographic space", Rule::kHalfWidth, 31, u"", kEnd,
+       kEnd, kPaste, u"\uff01\uff5e\u3002\u3000\uff00\uff5f\u3001", u"!~. \uff00\uff5f\u3001", false},
+      {"half-width: mixed typing stops at 31 bytes", Rule::kHalfWidth, 31, u"", kEnd, kEnd, kType,
+       u"192.168.1.255" + Repeat(nichi, 10), u"192.168.1.255" + Repeat(nichi, 9), false},
+      {"half-width: a long ASCII paste", Rule::kHalfWidth, 31, u"", kEnd, kEnd, kPaste,
+       u"127.0.0.1" + std::u16string(30, u'0'), u"127.0.0.1" + std::u16string(22, u'0'), false},
+      {"half-width: a paste of which nothing fits changes nothing, not even the selection", Rule::kHalfWidth, 31,
+       u"127.0.0.1" + std::u16string(22, u'0'), 0, 1, kPaste, a, u"127.0.0.1" + std::u16string(22, u'0'), false},
+      {"no rule: a paste is only fitted", Rule::kAny, 4, u"", kEnd, kEnd, kPaste, u",\uff10,abc", u",\uff10,", false},
   };
   for (const Case& c : cases) {
-    const editfilter::Filtered filtered =
-        c.typed ? editfilter::FilterTyped(c.rule, c.input.at(0)) : editfilter::FilterPasted(c.rule, c.input);
-    EXPECT_EQ(filtered.text, c.result) << c.name;
-    EXPECT_EQ(filtered.refused, c.refused) << c.name;
+    std::u16string held = c.before;
+    size_t selStart = std::min(c.selStart, held.size()), selEnd = std::min(c.selEnd, held.size());
+    bool balloon = false;
+    const std::vector<std::u16string> actions =
+        c.how == kPaste ? std::vector<std::u16string>{c.input}
+                        : [&] { std::vector<std::u16string> each; for (char16_t ch : c.input) each.emplace_back(1, ch); return each; }();
+    for (const std::u16string& input : actions) {
+      const std::u16string proposed = editlimit::ReplaceSelection(held, selStart, selEnd, input);
+      const editlimit::Decision d =
+          editlimit::Decide(held, proposed, selStart, selEnd, c.rule, c.maxBytes, &FakeCp932Bytes);
+      EXPECT_EQ(d.asProposed, d.held == proposed) << c.name;
+      balloon = balloon || d.balloon;
+      held = d.held;
+      if (!d.insert.empty()) selStart = selEnd = d.start + d.insert.size();
+    }
+    EXPECT_EQ(held, c.held) << c.name;
+    EXPECT_EQ(balloon, c.balloon) << c.name;
   }
 }
 

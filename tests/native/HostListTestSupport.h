@@ -32,12 +32,9 @@ inline std::ostream& operator<<(std::ostream& out, const Row& row) {
 
 template <size_t N>
 std::string TerminatedText(const char (&field)[N]) {
-  const void* zero = std::memchr(field, '\0', N);
-  if (zero == nullptr) {
-    ADD_FAILURE() << "a field of " << N << " bytes has no terminating zero";
-    return std::string(field, N);
-  }
-  return std::string(field, static_cast<const char*>(zero) - field);
+  const std::string text = FieldText(field);
+  if (text.size() == N) ADD_FAILURE() << "a field of " << N << " bytes has no terminating zero";
+  return text;
 }
 
 inline std::vector<Row> LoadRows() {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "framework/Mbcs.h"
 #include "shortcut/ShortcutText.h"
 #include "tests/support/TestHost.h"
 
@@ -189,7 +190,7 @@ TEST(ShortcutText, WholeCharLength) {
       {"lead, 0xFD", "\xe0\xfd", 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(shortcut::WholeCharLength(c.text.data(), c.text.size()), c.length) << c.what;
+    EXPECT_EQ(mbcs::WholeCharLength(c.text.data(), c.text.size()), c.length) << c.what;
   }
 }
 

@@ -186,7 +186,7 @@ LRESULT CALLBACK CountBalloons(HWND edit, UINT message, WPARAM wParam, LPARAM lP
 
 TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
   ASSERT_EQ(::GetACP(), 932u) << "the ANSI code page is not 932: the tests run under LANG=ja_JP.UTF-8";
-  const std::wstring a = L"\u3042", i = L"\u3044", nichi = L"\u65e5", hon = L"\u672c";  // あ い 日 本
+  const std::wstring a = L"\u3042", nichi = L"\u65e5", hon = L"\u672c";  // あ 日 本
   constexpr int kEnd = -2;  // caret at the end of the preset text
   struct Case {
     const char* name;
@@ -199,12 +199,7 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
     bool stored;  // Add stores it; otherwise the length check refuses it
     bool balloon = false;  // the edit says why it refused a character
   };
-  const std::wstring alias61 = L"xy" + RepeatW(a, 29) + L"a";  // 61 bytes in 32 units
   const std::vector<Case> cases = {
-      {"address: ASCII typed stops at 12", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::Type, L"00a0b1c2d3e4ff",
-       L"00a0b1c2d3e4", true},
-      {"address: separators and blanks typed are dropped silently, case kept", IDC_EDIT_MAC, L"", kEnd, kEnd,
-       Input::Type, L"00-A0:b1.C2 d3-e4", L"00A0b1C2d3e4", true},
       {"address: a typed letter past F is refused, the digits around it go in", IDC_EDIT_MAC, L"", kEnd, kEnd,
        Input::Type, L"a" + a + L"gb", L"ab", true, true},
       {"address: Ctrl+V of the colon form", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::CtrlV, L"00:a0:b1:c2:d3:e4",
@@ -223,16 +218,8 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        Input::TypeThenUndo, L"b", L"00a0b1c2", true},
       {"address: a longer text from a record stays whole and takes nothing more", IDC_EDIT_MAC,
        L"00a0b1c2d3e4ffeeddcc", kEnd, kEnd, Input::Type, L"f", L"00a0b1c2d3e4ffeeddcc", false},
-      {"alias: 31 Japanese characters, then one single-byte, never a 32nd", IDC_EDIT_ALIAS, L"", kEnd, kEnd,
-       Input::Type, RepeatW(a, 32) + L"x" + i, RepeatW(a, 31) + L"x", true},
       {"alias: undo brings back only what fits", IDC_EDIT_ALIAS, RepeatW(a, 40), 0, -1, Input::TypeThenUndo, L"x",
        RepeatW(a, 31), true},
-      {"alias: a Japanese paste is never cut in half", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::Paste, RepeatW(a, 40),
-       RepeatW(a, 31), true},
-      {"alias: a mixed paste is cut after the last character that fits", IDC_EDIT_ALIAS, std::wstring(60, L'a'), kEnd,
-       kEnd, Input::Paste, nichi + L"x" + hon + L"\u8a9e", std::wstring(60, L'a') + nichi + L"x", true},
-      {"alias: a paste that repeats the text after the caret is the part cut", IDC_EDIT_ALIAS, alias61, 0, 0,
-       Input::Paste, L"xyz", L"xy" + alias61, true},
       {"alias: Ctrl+V", IDC_EDIT_ALIAS, L"abc", kEnd, kEnd, Input::CtrlV, RepeatW(a, 31), L"abc" + RepeatW(a, 30), true},
       {"alias: an IME result is cut to what fits, though its composition showed whole", IDC_EDIT_ALIAS,
        std::wstring(60, L'a'), kEnd, kEnd, Input::ImeResult, nichi + hon + L"\u8a9e", std::wstring(60, L'a') + nichi,
@@ -241,18 +228,8 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        nichi + hon + L"\u8a9e", L"x" + nichi + hon + RepeatW(a, 29), true},
       {"alias: the IME's characters", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeChar, RepeatW(nichi, 32) + L"1",
        RepeatW(nichi, 31) + L"1", true},
-      {"alias: a typed comma becomes full-width", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::Type, L"1F,2F",
-       L"1F\uff0c2F", true},
-      {"alias: a pasted comma counts two bytes: one left takes none", IDC_EDIT_ALIAS, std::wstring(62, L'a'), kEnd,
-       kEnd, Input::Paste, L",", std::wstring(62, L'a'), true},
       {"alias: a comma in an IME result", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeResult, nichi + L"," + hon,
        nichi + L"\uff0c" + hon, true},
-      {"broadcast: mixed typing stops at 31 bytes", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
-       L"192.168.1.255" + RepeatW(nichi, 10), L"192.168.1.255" + RepeatW(nichi, 9), true},
-      {"broadcast: a long ASCII paste", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Paste,
-       L"127.0.0.1" + std::wstring(30, L'0'), L"127.0.0.1" + std::wstring(22, L'0'), true},
-      {"broadcast: a paste of which nothing fits changes nothing", IDC_EDIT_BROADCAST,
-       L"127.0.0.1" + std::wstring(22, L'0'), 0, 1, Input::Paste, a, L"127.0.0.1" + std::wstring(22, L'0'), true},
       {"broadcast: full-width typed becomes half-width", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
        L"\uff11\uff12\uff17\uff0e\uff10\u3002\uff10\uff0e\uff11", L"127.0.0.1", true},
   };

@@ -1,4 +1,4 @@
-// Entry point of the Windows tests: runs in-process under wine64, with message boxes always captured.
+// Entry point of the Windows tests: runs in-process under wine32 or wine64, with message boxes always captured.
 #include <gtest/gtest.h>
 
 #include "framework/Platform.h"
