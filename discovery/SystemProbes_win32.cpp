@@ -110,8 +110,7 @@ std::vector<AdapterAddresses> AdapterList(const IP_ADAPTER_INFO* first, const vo
     const unsigned char* at = reinterpret_cast<const unsigned char*>(adapter);
     if (at < reinterpret_cast<const unsigned char*>(first) || at + sizeof *adapter > limit) break;
     AdapterAddresses listed{text(adapter->IpAddressList), text(adapter->GatewayList)};
-    const char* mask = adapter->IpAddressList.IpMask.String;
-    listed.mask.assign(mask, strnlen(mask, sizeof adapter->IpAddressList.IpMask.String));
+    listed.mask = FieldText(adapter->IpAddressList.IpMask.String);
     listed.index = adapter->Index;
     listed.kind = KindOf(adapter->Type);
     adapters.push_back(listed);
