@@ -7,6 +7,8 @@
 #include "app/CommandLine.h"
 #include "app/StartFolder.h"
 #include "framework/AfxString.h"
+#include "tests/support/FakeSocketBackend.h"
+#include "tests/support/MessageBoxRecorder.h"
 
 namespace {
 
@@ -48,6 +50,32 @@ TEST(CommandLine, OutcomeTable) {
       EXPECT_EQ(request.mac, c.mac) << "command line: \"" << c.commandLine << "\"";
       EXPECT_EQ(request.destination, c.destination) << "command line: \"" << c.commandLine << "\"";
     }
+  }
+}
+
+// What a batch file or a scheduled task sees: 1 whenever the datagram did not go, after the box.
+TEST(CommandLine, WakeExitCode) {
+  using FailAt = FakeSocketBackend::FailAt;
+  struct Case {
+    FailAt failAt;
+    int exitCode;
+    size_t boxes;
+  };
+  const Case cases[] = {
+      {FailAt::Nothing, 0, 0},
+      {FailAt::SendTo, 1, 1},
+      {FailAt::Open, 1, 1},
+      {FailAt::Startup, 1, 0},
+  };
+  WakeRequest request;
+  ASSERT_TRUE(ParseWakeCommandLine("-e 00a0b1c2d3e4 -m 127.0.0.1", request));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.failAt));
+    FakeSocketBackend backend(c.failAt);
+    ScopedSocketBackend useFake(backend);
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(PerformCommandLineWake(request), c.exitCode);
+    EXPECT_EQ(boxes.Boxes().size(), c.boxes);
   }
 }
 
