@@ -139,12 +139,13 @@ TEST(CString, MultibyteAwareSearchAndTrim) {
   EXPECT_EQ(CString("abc").Mid(1, 99), CString("bc"));
 }
 
-TEST(StartFolder, ProgramFolderUnderTheTemporaryFolder) {
+TEST(StartFolder, ProgramFolderOrCurrentDirectoryUnderTheTemporaryFolder) {
   const std::wstring temp = L"C:\\Users\\Taro\\AppData\\Local\\Temp\\";  // as GetTempPath gives it
   struct Case {
     const wchar_t* program;
     const std::wstring folder;
     bool under;
+    const wchar_t* current = L"C:\\Users\\Taro\\Documents";  // where MacList.txt is kept
   };
   const Case cases[] = {
       {L"C:\\Users\\Taro\\AppData\\Local\\Temp\\Temp1_Kestrin-0.71-win32.zip\\Kestrin-0.71", temp, true},
@@ -158,9 +159,16 @@ TEST(StartFolder, ProgramFolderUnderTheTemporaryFolder) {
       {L"D:\\Users\\Taro\\AppData\\Local\\Temp\\x", temp, false},
       {L"", temp, false},
       {L"C:\\Kestrin", L"", false},  // a temporary folder the system could not name
+      // The list goes with the folder even when the program does not.
+      {L"C:\\Tools\\Kestrin", temp, true, L"c:\\users\\taro\\appdata\\local\\temp\\lists"},
+      {L"", temp, true, L"C:\\Users\\Taro\\AppData\\Local\\Temp"},
+      {L"C:\\Tools\\Kestrin", temp, false, L"C:\\Users\\Taro\\AppData\\Local\\Temp2"},
+      {L"C:\\Tools\\Kestrin", temp, false, L""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(PathLiesUnder(c.program, c.folder), c.under) << std::string(c.program, c.program + std::wcslen(c.program));
+    EXPECT_EQ(KeptInTemporaryFolder(c.program, c.current, c.folder), c.under)
+        << std::string(c.program, c.program + std::wcslen(c.program)) << " / "
+        << std::string(c.current, c.current + std::wcslen(c.current));
   }
 }
 
