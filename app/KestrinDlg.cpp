@@ -128,6 +128,8 @@ BEGIN_MESSAGE_MAP(CKestrinDlg, CDialog)
   ON_BN_CLICKED(IDC_BUTTON_DELETE, OnBnClickedDelete)
   ON_NOTIFY(NM_DBLCLK, IDC_LIST_HOSTS, OnNMDblclkHostList)
   ON_NOTIFY(NM_CLICK, IDC_LIST_HOSTS, OnNMClickHostList)
+  ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_HOSTS, OnLvnItemchangedHostList)
+  ON_NOTIFY(LVN_KEYDOWN, IDC_LIST_HOSTS, OnLvnKeydownHostList)
   ON_BN_CLICKED(IDC_BUTTON_ICON, OnBnClickedIcon)
   ON_BN_CLICKED(IDC_BUTTON_AUTO, OnBnClickedAutoAcquire)
   ON_MESSAGE(WM_SWEEP_HOST_FOUND, OnSweepHostFound)
@@ -275,7 +277,33 @@ void CKestrinDlg::OnBnClickedDelete() {
 void CKestrinDlg::OnNMClickHostList(NMHDR*, LRESULT* pResult) {
   *pResult = 0;
   const int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED);
-  if (item == -1) return;
+  if (item != -1) FillEditsFromRow(item);
+}
+
+void CKestrinDlg::OnLvnItemchangedHostList(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 0;
+  const auto* change = reinterpret_cast<const NMLISTVIEW*>(pNMHDR);
+  constexpr UINT kFocusedAndSelected = LVIS_FOCUSED | LVIS_SELECTED;
+  if (change->iItem < 0 || (change->uChanged & LVIF_STATE) == 0) return;
+  if ((change->uNewState & kFocusedAndSelected) != kFocusedAndSelected) return;
+  if ((change->uOldState & kFocusedAndSelected) == kFocusedAndSelected) return;  // a text changed, say
+  // The user changes rows with the list focused; a change while the focus is elsewhere is the
+  // program's own and must not replace what the user is typing.
+  if (::GetFocus() != m_listHosts.GetSafeHwnd()) return;
+  FillEditsFromRow(change->iItem);
+}
+
+void CKestrinDlg::OnLvnKeydownHostList(NMHDR* pNMHDR, LRESULT* pResult) {
+  *pResult = 0;
+  const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(pNMHDR)->wVKey;
+  if (key == VK_DELETE) {
+    OnBnClickedDelete();
+  } else if (key == 'A' && ::GetKeyState(VK_CONTROL) < 0) {
+    m_listHosts.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+  }
+}
+
+void CKestrinDlg::FillEditsFromRow(int item) {
   const HostEntry* record = HostRecordOfRow(m_listHosts, item);
   if (record == nullptr) return;
   m_strMac = record->szMac;
