@@ -1,9 +1,10 @@
-// The application object's command-line path under Winsock: one packet, no window, no main window, no host list.
+// The application object's command-line path under Winsock: one packet, no window, no main window, no host list, and its exit code.
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "app/KestrinApp.h"
+#include "tests/support/FakeSocketBackend.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UdpListener.h"
@@ -53,6 +54,19 @@ TEST(KestrinAppWake, SendsOnePacketAndCreatesNoWindow) {
   EXPECT_EQ(datagrams[0].size(), 108u);
   EXPECT_EQ(datagrams[0][6], 0x00);
   EXPECT_EQ(datagrams[0][7], 0xA0);
+  EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+// The process's exit code, which a batch file or a scheduled task reads: 1 after the box.
+TEST(KestrinAppWake, AFailedSendEndsWithExitCode1) {
+  FakeSocketBackend backend(FakeSocketBackend::FailAt::SendTo);
+  ScopedSocketBackend useFake(backend);
+  MessageBoxRecorder boxes;
+  CKestrinApp app;
+  app.m_lpCmdLine = "-e 00a0b1c2d3e4 -m 127.0.0.1";
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(app.ExitInstance(), 1);
 }
 
 }  // namespace
