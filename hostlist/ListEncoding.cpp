@@ -50,6 +50,7 @@ void Utf8Watch::See(std::string_view line) {
   if (m_first && line.substr(0, kByteOrderMark.size()) == kByteOrderMark) m_mark = true;
   m_first = false;
   if (!m_valid) return;
+  bool lineMultiByte = false;
   for (size_t at = 0; at < line.size();) {
     // ASCII, nearly every byte of a list, passes eight bytes at a time.
     uint64_t eight;
@@ -69,11 +70,12 @@ void Utf8Watch::See(std::string_view line) {
       m_valid = false;
       return;
     }
-    m_multiByte = true;
+    lineMultiByte = true;
     at += length;
   }
+  m_multiByte = m_multiByte || lineMultiByte;
   // Only a list without the mark can still turn out to be the code page's own text.
-  if (m_mark || !m_multiByte) return;
+  if (m_mark || !lineMultiByte) return;
   bool lost = false;
   AnsiFromUtf8(line, &lost);
   if (lost) m_valid = false;
@@ -103,7 +105,7 @@ std::string AnsiFromUtf8(std::string_view text, bool* lost) {
 
 #else
 
-// iconv's CP932 gives some characters a look-alike ("¥" as "\\"), which Windows refuses when
+// iconv's CP932 gives some characters a look-alike ("¥" as "\"), which Windows refuses when
 // told WC_NO_BEST_FIT_CHARS: a character counts as held only when it converts back to itself.
 std::string AnsiFromUtf8(std::string_view text, bool* lost) {
   if (lost != nullptr) *lost = false;

@@ -28,7 +28,7 @@ class Utf8Watch {
 };
 
 // text, UTF-8, in the ANSI code page (code page 932 off Windows). Each character the code page
-// lacks becomes "?" (a look-alike does not count: "¥" is not "\\"), and so does each byte that is
+// lacks becomes "?" (a look-alike does not count: "¥" is not "\"), and so does each byte that is
 // not part of a valid UTF-8 sequence. *lost, when given, is set to whether any "?" came so.
 std::string AnsiFromUtf8(std::string_view text, bool* lost = nullptr);
 
