@@ -1,9 +1,10 @@
-// The application object's command-line path under Winsock: one packet, no window, no main window, no host list, and its exit code.
+// The application object's start: the command-line path under Winsock (one packet, no window, no main window, no host list, its exit code), and the temporary-folder check.
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "app/KestrinApp.h"
+#include "app/StartFolder.h"
 #include "tests/support/FakeSocketBackend.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
@@ -67,6 +68,21 @@ TEST(KestrinAppWake, AFailedSendEndsWithExitCode1) {
   EXPECT_FALSE(app.InitInstance());
   EXPECT_EQ(boxes.Boxes().size(), 1u);
   EXPECT_EQ(app.ExitInstance(), 1);
+}
+
+// The window's warning looks at the current directory too: MacList.txt is kept there.
+TEST(StartFolderWin, CurrentDirectoryUnderTheTemporaryFolder) {
+  ScratchFolder folder;
+  ASSERT_FALSE(RunsInTemporaryFolder()) << "the test program itself runs from the temporary folder";
+  wchar_t temp[MAX_PATH + 1] = L"";
+  ASSERT_NE(::GetTempPathW(MAX_PATH + 1, temp), 0u);
+  const std::wstring lists = std::wstring(temp) + L"KestrinStartFolderTest";
+  ::CreateDirectoryW(lists.c_str(), nullptr);
+  ASSERT_TRUE(::SetCurrentDirectoryW(lists.c_str()));
+  const bool underTemp = RunsInTemporaryFolder();
+  ::SetCurrentDirectoryW(folder.path().wstring().c_str());
+  ::RemoveDirectoryW(lists.c_str());
+  EXPECT_TRUE(underTemp);
 }
 
 }  // namespace
