@@ -39,5 +39,5 @@ bool ParseWakeCommandLine(const char* commandLine, WakeRequest& request) {
 
 int PerformCommandLineWake(const WakeRequest& request) {
   CMagicPacketSender sender;
-  return sender.SendMagicPacket(request.destination, request.mac);
+  return sender.SendMagicPacket(request.destination, request.mac) == 0 ? 0 : 1;
 }

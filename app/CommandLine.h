@@ -24,5 +24,7 @@ struct WakeRequest {
 // false means the program runs its window instead.
 bool ParseWakeCommandLine(const char* commandLine, WakeRequest& request);
 
-// Sends the request's one packet; returns the sender's result (0 when sent).
+// Sends the request's one packet and returns the process's exit code: 0 when the datagram was
+// sent, 1 when it was not (after the sender's message box, if the failing step shows one), so a
+// batch file or a scheduled task can tell.
 int PerformCommandLineWake(const WakeRequest& request);

@@ -15,7 +15,7 @@ BOOL CKestrinApp::InitInstance() {
 
   WakeRequest request;
   if (ParseWakeCommandLine(m_lpCmdLine, request)) {
-    PerformCommandLineWake(request);
+    m_nExitCode = PerformCommandLineWake(request);
   } else {
     CKestrinDlg dialog;
     m_pMainWnd = &dialog;
@@ -24,3 +24,5 @@ BOOL CKestrinApp::InitInstance() {
   }
   return FALSE;
 }
+
+int CKestrinApp::ExitInstance() { return m_nExitCode; }

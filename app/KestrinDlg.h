@@ -75,6 +75,11 @@ class CKestrinDlg : public CDialog {
   void OnBnClickedDelete();
   void OnNMDblclkHostList(NMHDR* pNMHDR, LRESULT* pResult);
   void OnNMClickHostList(NMHDR* pNMHDR, LRESULT* pResult);
+  // A row the user makes the focused, selected one (arrow keys, Home, End, Page Up and Down, a
+  // click) fills the edits, as a click does; the program's own changes of rows do not.
+  void OnLvnItemchangedHostList(NMHDR* pNMHDR, LRESULT* pResult);
+  // Delete on the list: as the 削除 button, with its question. Ctrl+A: selects every row.
+  void OnLvnKeydownHostList(NMHDR* pNMHDR, LRESULT* pResult);
   void OnBnClickedIcon();          // shortcut/
   void OnBnClickedAutoAcquire();   // discovery/
   LRESULT OnSweepHostFound(WPARAM wParam, LPARAM lParam);  // discovery/
@@ -96,4 +101,8 @@ class CKestrinDlg : public CDialog {
   HANDLE m_hSweepThread = nullptr;
   std::atomic<bool> m_bStopSweep{false};
   ListSaveTally m_sweepSave;  // the running or last sweep's
+
+ private:
+  // The three edits take the texts of row item's record; nothing changes when it has none.
+  void FillEditsFromRow(int item);
 };

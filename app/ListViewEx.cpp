@@ -9,7 +9,6 @@ namespace {
 char g_cellText[MAX_PATH];
 char g_fittedText[kFitTextBufferSize];
 
-constexpr COLORREF kUnselectedFill = RGB(255, 255, 255);
 constexpr COLORREF kEraseFill = RGB(255, 255, 0);
 constexpr UINT kCellFormat = DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP | DT_VCENTER;
 // Pixels at 96 dpi; drawn scaled to the window's dpi.
@@ -171,20 +170,19 @@ void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
   rcHighlight.left = rcLabel.left;
   if (rcHighlight.right < m_nClientWidth) rcHighlight.right = m_nClientWidth;
 
-  COLORREF oldTextColor = 0;
-  COLORREF oldBkColor = 0;
+  // The theme's colours, high contrast included: Window and WindowText, or the highlight's.
+  const COLORREF fillColor = ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+  const COLORREF oldTextColor = dc.SetTextColor(::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  const COLORREF oldBkColor = dc.SetBkColor(fillColor);
+  CBrush fill(fillColor);
   if (selected) {
-    oldTextColor = dc.SetTextColor(::GetSysColor(COLOR_HIGHLIGHTTEXT));
-    oldBkColor = dc.SetBkColor(::GetSysColor(COLOR_HIGHLIGHT));
-    CBrush highlight(::GetSysColor(COLOR_HIGHLIGHT));
-    dc.FillRect(&rcHighlight, highlight);
+    dc.FillRect(&rcHighlight, fill);
   } else {
     RECT rcClient;
     GetClientRect(&rcClient);
     RECT rcFill = rcItem;
     rcFill.right = rcClient.right;
-    CBrush white(kUnselectedFill);
-    dc.FillRect(&rcFill, white);
+    dc.FillRect(&rcFill, fill);
   }
 
   UINT imageStyle = ILD_TRANSPARENT;
@@ -248,8 +246,6 @@ void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
   }
 
   if ((item.state & LVIS_FOCUSED) != 0 && hasFocus) dc.DrawFocusRect(&rcHighlight);
-  if (selected) {
-    dc.SetTextColor(oldTextColor);
-    dc.SetBkColor(oldBkColor);
-  }
+  dc.SetTextColor(oldTextColor);
+  dc.SetBkColor(oldBkColor);
 }

@@ -1,8 +1,9 @@
 // CListViewEx: the host list control, a report-view list that draws its rows itself to select whole rows.
 //
 // With full-row selection on (EnableFullRowSelect(TRUE)) the list is owner-drawn: a selected
-// row is highlighted from the left edge of its label out to the client width, an unselected
-// row is filled white out to the client rectangle's right edge, and cell texts that do not
+// row is highlighted from the left edge of its label out to the client width (Highlight and
+// HighlightText), an unselected row is filled with the Window colour out to the client
+// rectangle's right edge and written in WindowText, and cell texts that do not
 // fit their column end in "...". The selection shows only while the list has the focus
 // (unless LVS_SHOWSELALWAYS is set). Rows, their texts and their item data are the plain
 // CListCtrl's: this class never reads or frees the item data.

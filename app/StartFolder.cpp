@@ -23,3 +23,8 @@ bool PathLiesUnder(std::wstring path, std::wstring folder) {
   if (path.compare(0, folder.size(), folder) != 0) return false;
   return path.size() == folder.size() || path[folder.size()] == L'\\';
 }
+
+bool KeptInTemporaryFolder(const std::wstring& programFolder, const std::wstring& currentDirectory,
+                           const std::wstring& temporaryFolder) {
+  return PathLiesUnder(programFolder, temporaryFolder) || PathLiesUnder(currentDirectory, temporaryFolder);
+}

@@ -1,4 +1,4 @@
-// Where this program runs from against the user's temporary folder, in the forms PathLiesUnder compares.
+// Where this program and its list are against the user's temporary folder, in the forms PathLiesUnder compares.
 #include "app/StartFolder.h"
 
 #include "framework/Platform.h"
@@ -21,12 +21,11 @@ std::wstring Comparable(const std::wstring& path) {
 
 }  // namespace
 
-bool ProgramRunsFromTemporaryFolder() {
+bool RunsInTemporaryFolder() {
   std::wstring program(MAX_PATH, L'\0');
   for (;;) {
     const DWORD length = ::GetModuleFileNameW(nullptr, &program[0], static_cast<DWORD>(program.size()));
-    if (length == 0) return false;
-    if (length < program.size()) {
+    if (length == 0 || length < program.size()) {
       program.resize(length);
       break;
     }
@@ -37,5 +36,13 @@ bool ProgramRunsFromTemporaryFolder() {
   wchar_t temp[MAX_PATH + 1] = L"";
   const DWORD tempLength = ::GetTempPathW(MAX_PATH + 1, temp);
   if (tempLength == 0 || tempLength > MAX_PATH) return false;
-  return PathLiesUnder(Comparable(program), Comparable(temp));
+
+  std::wstring current(MAX_PATH, L'\0');
+  DWORD currentLength = ::GetCurrentDirectoryW(static_cast<DWORD>(current.size()), &current[0]);
+  if (currentLength >= current.size()) {  // the size needed, terminator included
+    current.resize(currentLength);
+    currentLength = ::GetCurrentDirectoryW(static_cast<DWORD>(current.size()), &current[0]);
+  }
+  current.resize(currentLength < current.size() ? currentLength : 0);
+  return KeptInTemporaryFolder(Comparable(program), Comparable(current), Comparable(temp));
 }

@@ -20,5 +20,5 @@ int main(int argc, char** argv) {
     return 2;
   }
   // A socket failure has already been written to standard error by the sender.
-  return PerformCommandLineWake(request) == 0 ? 0 : 1;
+  return PerformCommandLineWake(request);
 }

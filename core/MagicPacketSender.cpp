@@ -25,10 +25,16 @@ const SocketErrorNameEntry kSocketErrorNames[] = {
     {10093, "WSANOTINITIALISED"},
 };
 
-// The protocol database's number for "UDP", or -1 when it has no such entry.
+// The number that goes into the port field: on Windows the protocol database's number for "UDP"
+// (-1 when it has no such entry), as the program has always looked it up. Elsewhere the answer is
+// UDP's fixed 17, and asking the name service for it would cost more than the whole wake.
 int LookUpUdpProtocolNumber() {
+#ifdef _WIN32
   const protoent* entry = getprotobyname("UDP");
   return entry ? entry->p_proto : -1;
+#else
+  return kUdpProtocolNumber;
+#endif
 }
 
 }  // namespace

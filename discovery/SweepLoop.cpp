@@ -1,7 +1,9 @@
 // The subnet sweep loop: local network, host order, progress arithmetic and the record of a found host.
 #include "discovery/SweepLoop.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace sweep {
@@ -25,53 +27,8 @@ bool ReadOctet(const std::string& text, size_t* pos, int* value) {
   return true;
 }
 
-// A host number echoed and waiting for its hardware address.
-struct EchoedHost {
-  int n;
-  bool echoCounted;
-};
-
-// The record of a found host.
-HostEntry FoundHost(const LocalAddress& local, const std::string& macText, const std::string& name) {
-  HostEntry found;
-  std::memset(&found, 0, sizeof found);
-  const std::string mac = StripColons(macText);
-  CopyTextToField(found.szMac, sizeof found.szMac, mac.data(), mac.size());
-  CopyTextToField(found.szAlias, sizeof found.szAlias, name.data(), name.size());
-  const std::string broadcast = BroadcastText(local);
-  CopyTextToField(found.szBroadcast, sizeof found.szBroadcast, broadcast.data(), broadcast.size());
-  return found;
-}
-
-// Looks up the hosts echoed since the last call, in order, and reports those found; stops before
-// the next host once a stop is requested.
-void LookUpEchoedHosts(const Probes& probes, const Sinks& sinks, const LocalAddress& local,
-                       const std::atomic<bool>& stopRequested, std::vector<EchoedHost>* echoed) {
-  NeighbourTable table;
-  bool tableRead = false;
-  for (const EchoedHost& host : *echoed) {
-    if (stopRequested.load()) break;
-    const std::string address = HostAddressText(local, host.n);
-    std::string macText;
-    if (host.echoCounted) {
-      macText = probes.resolveMac(address);
-    } else {
-      // A PC whose firewall drops echo requests still answered the ARP that the echo set off.
-      if (!tableRead) table = probes.neighbourTable();
-      tableRead = true;
-      const auto entry = table.find(address);
-      if (entry != table.end()) macText = entry->second;
-    }
-    if (macText.empty()) continue;
-    sinks.hostFound(FoundHost(local, macText, probes.reverseName(address)));
-  }
-  echoed->clear();
-}
-
-}  // namespace
-
-bool ParseLocalAddress(const std::string& text, LocalAddress* out) {
-  int octets[4];
+// Reads exactly four numbers 0..255 joined by dots into one 32-bit value, first octet highest.
+bool ReadQuad(const std::string& text, int octets[4]) {
   size_t pos = 0;
   for (int i = 0; i < 4; ++i) {
     if (i > 0) {
@@ -80,7 +37,114 @@ bool ParseLocalAddress(const std::string& text, LocalAddress* out) {
     }
     if (!ReadOctet(text, &pos, &octets[i])) return false;
   }
-  if (pos != text.size()) return false;
+  return pos == text.size();
+}
+
+bool ReadQuad(const std::string& text, uint32_t* value) {
+  int octets[4];
+  if (!ReadQuad(text, octets)) return false;
+  *value = 0;
+  for (int octet : octets) *value = (*value << 8) | static_cast<uint32_t>(octet);
+  return true;
+}
+
+std::string QuadText(uint32_t value) {
+  return std::to_string(value >> 24) + '.' + std::to_string((value >> 16) & 0xFF) + '.' +
+         std::to_string((value >> 8) & 0xFF) + '.' + std::to_string(value & 0xFF);
+}
+
+// Whether text is an address with a network (see ParseLocalAddress).
+bool HasAddress(const std::string& text) {
+  LocalAddress unused;
+  return ParseLocalAddress(text, &unused);
+}
+
+// A host number echoed and waiting for its hardware address.
+struct EchoedHost {
+  int n;
+  bool echoCounted;
+  long long echoedAtMs;
+};
+
+// What one sweep knows of its network.
+struct SweptNetwork {
+  LocalAddress local;
+  unsigned long interfaceIndex;
+  std::string broadcast;
+};
+
+// The record of a found host.
+HostEntry FoundHost(const SweptNetwork& network, const std::string& macText, const std::string& name) {
+  HostEntry found;
+  std::memset(&found, 0, sizeof found);
+  const std::string mac = StripColons(macText);
+  CopyTextToField(found.szMac, sizeof found.szMac, mac.data(), mac.size());
+  CopyTextToField(found.szAlias, sizeof found.szAlias, name.data(), name.size());
+  CopyTextToField(found.szBroadcast, sizeof found.szBroadcast, network.broadcast.data(),
+                  network.broadcast.size());
+  return found;
+}
+
+// Looks up the hosts still undecided (*waiting) and those echoed since the last call
+// (*echoed), in that order, and reports those found; the undecided stay in *waiting. With
+// finalRead, the checks have all had time to end and undecided is no host. Stops before the
+// next host once a stop is requested.
+void LookUpHosts(const Probes& probes, const Sinks& sinks, const SweptNetwork& network,
+                 const std::atomic<bool>& stopRequested, std::vector<EchoedHost>* waiting,
+                 std::vector<EchoedHost>* echoed, bool finalRead) {
+  std::vector<EchoedHost> hosts;
+  hosts.swap(*waiting);
+  hosts.insert(hosts.end(), echoed->begin(), echoed->end());
+  echoed->clear();
+  NeighbourTable table;
+  bool tableRead = false;
+  for (const EchoedHost& host : hosts) {
+    if (stopRequested.load()) break;
+    const std::string address = HostAddressText(network.local, host.n);
+    std::string macText;
+    if (host.echoCounted && probes.resolveMac) {
+      macText = probes.resolveMac(address);
+    } else {
+      // A PC whose firewall drops echo requests still answered the ARP that the echo set off.
+      if (!tableRead) table = probes.neighbourTable();
+      tableRead = true;
+      const bool checkEnded = finalRead || host.echoCounted ||
+                              probes.clockMs() - host.echoedAtMs >= kNeighbourCheckMs;
+      const NeighbourVerdict verdict =
+          JudgeNeighbour(table, address, network.interfaceIndex, checkEnded, &macText);
+      if (verdict == NeighbourVerdict::kUndecided && !finalRead) waiting->push_back(host);
+      if (verdict != NeighbourVerdict::kHost) macText.clear();
+    }
+    if (macText.empty()) continue;
+    sinks.hostFound(FoundHost(network, macText, probes.reverseName(address)));
+  }
+}
+
+// Sleeps until the clock reads deadlineMs, a short step at a time so a stop is seen at once.
+// False when a stop came first.
+bool WaitUntil(const Probes& probes, long long deadlineMs, const std::atomic<bool>& stopRequested) {
+  constexpr long long kStepMs = 50;
+  for (;;) {
+    if (stopRequested.load()) return false;
+    const long long left = deadlineMs - probes.clockMs();
+    if (left <= 0) return true;
+    probes.sleepMs(static_cast<int>(left < kStepMs ? left : kStepMs));
+  }
+}
+
+}  // namespace
+
+long long SteadyClockMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+bool ParseLocalAddress(const std::string& text, LocalAddress* out) {
+  int octets[4];
+  if (!ReadQuad(text, octets)) return false;
   if (octets[0] == 0 && octets[1] == 0 && octets[2] == 0) return false;
   out->a = octets[0];
   out->b = octets[1];
@@ -89,24 +153,74 @@ bool ParseLocalAddress(const std::string& text, LocalAddress* out) {
   return true;
 }
 
-std::string ChooseLocalAddress(const std::vector<AdapterAddresses>& adapters) {
-  LocalAddress unused;
-  auto hasAddress = [&](const std::string& text) { return ParseLocalAddress(text, &unused); };
-  for (const AdapterAddresses& adapter : adapters) {
-    if (hasAddress(adapter.address) && hasAddress(adapter.gateway)) return adapter.address;
+SweptAdapter ChooseAdapter(const std::vector<AdapterAddresses>& adapters, unsigned long routedIndex) {
+  auto swept = [](const AdapterAddresses& adapter) {
+    return SweptAdapter(adapter.address, adapter.mask, adapter.index);
+  };
+  if (routedIndex != kAnyInterface) {
+    for (const AdapterAddresses& adapter : adapters) {
+      if (adapter.index != routedIndex || !HasAddress(adapter.address)) continue;
+      // A VPN or dial-up link carries the route, but the machines to wake are not behind it.
+      if (adapter.kind != AdapterKind::kDialUp && adapter.kind != AdapterKind::kTunnel) {
+        return swept(adapter);
+      }
+    }
   }
   for (const AdapterAddresses& adapter : adapters) {
-    if (hasAddress(adapter.address)) return adapter.address;
+    const bool lan = adapter.kind == AdapterKind::kEthernet || adapter.kind == AdapterKind::kWifi;
+    if (lan && HasAddress(adapter.address) && HasAddress(adapter.gateway)) return swept(adapter);
+  }
+  for (const AdapterAddresses& adapter : adapters) {
+    if (HasAddress(adapter.address)) return swept(adapter);
+  }
+  return SweptAdapter();
+}
+
+std::string AddressBeyondLocalNetworks(const std::vector<AdapterAddresses>& adapters) {
+  for (const char* candidate : {"192.0.2.1", "198.51.100.1", "203.0.113.1"}) {
+    uint32_t address = 0;
+    ReadQuad(candidate, &address);
+    bool local = false;
+    for (const AdapterAddresses& adapter : adapters) {
+      uint32_t own = 0, mask = 0;
+      if (ReadQuad(adapter.address, &own) && ReadQuad(adapter.mask, &mask)) {
+        local = local || (own & mask) == (address & mask);
+      }
+    }
+    if (!local) return candidate;
   }
   return std::string();
+}
+
+unsigned long RoutedInterface(const std::vector<Route>& routes, const std::string& address) {
+  uint32_t target = 0;
+  if (!ReadQuad(address, &target)) return kAnyInterface;
+  const Route* best = nullptr;
+  uint32_t bestMask = 0;
+  for (const Route& route : routes) {
+    uint32_t destination = 0, mask = 0;
+    if (!ReadQuad(route.destination, &destination) || !ReadQuad(route.mask, &mask)) continue;
+    if ((target & mask) != (destination & mask)) continue;
+    // Masks are contiguous, so the longer prefix is the larger number.
+    if (best == nullptr || mask > bestMask || (mask == bestMask && route.metric < best->metric)) {
+      best = &route;
+      bestMask = mask;
+    }
+  }
+  return best == nullptr ? kAnyInterface : best->interfaceIndex;
+}
+
+std::string DirectedBroadcastText(const std::string& address, const std::string& mask) {
+  uint32_t own = 0, bits = 0;
+  if (!ReadQuad(address, &own) || !ReadQuad(mask, &bits)) return std::string();
+  return QuadText(own | ~bits);
 }
 
 bool EchoReplyCounts(uint32_t status, uint32_t replyAddress, uint32_t probedAddress) {
   return status == kEchoReplySuccess && replyAddress == probedAddress;
 }
 
-std::string NeighbourHardwareText(NeighbourKind kind, const unsigned char* bytes, size_t length) {
-  if (kind != NeighbourKind::kDynamic && kind != NeighbourKind::kStatic) return std::string();
+std::string NeighbourHardwareText(const unsigned char* bytes, size_t length) {
   if (length != 6) return std::string();
   bool allZero = true, allOnes = true;
   for (size_t i = 0; i < length; ++i) {
@@ -117,12 +231,30 @@ std::string NeighbourHardwareText(NeighbourKind kind, const unsigned char* bytes
   return FormatHardwareAddress(bytes, length);
 }
 
+NeighbourVerdict JudgeNeighbour(const NeighbourTable& table, const std::string& address,
+                                unsigned long interfaceIndex, bool checkEnded, std::string* mac) {
+  NeighbourVerdict verdict = NeighbourVerdict::kNoHost;
+  for (const NeighbourRow& row : table) {
+    if (row.address != address || row.mac.empty()) continue;
+    if (interfaceIndex != kAnyInterface && row.interfaceIndex != interfaceIndex) continue;
+    using S = NeighbourState;
+    const bool confirmed = row.state == S::kReachable || row.state == S::kPermanent ||
+                           (row.state == S::kCompleteUnsure && checkEnded);
+    if (confirmed) {
+      *mac = row.mac;
+      return NeighbourVerdict::kHost;
+    }
+    const bool checking = row.state == S::kStale || row.state == S::kDelay ||
+                          row.state == S::kProbe || row.state == S::kCompleteUnsure;
+    if (checking) verdict = NeighbourVerdict::kUndecided;
+  }
+  return verdict;
+}
+
 std::string HostAddressText(const LocalAddress& local, int n) {
   return std::to_string(local.a) + '.' + std::to_string(local.b) + '.' + std::to_string(local.c) +
          '.' + std::to_string(n);
 }
-
-std::string BroadcastText(const LocalAddress& local) { return HostAddressText(local, 255); }
 
 std::string FormatHardwareAddress(const unsigned char* bytes, size_t length) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -145,28 +277,38 @@ std::string StripColons(const std::string& macText) {
 }
 
 SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bool>& stopRequested) {
-  LocalAddress local;
-  if (!ParseLocalAddress(probes.localAddress(), &local)) {
+  const SweptAdapter adapter = probes.localAddress();
+  SweptNetwork network;
+  if (!ParseLocalAddress(adapter.address, &network.local)) {
     sinks.finished();
     return SweepEnd::kNoNetwork;
   }
-  std::vector<EchoedHost> echoed;
+  network.interfaceIndex = adapter.interfaceIndex;
+  network.broadcast = DirectedBroadcastText(adapter.address, adapter.mask);
+  if (network.broadcast.empty()) network.broadcast = HostAddressText(network.local, 255);
+
+  std::vector<EchoedHost> echoed, waiting;
   for (int n = kFirstHost; n <= kLastHost; ++n) {
     if (stopRequested.load()) {
       sinks.finished();
       return SweepEnd::kStopped;
     }
     sinks.progress(ProgressBeforeHost(n));
-    if (n != local.d) {  // the machine does not probe itself
-      echoed.push_back({n, probes.echo(HostAddressText(local, n))});
+    if (n != network.local.d) {  // the machine does not probe itself
+      const long long echoedAt = probes.clockMs();
+      echoed.push_back({n, probes.echo(HostAddressText(network.local, n)), echoedAt});
     }
     if (n % kHostsPerTableRead == 0) {
-      LookUpEchoedHosts(probes, sinks, local, stopRequested, &echoed);
+      LookUpHosts(probes, sinks, network, stopRequested, &waiting, &echoed, false);
     }
   }
-  LookUpEchoedHosts(probes, sinks, local, stopRequested, &echoed);
+  LookUpHosts(probes, sinks, network, stopRequested, &waiting, &echoed, false);
+  if (!waiting.empty() &&
+      WaitUntil(probes, waiting.back().echoedAtMs + kNeighbourCheckMs, stopRequested)) {
+    LookUpHosts(probes, sinks, network, stopRequested, &waiting, &echoed, true);
+  }
   sinks.finished();
-  return SweepEnd::kCompleted;
+  return stopRequested.load() ? SweepEnd::kStopped : SweepEnd::kCompleted;
 }
 
 }  // namespace sweep

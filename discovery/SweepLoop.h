@@ -3,27 +3,60 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/HostEntry.h"
 
 namespace sweep {
 
-// The system's neighbour table as it stands: dotted quad -> hardware-address text of its usable
-// entry (see NeighbourHardwareText). Addresses without a usable entry are absent.
-using NeighbourTable = std::map<std::string, std::string>;
+// Interface index that stands for every interface (no system gives it to one).
+constexpr unsigned long kAnyInterface = 0;
+
+// The state of a neighbour-table row, as the system keeps it. kCompleteUnsure is a row that is
+// either reachable or still being checked, where the system does not say which (wine derives
+// states from its host's ARP cache, which marks both alike).
+enum class NeighbourState {
+  kUnreachable, kIncomplete, kProbe, kDelay, kStale, kReachable, kPermanent, kCompleteUnsure
+};
+
+// One row of the system's neighbour table: dotted quad, interface, state and hardware-address
+// text (as NeighbourHardwareText gives it; "" when the row holds no usable address).
+struct NeighbourRow {
+  std::string address;
+  unsigned long interfaceIndex;
+  NeighbourState state;
+  std::string mac;
+};
+using NeighbourTable = std::vector<NeighbourRow>;
+
+// The adapter to sweep from: its IPv4 address and mask as dotted quads, and its interface index.
+// An address alone stands for a /24 on any interface.
+struct SweptAdapter {
+  SweptAdapter(std::string addressText = std::string(), std::string maskText = "255.255.255.0",
+               unsigned long index = kAnyInterface)
+      : address(std::move(addressText)), mask(std::move(maskText)), interfaceIndex(index) {}
+  std::string address;  // "" when there is none
+  std::string mask;
+  unsigned long interfaceIndex;
+};
+
+// Milliseconds of a steady clock, and a sleep of that many: the sweep's own measure of time.
+long long SteadyClockMs();
+void SleepMs(int ms);
 
 // What the sweep asks of the system. Addresses travel as dotted-quad texts ("192.168.1.7").
 struct Probes {
-  // The machine's own IPv4 address on the network to sweep (as ChooseLocalAddress picks it);
-  // "" when there is none (or the network library did not start).
-  std::function<std::string()> localAddress;
+  // The adapter whose network is swept (as ChooseAdapter picks it); its address is "" when there
+  // is none (or the network library did not start).
+  std::function<SweptAdapter()> localAddress;
   // True when the host answered an ICMP echo within the sweep's time-out (see EchoReplyCounts).
   std::function<bool(const std::string& address)> echo;
-  // Hardware address as colon-separated hexadecimal ("00:A0:B1:C2:D3:E4"); "" when ARP gives none.
-  // Asked only for a host whose echo counted, so the system's cache answers at once.
+  // Hardware address as colon-separated hexadecimal ("00:A0:B1:C2:D3:E4") from a confirmed ARP
+  // answer; "" when there is none. Asked only for a host whose echo counted. Left empty where
+  // the system has no ARP query: such a host is then looked up in the neighbour table, whose
+  // row its answer has confirmed.
   std::function<std::string(const std::string& address)> resolveMac;
   // The system's neighbour table, hardware addresses formatted as resolveMac's. Read for the hosts
   // whose echo did not count: each echo has made the system resolve its address, so reading
@@ -31,14 +64,18 @@ struct Probes {
   std::function<NeighbourTable()> neighbourTable;
   // Name from the reverse lookup; "" when the lookup fails or has no name.
   std::function<std::string(const std::string& address)> reverseName;
+  // The clock and the sleep that time the wait for rows still being checked.
+  std::function<long long()> clockMs = SteadyClockMs;
+  std::function<void(int ms)> sleepMs = SleepMs;
 };
 
 // Where the sweep reports. All three are required.
 struct Sinks {
   // Position 0..100 of the progress bar, once per host number (own number included), before its probe.
   std::function<void(int position)> progress;
-  // One host found (by echo and ARP, or in the neighbour table), in ascending host order. The
-  // record is valid during the call only.
+  // One host found (by echo and ARP, or in the neighbour table), as soon as it is confirmed:
+  // ascending within one look-up, so a host confirmed late may follow higher numbers. The record
+  // is valid during the call only.
   std::function<void(const HostEntry& host)> hostFound;
   // Called exactly once, as the last call of every sweep, however it ended.
   std::function<void()> finished;
@@ -52,17 +89,44 @@ struct LocalAddress {
 // False for anything else, and for a 0.0.0.x address, which names no network.
 bool ParseLocalAddress(const std::string& text, LocalAddress* out);
 
-// One adapter as the system lists it: its first IPv4 address and default gateway as dotted
-// quads, each "" or "0.0.0.0" when it has none.
+// Kinds of adapter that matter to the choice of network.
+enum class AdapterKind { kEthernet, kWifi, kDialUp, kTunnel, kOther };
+
+// One adapter as the system lists it: its first IPv4 address, default gateway and mask as
+// dotted quads (address and gateway "" or "0.0.0.0" when it has none), index and kind.
 struct AdapterAddresses {
   std::string address;
   std::string gateway;
+  std::string mask = "255.255.255.0";
+  unsigned long index = kAnyInterface;
+  AdapterKind kind = AdapterKind::kEthernet;
 };
 
-// The address to sweep from: that of the first adapter with an address and a default gateway,
-// which is where the LAN is (virtual machine, WSL and VPN adapters usually have no gateway and
-// may come first). Without any gateway, the first adapter with an address; "" when none has one.
-std::string ChooseLocalAddress(const std::vector<AdapterAddresses>& adapters);
+// The adapter to sweep from. routedIndex is the interface the routing table uses for addresses
+// beyond every local network (kAnyInterface: no route). That adapter, unless it has no address
+// or is dial-up or a tunnel; else the first Ethernet or Wi-Fi adapter with an address and a
+// gateway; else the first adapter with an address. Its address is "" when none has one.
+SweptAdapter ChooseAdapter(const std::vector<AdapterAddresses>& adapters, unsigned long routedIndex);
+
+// An address in none of the adapters' networks, to ask the routing table where the world is:
+// the first of three documentation addresses that fits; "" when every one is local.
+std::string AddressBeyondLocalNetworks(const std::vector<AdapterAddresses>& adapters);
+
+// One row of the routing table: destination and mask (dotted quads), metric and interface.
+struct Route {
+  std::string destination;
+  std::string mask;
+  unsigned long metric;
+  unsigned long interfaceIndex;
+};
+
+// The interface of the route that carries address: the longest matching prefix, of those the
+// lowest metric, the first listed of equals; kAnyInterface when none matches.
+unsigned long RoutedInterface(const std::vector<Route>& routes, const std::string& address);
+
+// The directed broadcast of address's network under mask (address OR NOT mask), as a dotted
+// quad; "" when either text is no dotted quad.
+std::string DirectedBroadcastText(const std::string& address, const std::string& mask);
 
 // The status of an echo reply that answers the request (IP_SUCCESS).
 constexpr uint32_t kEchoReplySuccess = 0;
@@ -73,22 +137,30 @@ constexpr uint32_t kEchoReplySuccess = 0;
 // Addresses in network order, as the system gives them.
 bool EchoReplyCounts(uint32_t status, uint32_t replyAddress, uint32_t probedAddress);
 
-// Kinds of neighbour-table entries: only dynamic and static ones are resolved; kOther stands for
-// every other (invalid, incomplete, or of a kind the system adds later).
-enum class NeighbourKind { kOther, kDynamic, kStatic };
+// The hardware-address text (as FormatHardwareAddress) of a neighbour-table row's address: ""
+// unless it is 6 bytes, neither all zeros (a row still waiting for an answer, as wine lists it)
+// nor all 0xFF.
+std::string NeighbourHardwareText(const unsigned char* bytes, size_t length);
 
-// The hardware-address text (as FormatHardwareAddress) that a neighbour-table entry gives its
-// host: "" unless the entry is dynamic or static and its address is 6 bytes, neither all zeros
-// (an entry still waiting for an answer, as wine lists it) nor all 0xFF.
-std::string NeighbourHardwareText(NeighbourKind kind, const unsigned char* bytes, size_t length);
+// How long the system takes to decide on a row that an echo has set checking (a 5 s delay, then
+// three probes a second apart), with room to spare.
+constexpr int kNeighbourCheckMs = 8500;
+
+enum class NeighbourVerdict { kNoHost, kUndecided, kHost };
+
+// What the table's rows for address on interfaceIndex (kAnyInterface: any) say of its host, and
+// in *mac its hardware-address text when it is a host. A host needs a confirmed row with a usable
+// address: reachable or permanent, or kCompleteUnsure once checkEnded (the check that the host's
+// echo started has had time to end, or the host answered the echo). Stale, delay and probe rows,
+// and kCompleteUnsure before then, are undecided; every other row, or none, is no host.
+NeighbourVerdict JudgeNeighbour(const NeighbourTable& table, const std::string& address,
+                                unsigned long interfaceIndex, bool checkEnded, std::string* mac);
 
 // Progress position sent before host number n (1..254): floor(100 * n / 254).
 constexpr int ProgressBeforeHost(int n) { return 100 * n / 254; }
 
 // "a.b.c.n" of the local network.
 std::string HostAddressText(const LocalAddress& local, int n);
-// "a.b.c.255": the broadcast text stored for every host found.
-std::string BroadcastText(const LocalAddress& local);
 // length bytes as upper-case hexadecimal pairs joined by ':' ("00:A0:B1:C2:D3:E4"); "" for none.
 std::string FormatHardwareAddress(const unsigned char* bytes, size_t length);
 // The hardware-address text as the record stores it: every ':' removed, case kept.
@@ -104,14 +176,18 @@ enum class SweepEnd {
 // table is read once for them all, as reading it costs time in proportion to its length.
 constexpr int kHostsPerTableRead = 64;
 
-// Echoes a.b.c.1 to a.b.c.254 of the local address strictly one after another, skipping the
-// machine's own number. After each kHostsPerTableRead host numbers (and after the last) it
-// looks up the ones just echoed, in host order: ARP for a host whose echo counted, the
-// neighbour table (read once, after those echoes) for one whose echo did not, then the reverse
-// lookup for a host either resolved; such a host goes to hostFound with its address without
-// ':', its name cut to the alias field (never splitting a double-byte character) and a.b.c.255.
-// stopRequested is read before each host number and each lookup; once it is true no further
-// host is touched, and the hosts echoed but not yet looked up are let go.
+// Echoes a.b.c.1 to a.b.c.254 of the adapter's address strictly one after another, skipping
+// the machine's own number. After each kHostsPerTableRead host numbers (and after the last) it
+// looks up, in host order, the hosts still undecided and then the ones just echoed: ARP for a
+// host whose echo counted, the neighbour table (read once, after those echoes) for the others
+// (and for all without an ARP query),
+// judged by JudgeNeighbour on the adapter's interface; undecided hosts wait for the next look-up.
+// Those still undecided after the last one are judged once more, when the check of the last of
+// them has had time to end (kNeighbourCheckMs after its echo); then undecided is no host. Each
+// host found goes to hostFound with its address without ':', the reverse lookup's name cut to
+// the alias field (never splitting a double-byte character) and the adapter's directed
+// broadcast. stopRequested is read before each host number and each lookup, and during the
+// wait; once it is true no further host is touched, and the hosts not yet found are let go.
 SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bool>& stopRequested);
 
 }  // namespace sweep

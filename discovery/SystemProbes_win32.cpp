@@ -34,6 +34,63 @@ DWORD QueryGrowing(std::vector<unsigned char>* buffer, ULONG* size, DWORD tooSma
   return result;
 }
 
+// True under wine, whose IP Helper answers some questions differently from Windows (see its uses).
+bool RunningUnderWine() {
+  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+AdapterKind KindOf(UINT type) {
+  switch (type) {
+    case MIB_IF_TYPE_ETHERNET: return AdapterKind::kEthernet;
+    case IF_TYPE_IEEE80211: return AdapterKind::kWifi;
+    case MIB_IF_TYPE_PPP:
+    case MIB_IF_TYPE_SLIP: return AdapterKind::kDialUp;
+    case IF_TYPE_TUNNEL: return AdapterKind::kTunnel;
+    default: return AdapterKind::kOther;
+  }
+}
+
+std::string QuadText(DWORD networkOrder) {
+  in_addr address;
+  address.s_addr = networkOrder;
+  char quad[INET_ADDRSTRLEN];
+  return inet_ntop(AF_INET, &address, quad, sizeof quad) == nullptr ? std::string() : quad;
+}
+
+// wine's GetBestInterface takes the last of equally long routes, whatever their metrics; there
+// the routing table is read and weighed here instead.
+unsigned long RoutedInterfaceFromTable(const std::string& address) {
+  std::vector<unsigned char> table;
+  ULONG size = 4096;
+  const DWORD result = QueryGrowing(&table, &size, ERROR_INSUFFICIENT_BUFFER,
+                                    [](unsigned char* buffer, ULONG* length) {
+                                      return GetIpForwardTable(
+                                          reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer), length, FALSE);
+                                    });
+  if (result != NO_ERROR || table.size() < sizeof(MIB_IPFORWARDTABLE)) return kAnyInterface;
+  const MIB_IPFORWARDTABLE& rows = *reinterpret_cast<const MIB_IPFORWARDTABLE*>(table.data());
+  const size_t fits = (table.size() - offsetof(MIB_IPFORWARDTABLE, table)) / sizeof(MIB_IPFORWARDROW);
+  if (rows.dwNumEntries > fits) return kAnyInterface;
+  std::vector<Route> routes;
+  for (DWORD i = 0; i < rows.dwNumEntries; ++i) {
+    const MIB_IPFORWARDROW& row = rows.table[i];
+    routes.push_back({QuadText(row.dwForwardDest), QuadText(row.dwForwardMask), row.dwForwardMetric1,
+                      row.dwForwardIfIndex});
+  }
+  return RoutedInterface(routes, address);
+}
+
+// The interface the routing table uses for address; kAnyInterface when there is no route. A
+// lookup only: nothing is sent.
+unsigned long RoutedInterfaceFor(const std::string& address) {
+  ULONG destination = 0;
+  if (!ToNetworkAddress(address, &destination)) return kAnyInterface;
+  if (RunningUnderWine()) return RoutedInterfaceFromTable(address);
+  DWORD index = 0;
+  return GetBestInterface(destination, &index) == NO_ERROR ? index : kAnyInterface;
+}
+
 }  // namespace
 
 // GetAdaptersInfo writes records of this size, whose last fields are two time_t: 32-bit in
@@ -52,12 +109,16 @@ std::vector<AdapterAddresses> AdapterList(const IP_ADAPTER_INFO* first, const vo
   for (const IP_ADAPTER_INFO* adapter = first; adapter != nullptr; adapter = adapter->Next) {
     const unsigned char* at = reinterpret_cast<const unsigned char*>(adapter);
     if (at < reinterpret_cast<const unsigned char*>(first) || at + sizeof *adapter > limit) break;
-    adapters.push_back({text(adapter->IpAddressList), text(adapter->GatewayList)});
+    AdapterAddresses listed{text(adapter->IpAddressList), text(adapter->GatewayList)};
+    listed.mask = FieldText(adapter->IpAddressList.IpMask.String);
+    listed.index = adapter->Index;
+    listed.kind = KindOf(adapter->Type);
+    adapters.push_back(listed);
   }
   return adapters;
 }
 
-std::string LocalIPv4Address() {
+SweptAdapter LocalIPv4Address() {
   std::vector<unsigned char> table;
   ULONG size = 0;
   const DWORD result = QueryGrowing(&table, &size, ERROR_BUFFER_OVERFLOW,
@@ -65,46 +126,51 @@ std::string LocalIPv4Address() {
                                       return GetAdaptersInfo(
                                           reinterpret_cast<IP_ADAPTER_INFO*>(buffer), length);
                                     });
-  if (result != ERROR_SUCCESS || table.size() < sizeof(IP_ADAPTER_INFO)) return std::string();
-  return ChooseLocalAddress(
-      AdapterList(reinterpret_cast<const IP_ADAPTER_INFO*>(table.data()), table.data() + table.size()));
+  if (result != ERROR_SUCCESS || table.size() < sizeof(IP_ADAPTER_INFO)) return SweptAdapter();
+  const std::vector<AdapterAddresses> adapters =
+      AdapterList(reinterpret_cast<const IP_ADAPTER_INFO*>(table.data()), table.data() + table.size());
+  return ChooseAdapter(adapters, RoutedInterfaceFor(AddressBeyondLocalNetworks(adapters)));
 }
 
-NeighbourTable NeighbourTableFromRows(const MIB_IPNETTABLE& table) {
+// GetIpNetTable2 hands out rows of this size on both builds: the 64-bit interface identifier
+// in each is aligned to 8 bytes on i686 too.
+static_assert(sizeof(MIB_IPNET_ROW2) == 88, "the neighbour row");
+static_assert(offsetof(MIB_IPNET_ROW2, PhysicalAddress) == 40 && offsetof(MIB_IPNET_ROW2, State) == 76,
+              "the neighbour row's fields");
+
+NeighbourTable NeighbourTableFromRows(const MIB_IPNET_TABLE2& table, bool statesFromCacheFlags) {
   NeighbourTable neighbours;
-  for (DWORD i = 0; i < table.dwNumEntries; ++i) {
-    const MIB_IPNETROW& row = table.table[i];
-    NeighbourKind kind = NeighbourKind::kOther;
-    if (row.dwType == MIB_IPNET_TYPE_DYNAMIC) kind = NeighbourKind::kDynamic;
-    if (row.dwType == MIB_IPNET_TYPE_STATIC) kind = NeighbourKind::kStatic;
-    const DWORD length = row.dwPhysAddrLen < MAXLEN_PHYSADDR ? row.dwPhysAddrLen : MAXLEN_PHYSADDR;
-    const std::string text = NeighbourHardwareText(kind, row.bPhysAddr, length);
-    if (text.empty()) continue;
-    in_addr address;
-    address.s_addr = row.dwAddr;
-    char quad[INET_ADDRSTRLEN];
-    if (inet_ntop(AF_INET, &address, quad, sizeof quad) == nullptr) continue;
-    neighbours.emplace(quad, text);  // a later row of the same address (another interface) is not taken
+  for (ULONG i = 0; i < table.NumEntries; ++i) {
+    const MIB_IPNET_ROW2& row = table.Table[i];
+    if (row.Address.si_family != AF_INET) continue;
+    NeighbourState state = NeighbourState::kUnreachable;
+    switch (row.State) {
+      case NlnsIncomplete: state = NeighbourState::kIncomplete; break;
+      case NlnsProbe: state = NeighbourState::kProbe; break;
+      case NlnsDelay: state = NeighbourState::kDelay; break;
+      case NlnsStale: state = NeighbourState::kStale; break;
+      case NlnsReachable:
+        state = statesFromCacheFlags ? NeighbourState::kCompleteUnsure : NeighbourState::kReachable;
+        break;
+      case NlnsPermanent: state = NeighbourState::kPermanent; break;
+      default: break;
+    }
+    if (row.IsUnreachable) state = NeighbourState::kUnreachable;
+    const ULONG length = row.PhysicalAddressLength < sizeof row.PhysicalAddress
+                             ? row.PhysicalAddressLength
+                             : static_cast<ULONG>(sizeof row.PhysicalAddress);
+    neighbours.push_back({QuadText(row.Address.Ipv4.sin_addr.s_addr), row.InterfaceIndex, state,
+                          NeighbourHardwareText(row.PhysicalAddress, length)});
   }
   return neighbours;
 }
 
 NeighbourTable SystemNeighbourTable() {
-  // Room for a few hundred rows at once: wine builds the whole table for each call, the one
-  // that only asks for its size included.
-  std::vector<unsigned char> table;
-  ULONG size = 16384;
-  const DWORD result = QueryGrowing(&table, &size, ERROR_INSUFFICIENT_BUFFER,
-                                    [](unsigned char* buffer, ULONG* length) {
-                                      return GetIpNetTable(
-                                          reinterpret_cast<MIB_IPNETTABLE*>(buffer), length, FALSE);
-                                    });
-  if (result != NO_ERROR || table.size() < sizeof(MIB_IPNETTABLE)) return NeighbourTable();
-  const MIB_IPNETTABLE& rows = *reinterpret_cast<const MIB_IPNETTABLE*>(table.data());
-  // Never trust the count past the bytes the system wrote.
-  const size_t fits = (table.size() - offsetof(MIB_IPNETTABLE, table)) / sizeof(MIB_IPNETROW);
-  if (rows.dwNumEntries > fits) return NeighbourTable();
-  return NeighbourTableFromRows(rows);
+  MIB_IPNET_TABLE2* table = nullptr;
+  if (GetIpNetTable2(AF_INET, &table) != NO_ERROR || table == nullptr) return NeighbourTable();
+  const NeighbourTable neighbours = NeighbourTableFromRows(*table, RunningUnderWine());
+  FreeMibTable(table);
+  return neighbours;
 }
 
 std::string ResolveMacAddressText(const std::string& address) {
@@ -114,11 +180,6 @@ std::string ResolveMacAddressText(const std::string& address) {
   std::memset(mac, 0xFF, sizeof mac);
   ULONG length = sizeof mac;  // in: the room we give; out: the address's length
   const DWORD result = SendARP(destination, 0, mac, &length);
-  if (result == ERROR_NOT_SUPPORTED) {
-    const NeighbourTable table = SystemNeighbourTable();
-    const auto entry = table.find(address);
-    return entry == table.end() ? std::string() : entry->second;
-  }
   if (result != NO_ERROR || length == 0) return std::string();
   return FormatHardwareAddress(mac, length < sizeof mac ? length : sizeof mac);
 }
@@ -142,7 +203,9 @@ Probes SystemProbes() {
   Probes probes;
   probes.localAddress = LocalIPv4Address;
   probes.echo = [](const std::string& address) { return EchoAnswered(address, kEchoTimeoutMs); };
-  probes.resolveMac = ResolveMacAddressText;
+  // Without SendARP the sweep reads the hosts that answered from its one read of the neighbour
+  // table per look-up, rather than the whole table once for each of them.
+  if (!RunningUnderWine()) probes.resolveMac = ResolveMacAddressText;
   probes.neighbourTable = SystemNeighbourTable;
   probes.reverseName = ReverseLookupName;
   return probes;

@@ -9,8 +9,6 @@
 #include "framework/TextConvert.h"
 #else
 #include <iconv.h>
-
-#include <cerrno>
 #endif
 
 namespace hostlist::detail {
@@ -52,6 +50,7 @@ void Utf8Watch::See(std::string_view line) {
   if (m_first && line.substr(0, kByteOrderMark.size()) == kByteOrderMark) m_mark = true;
   m_first = false;
   if (!m_valid) return;
+  bool lineMultiByte = false;
   for (size_t at = 0; at < line.size();) {
     // ASCII, nearly every byte of a list, passes eight bytes at a time.
     uint64_t eight;
@@ -71,14 +70,21 @@ void Utf8Watch::See(std::string_view line) {
       m_valid = false;
       return;
     }
-    m_multiByte = true;
+    lineMultiByte = true;
     at += length;
   }
+  m_multiByte = m_multiByte || lineMultiByte;
+  // Only a list without the mark can still turn out to be the code page's own text.
+  if (m_mark || !lineMultiByte) return;
+  bool lost = false;
+  AnsiFromUtf8(line, &lost);
+  if (lost) m_valid = false;
 }
 
 #ifdef _WIN32
 
-std::string AnsiFromUtf8(std::string_view text) {
+std::string AnsiFromUtf8(std::string_view text, bool* lost) {
+  if (lost != nullptr) *lost = false;
   // With Windows' beta option for UTF-8 the ANSI code page is UTF-8 itself, which refuses the
   // flags and "?" below: every line would come out empty, and the next rewrite would lose them.
   if (::GetACP() == CP_UTF8) return std::string(text);
@@ -87,44 +93,62 @@ std::string AnsiFromUtf8(std::string_view text) {
   if (wide.empty()) return std::string();
   const int size = static_cast<int>(wide.size());
   // No "best fit": a character the code page lacks is "?", not a look-alike.
+  BOOL usedDefault = FALSE;
   const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, "?", nullptr);
   std::string ansi(static_cast<size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, &ansi[0], length, "?", nullptr);
+  if (length > 0) {
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, &ansi[0], length, "?", &usedDefault);
+  }
+  if (lost != nullptr) *lost = usedDefault != FALSE;
   return ansi;
 }
 
 #else
 
-std::string AnsiFromUtf8(std::string_view text) {
+// iconv's CP932 gives some characters a look-alike ("¥" as "\"), which Windows refuses when
+// told WC_NO_BEST_FIT_CHARS: a character counts as held only when it converts back to itself.
+std::string AnsiFromUtf8(std::string_view text, bool* lost) {
+  if (lost != nullptr) *lost = false;
   std::string ansi;
-  const iconv_t converter = iconv_open("CP932", "UTF-8");
-  if (converter == reinterpret_cast<iconv_t>(-1)) {
-    // Without the converter only ASCII is certain.
-    for (size_t at = 0; at < text.size();) {
-      const size_t length = Utf8SequenceLength(text, at);
-      ansi += length == 1 ? text[at] : '?';
-      at += length == 0 ? 1 : length;
-    }
-    return ansi;
-  }
-  size_t at = 0;
-  char buffer[256];
-  while (at < text.size()) {
-    char* in = const_cast<char*>(text.data() + at);
-    size_t inLeft = text.size() - at;
-    char* out = buffer;
-    size_t outLeft = sizeof buffer;
-    const size_t result = iconv(converter, &in, &inLeft, &out, &outLeft);
-    const int error = errno;
-    ansi.append(buffer, static_cast<size_t>(out - buffer));
-    at = static_cast<size_t>(in - text.data());
-    if (result != static_cast<size_t>(-1) || error == E2BIG) continue;
-    // A character CP932 lacks, or bytes that are no UTF-8: one "?" for each, and on after it.
+  const iconv_t toAnsi = iconv_open("CP932", "UTF-8");
+  const iconv_t back = iconv_open("UTF-8", "CP932");
+  const bool convert = toAnsi != reinterpret_cast<iconv_t>(-1) && back != reinterpret_cast<iconv_t>(-1);
+  for (size_t at = 0; at < text.size();) {
     const size_t length = Utf8SequenceLength(text, at);
-    ansi += '?';
+    if (length == 1) {
+      ansi += text[at++];
+      continue;
+    }
+    // Without the converter only ASCII is certain.
+    char converted[8];
+    size_t convertedLength = 0;
+    if (length != 0 && convert) {
+      char* in = const_cast<char*>(text.data() + at);
+      size_t inLeft = length;
+      char* out = converted;
+      size_t outLeft = sizeof converted;
+      if (iconv(toAnsi, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1)) {
+        convertedLength = sizeof converted - outLeft;
+        char again[8];
+        in = converted;
+        inLeft = convertedLength;
+        out = again;
+        outLeft = sizeof again;
+        const bool same = iconv(back, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) &&
+                          text.substr(at, length) == std::string_view(again, sizeof again - outLeft);
+        if (!same) convertedLength = 0;
+      }
+    }
+    if (convertedLength == 0) {
+      ansi += '?';
+      if (lost != nullptr) *lost = true;
+    } else {
+      ansi.append(converted, convertedLength);
+    }
     at += length == 0 ? 1 : length;
   }
-  iconv_close(converter);
+  if (toAnsi != reinterpret_cast<iconv_t>(-1)) iconv_close(toAnsi);
+  if (back != reinterpret_cast<iconv_t>(-1)) iconv_close(back);
   return ansi;
 }
 

@@ -7,9 +7,11 @@
 namespace hostlist::detail {
 
 // Watches a file's lines go by, in order and without their line ends, and tells whether the
-// file is UTF-8: its first line begins with the byte-order mark EF BB BF, or every byte is part of
-// a valid UTF-8 sequence and at least one sequence is longer than a byte. A file of ASCII alone is
-// not UTF-8: it reads the same either way.
+// file is UTF-8: its first line begins with the byte-order mark EF BB BF; or every byte is part of
+// a valid UTF-8 sequence, at least one sequence is longer than a byte, and every character so read
+// exists in the ANSI code page. A file of ASCII alone is not UTF-8: it reads the same either way.
+// Short Shift-JIS texts, half-width katakana above all ("ﾅｽ" is C5 BD), are often valid UTF-8
+// too, but then read as characters the code page lacks: taking them for UTF-8 would lose them.
 class Utf8Watch {
  public:
   void See(std::string_view line);
@@ -21,13 +23,14 @@ class Utf8Watch {
  private:
   bool m_first = true;
   bool m_mark = false;
-  bool m_valid = true;
+  bool m_valid = true;  // valid UTF-8 so far, and nothing in it the code page lacks
   bool m_multiByte = false;
 };
 
 // text, UTF-8, in the ANSI code page (code page 932 off Windows). Each character the code page
-// lacks becomes "?", and so does each byte that is not part of a valid UTF-8 sequence.
-std::string AnsiFromUtf8(std::string_view text);
+// lacks becomes "?" (a look-alike does not count: "¥" is not "\"), and so does each byte that is
+// not part of a valid UTF-8 sequence. *lost, when given, is set to whether any "?" came so.
+std::string AnsiFromUtf8(std::string_view text, bool* lost = nullptr);
 
 // A line of a UTF-8 file in the ANSI code page; the first line loses its byte-order mark.
 std::string AnsiLineFromUtf8(std::string_view line, bool firstLine);

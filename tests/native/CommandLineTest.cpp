@@ -7,6 +7,8 @@
 #include "app/CommandLine.h"
 #include "app/StartFolder.h"
 #include "framework/AfxString.h"
+#include "tests/support/FakeSocketBackend.h"
+#include "tests/support/MessageBoxRecorder.h"
 
 namespace {
 
@@ -48,6 +50,32 @@ TEST(CommandLine, OutcomeTable) {
       EXPECT_EQ(request.mac, c.mac) << "command line: \"" << c.commandLine << "\"";
       EXPECT_EQ(request.destination, c.destination) << "command line: \"" << c.commandLine << "\"";
     }
+  }
+}
+
+// What a batch file or a scheduled task sees: 1 whenever the datagram did not go, after the box.
+TEST(CommandLine, WakeExitCode) {
+  using FailAt = FakeSocketBackend::FailAt;
+  struct Case {
+    FailAt failAt;
+    int exitCode;
+    size_t boxes;
+  };
+  const Case cases[] = {
+      {FailAt::Nothing, 0, 0},
+      {FailAt::SendTo, 1, 1},
+      {FailAt::Open, 1, 1},
+      {FailAt::Startup, 1, 0},
+  };
+  WakeRequest request;
+  ASSERT_TRUE(ParseWakeCommandLine("-e 00a0b1c2d3e4 -m 127.0.0.1", request));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.failAt));
+    FakeSocketBackend backend(c.failAt);
+    ScopedOverride useFake(SocketBackendSeam(), &backend);
+    MessageBoxRecorder boxes;
+    EXPECT_EQ(PerformCommandLineWake(request), c.exitCode);
+    EXPECT_EQ(boxes.Boxes().size(), c.boxes);
   }
 }
 
@@ -110,12 +138,13 @@ TEST(CString, MultibyteAwareSearchAndTrim) {
   EXPECT_EQ(CString("abc").Left(-1), CString(""));
 }
 
-TEST(StartFolder, ProgramFolderUnderTheTemporaryFolder) {
+TEST(StartFolder, ProgramFolderOrCurrentDirectoryUnderTheTemporaryFolder) {
   const std::wstring temp = L"C:\\Users\\Taro\\AppData\\Local\\Temp\\";  // as GetTempPath gives it
   struct Case {
     const wchar_t* program;
     const std::wstring folder;
     bool under;
+    const wchar_t* current = L"C:\\Users\\Taro\\Documents";  // where MacList.txt is kept
   };
   const Case cases[] = {
       {L"C:\\Users\\Taro\\AppData\\Local\\Temp\\Temp1_Kestrin-0.71-win32.zip\\Kestrin-0.71", temp, true},
@@ -129,9 +158,16 @@ TEST(StartFolder, ProgramFolderUnderTheTemporaryFolder) {
       {L"D:\\Users\\Taro\\AppData\\Local\\Temp\\x", temp, false},
       {L"", temp, false},
       {L"C:\\Kestrin", L"", false},  // a temporary folder the system could not name
+      // The list goes with the folder even when the program does not.
+      {L"C:\\Tools\\Kestrin", temp, true, L"c:\\users\\taro\\appdata\\local\\temp\\lists"},
+      {L"", temp, true, L"C:\\Users\\Taro\\AppData\\Local\\Temp"},
+      {L"C:\\Tools\\Kestrin", temp, false, L"C:\\Users\\Taro\\AppData\\Local\\Temp2"},
+      {L"C:\\Tools\\Kestrin", temp, false, L""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(PathLiesUnder(c.program, c.folder), c.under) << std::string(c.program, c.program + std::wcslen(c.program));
+    EXPECT_EQ(KeptInTemporaryFolder(c.program, c.current, c.folder), c.under)
+        << std::string(c.program, c.program + std::wcslen(c.program)) << " / "
+        << std::string(c.current, c.current + std::wcslen(c.current));
   }
 }
 

@@ -13,16 +13,25 @@ namespace {
 
 // One fake network: the hosts that answer, and what ARP, the neighbour table and the reverse
 // lookup say of them.
+using State = sweep::NeighbourState;
+
 struct FakeHost {
   bool answersEcho = true;
   std::string mac;       // "" : ARP gives nothing
   std::string name;      // "" : reverse lookup fails
   std::string tableMac;  // "" : the neighbour table holds nothing usable
+  // The row's state at each table read, the last one kept for all later reads.
+  std::vector<State> states = {State::kReachable};
+  unsigned long interfaceIndex = 7;
 };
 
+// Time runs as on a network: a silent echo takes 100 ms, an answered one 1 ms.
 class FakeNetwork {
  public:
-  explicit FakeNetwork(std::string local) : m_local(std::move(local)) {}
+  explicit FakeNetwork(sweep::SweptAdapter local) : m_local(std::move(local)) {}
+  // A /24 on interface 7, where the table's rows are unless a host says otherwise.
+  explicit FakeNetwork(const std::string& local)
+      : FakeNetwork(sweep::SweptAdapter(local, "255.255.255.0", 7)) {}
 
   void Add(const std::string& address, FakeHost host) { m_hosts[address] = std::move(host); }
   // The stop flag is raised while this host's echo runs, as a closing window would.
@@ -36,7 +45,9 @@ class FakeNetwork {
       echoed.push_back(address);
       if (address == m_stopAt) stop = true;
       auto it = m_hosts.find(address);
-      return it != m_hosts.end() && it->second.answersEcho;
+      const bool answered = it != m_hosts.end() && it->second.answersEcho;
+      nowMs += answered ? 1 : 100;
+      return answered;
     };
     probes.resolveMac = [this](const std::string& address) {
       log.push_back("arp " + address);
@@ -47,9 +58,19 @@ class FakeNetwork {
       log.push_back("table");
       sweep::NeighbourTable table;
       for (const auto& host : m_hosts) {
-        if (!host.second.tableMac.empty()) table[host.first] = host.second.tableMac;
+        const FakeHost& h = host.second;
+        if (h.tableMac.empty()) continue;
+        const State state = h.states[std::min(tableReads, h.states.size() - 1)];
+        table.push_back({host.first, h.interfaceIndex, state, h.tableMac});
       }
+      ++tableReads;
       return table;
+    };
+    probes.clockMs = [this] { return nowMs; };
+    probes.sleepMs = [this](int ms) {
+      sleptMs += ms;
+      nowMs += ms;
+      if (stopDuringSleep) stop = true;
     };
     probes.reverseName = [this](const std::string& address) {
       log.push_back("name " + address);
@@ -69,6 +90,7 @@ class FakeNetwork {
       log.push_back("finished");
       ++finishedCount;
     };
+    if (withoutArp) probes.resolveMac = nullptr;
     return sweep::RunSweep(probes, sinks, stop);
   }
 
@@ -84,9 +106,14 @@ class FakeNetwork {
   std::vector<HostEntry> found;
   int finishedCount = 0;
   std::atomic<bool> stop{false};
+  long long nowMs = 0;
+  long long sleptMs = 0;
+  size_t tableReads = 0;
+  bool stopDuringSleep = false;  // a closing window during the wait at the end
+  bool withoutArp = false;       // a system without an ARP query (wine)
 
  private:
-  std::string m_local;
+  sweep::SweptAdapter m_local;
   std::string m_stopAt;
   std::map<std::string, FakeHost> m_hosts;
 };
@@ -185,6 +212,19 @@ TEST(SweepLoop, StoresHostsFoundByEchoAndArpOrInTheNeighbourTable) {
   }
 }
 
+TEST(SweepLoop, FoundHostsCarryTheAdaptersDirectedBroadcast) {
+  // What the sweep stores; a mask that is no dotted quad keeps the /24's.
+  const std::pair<const char*, const char*> stored[] = {
+      {"255.255.255.128", "203.0.113.127"}, {"255.255.0.0", "203.0.255.255"}, {"", "203.0.113.255"}};
+  for (const auto& s : stored) {
+    FakeNetwork net(sweep::SweptAdapter("203.0.113.77", s.first, 7));
+    net.Add("203.0.113.9", {true, "02:00:00:00:00:09", "nine"});
+    net.Run();
+    ASSERT_EQ(net.found.size(), 1u) << s.first;
+    EXPECT_STREQ(net.found[0].szBroadcast, s.second) << s.first;
+  }
+}
+
 TEST(SweepLoop, NeighbourTableIsReadOncePerBatchAfterItsEchoes) {
   constexpr int k = sweep::kHostsPerTableRead;
   FakeNetwork net("198.51.100.10");
@@ -207,74 +247,55 @@ TEST(SweepLoop, NeighbourTableIsReadOncePerBatchAfterItsEchoes) {
   all.Run();
   EXPECT_EQ(std::count(all.log.begin(), all.log.end(), "table"), 0);
   EXPECT_EQ(all.found.size(), 253u);
+  // Without an ARP query, the answering hosts come from that one read too; their answer ended
+  // any check of their rows, but a row without an address or on another interface is still none.
+  FakeNetwork noArp("198.51.100.10");
+  noArp.Add("198.51.100.2", {true, "", "a", "02:00:00:00:00:02", {State::kCompleteUnsure}});
+  noArp.Add("198.51.100.3", {true, "", "b", "", {State::kReachable}});
+  noArp.Add("198.51.100.4", {true, "", "c", "02:00:00:00:00:04", {State::kReachable}, 8});
+  noArp.withoutArp = true;
+  noArp.Run();
+  EXPECT_EQ(std::count(noArp.log.begin(), noArp.log.end(), "table"), (254 + k - 1) / k);
+  ASSERT_EQ(noArp.found.size(), 1u);
+  EXPECT_STREQ(noArp.found[0].szMac, "020000000002");
 }
 
-TEST(SweepLoop, LocalAddressIsOnTheFirstAdapterWithAGateway) {
-  using Adapters = std::vector<sweep::AdapterAddresses>;
+TEST(SweepLoop, UndecidedRowIsJudgedAgainAtALaterRead) {
+  using States = std::vector<State>;
   struct Case {
     const char* what;
-    Adapters adapters;
-    const char* expected;
+    int host;
+    States states;
+    bool found;
+    long long sleptMs;  // the wait at the end
   };
+  // Host 10 is read first after host 64 (some 5.4 s after its echo), host 250 at the fourth read,
+  // after host 254 (0.5 s after its echo), then at a fifth once its check has had time to end.
+  const State d = State::kDelay;
   const Case cases[] = {
-      {"virtual adapter without a gateway listed first",
-       {{"172.20.0.1", ""}, {"198.51.100.10", "198.51.100.1"}}, "198.51.100.10"},
-      {"gateway given as 0.0.0.0", {{"203.0.113.5", "0.0.0.0"}, {"198.51.100.10", "198.51.100.1"}},
-       "198.51.100.10"},
-      {"first of two with a gateway",
-       {{"203.0.113.5", "203.0.113.1"}, {"198.51.100.10", "198.51.100.1"}}, "203.0.113.5"},
-      {"none with a gateway: the first with an address",
-       {{"0.0.0.0", ""}, {"203.0.113.5", ""}, {"198.51.100.10", ""}}, "203.0.113.5"},
-      {"a gateway on an adapter without an address",
-       {{"0.0.0.0", "198.51.100.1"}, {"203.0.113.5", ""}}, "203.0.113.5"},
-      {"no address at all", {{"", ""}, {"0.0.0.0", "198.51.100.1"}}, ""},
-      {"no adapter", {}, ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(sweep::ChooseLocalAddress(c.adapters), c.expected) << c.what;
-}
-
-TEST(SweepLoop, EchoCountsOnlyAsASuccessFromTheProbedAddress) {
-  const uint32_t probed = 0x0A6433C6u, other = 0x016433C6u;  // 198.51.100.10 and .1, network order
-  struct Case {
-    const char* what;
-    uint32_t status;
-    uint32_t from;
-    bool counts;
-  };
-  const Case cases[] = {
-      {"success", 0, probed, true},
-      {"destination host unreachable", 11003, probed, false},
-      {"host unreachable from our own stack", 11003, other, false},
-      {"destination net unreachable", 11002, probed, false},
-      {"time-to-live expired on a router", 11013, other, false},
-      {"success from another address", 0, other, false},
+      {"confirmed at the next read", 10, {State::kDelay, State::kReachable}, true, 0},
+      {"unreachable at the next read", 10, {State::kProbe, State::kUnreachable}, false, 0},
+      {"still stale at every read", 10, {State::kStale}, false, 0},
+      {"wine's complete row, old enough at the next read", 10, {State::kCompleteUnsure}, true, 0},
+      {"near the end: confirmed after the wait", 250, {d, d, d, d, State::kReachable}, true, 8500 - 500},
+      {"near the end: gone after the wait", 250, {d, d, d, d, State::kUnreachable}, false, 8500 - 500},
+      {"near the end: still probing after the wait", 250, {State::kProbe}, false, 8500 - 500},
+      {"near the end: wine's complete row after the wait", 250, {State::kCompleteUnsure}, true, 8500 - 500},
+      {"near the end, confirmed at once: no wait", 250, {State::kReachable}, true, 0},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(sweep::EchoReplyCounts(c.status, c.from, probed), c.counts) << c.what;
-  }
-}
-
-TEST(SweepLoop, NeighbourEntryNamesAHostOnlyWhenResolved) {
-  using K = sweep::NeighbourKind;
-  struct Case {
-    const char* what;
-    K kind;
-    std::vector<unsigned char> mac;
-    const char* text;
-  };
-  const Case cases[] = {
-      {"dynamic", K::kDynamic, {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}, "00:A0:B1:C2:D3:E4"},
-      {"static", K::kStatic, {0x02, 0, 0, 0, 0, 0x05}, "02:00:00:00:00:05"},
-      {"invalid or incomplete", K::kOther, {0x02, 0, 0, 0, 0, 0x02}, ""},
-      {"all zeros: still waiting for its answer", K::kDynamic, {0, 0, 0, 0, 0, 0}, ""},
-      {"all 0xFF", K::kStatic, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, ""},
-      {"a single 0xFF is fine", K::kDynamic, {0xFF, 0, 0, 0, 0, 0x01}, "FF:00:00:00:00:01"},
-      {"no address", K::kDynamic, {}, ""},
-      {"5 bytes", K::kDynamic, {0x02, 0, 0, 0, 0x05}, ""},
-      {"8 bytes", K::kDynamic, {0x02, 0, 0, 0, 0, 0, 0, 0x08}, ""},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(sweep::NeighbourHardwareText(c.kind, c.mac.data(), c.mac.size()), c.text) << c.what;
+    FakeNetwork net(sweep::SweptAdapter("198.51.100.1", "255.255.255.0", 7));
+    const std::string address = "198.51.100." + std::to_string(c.host);
+    net.Add(address, {false, "", "quiet", "02:00:00:00:00:0A", c.states});
+    net.Add("198.51.100.100", {true, "02:00:00:00:00:64", "pinged"});
+    EXPECT_EQ(net.Run(), sweep::SweepEnd::kCompleted) << c.what;
+    EXPECT_EQ(net.At("found 02000000000A") >= 0, c.found) << c.what;
+    EXPECT_EQ(net.sleptMs, c.sleptMs) << c.what;
+    if (c.host == 10 && c.found) {
+      // Found at the second read, ahead of the host answering at that read.
+      EXPECT_LT(net.At("found 02000000000A"), net.At("found 020000000064")) << c.what;
+      EXPECT_GT(net.At("found 02000000000A"), net.At("echo 198.51.100.128")) << c.what;
+    }
   }
 }
 
@@ -337,7 +358,7 @@ TEST(SweepLoop, ParseLocalAddressReadsDecimalOctets) {
     EXPECT_EQ(local.c, c.c) << c.text;
     EXPECT_EQ(local.d, c.d) << c.text;
     // Leading zeros never reach a probe address: the texts are made from the numbers.
-    EXPECT_EQ(sweep::BroadcastText(local),
+    EXPECT_EQ(sweep::HostAddressText(local, 255),
               std::to_string(c.a) + "." + std::to_string(c.b) + "." + std::to_string(c.c) + ".255");
   }
 }
@@ -357,38 +378,24 @@ TEST(SweepLoop, StopRequestIsHonouredBeforeTheNextHost) {
   EXPECT_EQ(net.log.back(), "finished");
 }
 
+TEST(SweepLoop, StopRequestEndsTheWaitForUndecidedRows) {
+  FakeNetwork net("198.51.100.1");
+  net.Add("198.51.100.250", {false, "", "late", "02:00:00:00:00:FA", {State::kDelay, State::kDelay,
+                                                                      State::kDelay, State::kDelay,
+                                                                      State::kReachable}});
+  net.stopDuringSleep = true;
+  EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
+  EXPECT_EQ(net.sleptMs, 50);  // one short step, not the whole wait
+  EXPECT_EQ(net.tableReads, 4u);
+  EXPECT_EQ(net.found.size(), 0u);
+  EXPECT_EQ(net.finishedCount, 1);
+}
+
 TEST(SweepLoop, StopRequestedBeforeTheStartProbesNothing) {
   FakeNetwork net("198.51.100.7");
   net.stop = true;
   EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
   EXPECT_EQ(net.log, std::vector<std::string>{"finished"});
-}
-
-TEST(SweepLoop, StripColonsKeepsEverythingElse) {
-  struct Case {
-    const char* in;
-    const char* out;
-  };
-  const Case cases[] = {{"00:A0:B1:C2:D3:E4", "00A0B1C2D3E4"}, {"", ""}, {":::", ""},
-                        {"0A:0b", "0A0b"}, {"00A0B1C2D3E4", "00A0B1C2D3E4"}};
-  for (const Case& c : cases) EXPECT_EQ(sweep::StripColons(c.in), c.out) << c.in;
-}
-
-}  // namespace
-
-namespace {
-
-TEST(SweepLoop, FormatHardwareAddressGivesUpperCasePairs) {
-  const unsigned char mac[] = {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0x0F, 0xFF};
-  struct Case {
-    size_t length;
-    const char* text;
-  };
-  const Case cases[] = {
-      {6, "00:A0:B1:C2:D3:E4"}, {1, "00"}, {0, ""}, {8, "00:A0:B1:C2:D3:E4:0F:FF"}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(sweep::FormatHardwareAddress(mac, c.length), c.text) << c.length << " bytes";
-  }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The Japanese resources as the program carries them: both dialog templates control by control, string 101, icon 128, the manifest; their texts fit at any dpi.
+// The Japanese resources as the program carries them: both dialog templates control by control, string 101, icon 128, the manifest; their texts fit at any dpi, and each edit is named by its label.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,6 +15,7 @@
 #include "tests/win/MainWindowFixture.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 namespace {
 
@@ -147,9 +148,14 @@ TEST(DialogTemplates, MainWindowIsTemplate102AsTheUserKnowsIt) {
   EXPECT_EQ(t.weight, 400);
   EXPECT_EQ(t.italic, 0);
   EXPECT_EQ(t.charset, SHIFTJIS_CHARSET);
+  // Each edit right after its label: screen readers name an edit by the static text before it.
   const std::vector<Control> expected = {
+      {-1, L"STATIC", L"\uff25\uff54\uff48\uff45\uff52\uff4e\uff45\uff54 \u30a2\u30c9\u30ec\u30b9", 7, 11, 70, 8,
+       kLabel},  // Ｅｔｈｅｒｎｅｔ アドレス
       {1002, L"EDIT", L"", 77, 8, 81, 14, kEdit},
+      {-1, L"STATIC", L"\u5225\u540d\uff08\u30b3\u30e1\u30f3\u30c8\u306a\u3069\uff09", 7, 28, 70, 8, kLabel},
       {1003, L"EDIT", L"", 77, 25, 81, 14, kEdit},
+      {-1, L"STATIC", L"IP Broadcast Address", 7, 45, 70, 8, kLabel},
       {1007, L"EDIT", L"", 77, 42, 81, 14, kEdit},
       {1004, L"BUTTON", L"\u8ffd\u52a0\uff0f\u4fee\u6b63", 223, 7, 50, 25, kButton},  // 追加／修正
       {1001, L"SYSLISTVIEW32", L"", 7, 61, 209, 141, kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_ALIGNLEFT},
@@ -157,12 +163,8 @@ TEST(DialogTemplates, MainWindowIsTemplate102AsTheUserKnowsIt) {
       {1006, L"BUTTON", L"\u524a\u9664", 222, 137, 50, 14, kButton},                           // 削除
       {1008, L"BUTTON", L"\u30a2\u30a4\u30b3\u30f3", 222, 155, 50, 14, kButton},               // アイコン
       {2, L"BUTTON", L"\u7d42\u4e86", 222, 186, 50, 16, kButton},                              // 終了
-      {-1, L"STATIC", L"\uff25\uff54\uff48\uff45\uff52\uff4e\uff45\uff54 \u30a2\u30c9\u30ec\u30b9", 7, 11, 70, 8,
-       kLabel},                                                                                 // Ｅｔｈｅｒｎｅｔ アドレス
-      {-1, L"STATIC", L"\u5225\u540d\uff08\u30b3\u30e1\u30f3\u30c8\u306a\u3069\uff09", 7, 28, 70, 8, kLabel},
       {-1, L"STATIC", L"Ex. 00a0b1c2d3e4", 161, 11, 58, 8, kLabel},
       {-1, L"STATIC", L"Ex. Web \u30b5\u30fc\u30d0\u30fc", 161, 28, 58, 8, kLabel},
-      {-1, L"STATIC", L"IP Broadcast Address", 7, 45, 70, 8, kLabel},
       {-1, L"STATIC", L"Ex. 192.168.10.255", 161, 45, 58, 8, kLabel},
       {1010, L"BUTTON", L"\u81ea\u52d5\u53d6\u5f97", 222, 35, 50, 14, kButton},  // 自動取得
       {1009, L"MSCTLS_PROGRESS32", L"", 223, 35, 49, 14, WS_CHILD | PBS_SMOOTH},  // hidden, no tab stop
@@ -286,6 +288,39 @@ TEST_F(DialogTextTest, EveryStaticAndButtonTextFitsItsControlAtAnyDpi) {
     ExpectTextsFit(about, "About box", dpi);
     ::DestroyWindow(about);
   });
+}
+
+// What a screen reader announces for each edit: the accessible name the system gives it, which
+// for a control without a text of its own is the static text just before it.
+TEST_F(DialogTextTest, EachEditIsNamedByItsLabel) {
+  const struct {
+    int id;
+    const wchar_t* name;
+  } cases[] = {
+      {IDC_EDIT_MAC, L"\uff25\uff54\uff48\uff45\uff52\uff4e\uff45\uff54 \u30a2\u30c9\u30ec\u30b9"},
+      {IDC_EDIT_ALIAS, L"\u5225\u540d\uff08\u30b3\u30e1\u30f3\u30c8\u306a\u3069\uff09"},
+      {IDC_EDIT_BROADCAST, L"IP Broadcast Address"},
+  };
+  ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+  CKestrinDlg dlg;
+  Run(dlg, [&](HWND hDlg) {
+    for (const auto& c : cases) {
+      IAccessible* accessible = nullptr;
+      ASSERT_EQ(::AccessibleObjectFromWindow(::GetDlgItem(hDlg, c.id), static_cast<DWORD>(OBJID_CLIENT),
+                                             __uuidof(IAccessible), reinterpret_cast<void**>(&accessible)),
+                S_OK);
+      VARIANT self;
+      ::VariantInit(&self);
+      self.vt = VT_I4;
+      self.lVal = CHILDID_SELF;
+      BSTR name = nullptr;
+      EXPECT_EQ(accessible->get_accName(self, &name), S_OK) << "edit " << c.id;
+      EXPECT_EQ(std::wstring(name != nullptr ? name : L"<none>"), c.name) << "edit " << c.id;
+      ::SysFreeString(name);
+      accessible->Release();
+    }
+  });
+  ::CoUninitialize();
 }
 
 }  // namespace

@@ -40,6 +40,12 @@ TEST(HostListWin, BytesOnDiskAreTheSameAsOnEveryBuild) {
   // Saved as UTF-8 ("バé"): read through the system's conversion, "?" where code page 932 has none.
   WriteBytes("MacList.txt", "\xEF\xBB\xBF" "00a0b1c2d3e4,\xE3\x83\x90\xC3\xA9,127.0.0.1\r\n");
   EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"\x83\x6F?"});
+  // Without the mark, UTF-8 only when the system's code page holds every character: "漢字" is,
+  // "ﾅｽ" in code page 932 (C5 BD, which as UTF-8 is a letter the code page lacks) is not.
+  WriteBytes("MacList.txt", "00a0b1c2d3e4,\xE6\xBC\xA2\xE5\xAD\x97,127.0.0.1\r\n");
+  EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"\x8A\xBF\x8E\x9A"});
+  WriteBytes("MacList.txt", "00a0b1c2d3e4,\xC5\xBD,127.0.0.1\r\n");
+  EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"\xC5\xBD"});
 }
 
 TEST(HostListWin, ReadOnlyListIsLeftAsItWas) {

@@ -1,10 +1,12 @@
-// The application object's command-line path under Winsock: one packet, no window, no main window, no host list.
+// The application object's start: the command-line path under Winsock (one packet, no window, no main window, no host list, its exit code), and the temporary-folder check.
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "app/KestrinApp.h"
+#include "app/StartFolder.h"
 #include "core/MagicPacketSender.h"
+#include "tests/support/FakeSocketBackend.h"
 #include "tests/support/MessageBoxRecorder.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/UdpListener.h"
@@ -54,6 +56,34 @@ TEST(KestrinAppWake, SendsOnePacketAndCreatesNoWindow) {
   // Every byte through Winsock, to the port the protocol database gives.
   const MagicPacket expected = BuildMagicPacket({0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4});
   EXPECT_EQ(datagrams[0], std::vector<unsigned char>(expected.begin(), expected.end()));
+  EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+// The process's exit code, which a batch file or a scheduled task reads: 1 after the box.
+TEST(KestrinAppWake, AFailedSendEndsWithExitCode1) {
+  FakeSocketBackend backend(FakeSocketBackend::FailAt::SendTo);
+  ScopedOverride useFake(SocketBackendSeam(), &backend);
+  MessageBoxRecorder boxes;
+  CKestrinApp app;
+  app.m_lpCmdLine = "-e 00a0b1c2d3e4 -m 127.0.0.1";
+  EXPECT_FALSE(app.InitInstance());
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(app.ExitInstance(), 1);
+}
+
+// The window's warning looks at the current directory too: MacList.txt is kept there.
+TEST(StartFolderWin, CurrentDirectoryUnderTheTemporaryFolder) {
+  ScratchFolder folder;
+  ASSERT_FALSE(RunsInTemporaryFolder()) << "the test program itself runs from the temporary folder";
+  wchar_t temp[MAX_PATH + 1] = L"";
+  ASSERT_NE(::GetTempPathW(MAX_PATH + 1, temp), 0u);
+  const std::wstring lists = std::wstring(temp) + L"KestrinStartFolderTest";
+  ::CreateDirectoryW(lists.c_str(), nullptr);
+  ASSERT_TRUE(::SetCurrentDirectoryW(lists.c_str()));
+  const bool underTemp = RunsInTemporaryFolder();
+  ::SetCurrentDirectoryW(folder.path().wstring().c_str());
+  ::RemoveDirectoryW(lists.c_str());
+  EXPECT_TRUE(underTemp);
 }
 
 }  // namespace

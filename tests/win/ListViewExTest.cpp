@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 namespace mainwindow {
 namespace {
@@ -63,62 +64,109 @@ void DrawRow(CKestrinDlg& dlg, int item, const Canvas& canvas) {
   dlg.m_listHosts.DrawItem(&draw);
 }
 
+// Puts colours in place of the system's for its lifetime, as a theme change would.
+class ScopedSysColors {
+ public:
+  ScopedSysColors(std::vector<int> elements, const std::vector<COLORREF>& colors) : m_elements(std::move(elements)) {
+    for (int element : m_elements) m_saved.push_back(::GetSysColor(element));
+    ::SetSysColors(static_cast<int>(m_elements.size()), m_elements.data(), colors.data());
+  }
+  ~ScopedSysColors() { ::SetSysColors(static_cast<int>(m_elements.size()), m_elements.data(), m_saved.data()); }
+  ScopedSysColors(const ScopedSysColors&) = delete;
+  ScopedSysColors& operator=(const ScopedSysColors&) = delete;
+
+ private:
+  std::vector<int> m_elements;
+  std::vector<COLORREF> m_saved;
+};
+
+// Whether any pixel of the rectangle has exactly the colour: the text drawn in it, for one.
+bool HasPixel(const Canvas& canvas, const RECT& area, COLORREF color) {
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      if (canvas.At(x, y) == color) return true;
+    }
+  }
+  return false;
+}
+
 int RowMiddle(CKestrinDlg& dlg, int item) {
   RECT bounds;
   dlg.m_listHosts.GetItemRect(item, &bounds, LVIR_BOUNDS);
   return (bounds.top + bounds.bottom) / 2;
 }
 
-TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthAsTheirSelectionAndFocusSay) {
+TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthInTheThemesColoursAsTheirSelectionAndFocusSay) {
   WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1", "001122334455,b,127.0.0.1"}));
-  const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
-  const COLORREF white = RGB(255, 255, 255);
+  // The default scheme, and a dark high-contrast one (whose Window colour the canvas does not start with).
+  struct Scheme {
+    const char* name;
+    bool custom;
+    COLORREF window, windowText, highlight, highlightText;
+  };
+  const Scheme schemes[] = {
+      {"system colours", false, ::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_WINDOWTEXT),
+       ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_HIGHLIGHTTEXT)},
+      {"dark high contrast", true, RGB(0, 0, 40), RGB(255, 255, 255), RGB(0, 255, 255), RGB(0, 0, 0)},
+  };
   struct Case {
     const char* name;
     bool listFocused;
     UINT state;
-    COLORREF insideColumns;  // at x = 50
-    COLORREF pastColumns;    // between the columns' end and the kept client width
+    bool highlighted;
   };
   const std::vector<Case> cases = {
-      {"selected, list focused", true, LVIS_SELECTED, highlight, highlight},
-      {"selected, focus elsewhere: looks unselected", false, LVIS_SELECTED, white, white},
-      {"not selected", true, 0, white, white},
-      {"drop target, focus elsewhere", false, LVIS_DROPHILITED, highlight, highlight},
+      {"selected, list focused", true, LVIS_SELECTED, true},
+      {"selected, focus elsewhere: looks unselected", false, LVIS_SELECTED, false},
+      {"not selected", true, 0, false},
+      {"drop target, focus elsewhere", false, LVIS_DROPHILITED, true},
   };
-  CKestrinDlg dlg;
-  Run(dlg, [&](HWND hDlg) {
-    CListViewEx& list = dlg.m_listHosts;
-    RECT bounds, client;
-    list.GetItemRect(1, &bounds, LVIR_BOUNDS);
-    list.GetClientRect(&client);
-    list.m_nClientWidth = bounds.right + 40;  // as if the window were wider than its columns
-    const int width = std::max(bounds.right, client.right) + 60;
-    for (const Case& c : cases) {
-      if (c.listFocused) {
-        list.SetFocus();
-      } else {
-        ::SetFocus(::GetDlgItem(hDlg, IDC_EDIT_MAC));
-      }
-      // The drawing asks GetFocus; without a window manager a refused focus would read as a drawing fault.
-      if ((::GetFocus() == list.GetSafeHwnd()) != c.listFocused) {
-        ADD_FAILURE() << c.name << ": the focus could not be placed as the case needs";
-        continue;
-      }
-      list.SetItemState(1, c.state, LVIS_SELECTED | LVIS_DROPHILITED);
-      Canvas canvas(width, client.bottom + 1);
-      DrawRow(dlg, 1, canvas);
-      const int y = RowMiddle(dlg, 1);
-      EXPECT_EQ(canvas.At(50, y), c.insideColumns) << c.name;
-      if (c.pastColumns == highlight) {
-        EXPECT_EQ(canvas.At(bounds.right + 30, y), highlight) << c.name << ": highlight out to the client width";
-        EXPECT_EQ(canvas.At(bounds.right + 50, y), RGB(0, 0, 0)) << c.name << ": and no further";
-      } else if (bounds.right < client.right) {
-        EXPECT_EQ(canvas.At(client.right - 1, y), white) << c.name << ": white out to the client edge";
-      }
-      EXPECT_EQ(canvas.At(50, RowMiddle(dlg, 0)), RGB(0, 0, 0)) << c.name << ": other rows untouched";
+  for (const Scheme& scheme : schemes) {
+    std::unique_ptr<ScopedSysColors> colors;
+    if (scheme.custom) {
+      colors = std::make_unique<ScopedSysColors>(
+          std::vector<int>{COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
+          std::vector<COLORREF>{scheme.window, scheme.windowText, scheme.highlight, scheme.highlightText});
     }
-  });
+    CKestrinDlg dlg;
+    Run(dlg, [&](HWND hDlg) {
+      CListViewEx& list = dlg.m_listHosts;
+      RECT bounds, client, label;
+      list.GetItemRect(1, &bounds, LVIR_BOUNDS);
+      list.GetItemRect(1, &label, LVIR_LABEL);
+      list.GetClientRect(&client);
+      list.m_nClientWidth = bounds.right + 40;  // as if the window were wider than its columns
+      const int width = std::max(bounds.right, client.right) + 60;
+      for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(scheme.name) + ", " + c.name);
+        if (c.listFocused) {
+          list.SetFocus();
+        } else {
+          ::SetFocus(::GetDlgItem(hDlg, IDC_EDIT_MAC));
+        }
+        // The drawing asks GetFocus; without a window manager a refused focus would read as a drawing fault.
+        if ((::GetFocus() == list.GetSafeHwnd()) != c.listFocused) {
+          ADD_FAILURE() << "the focus could not be placed as the case needs";
+          continue;
+        }
+        list.SetItemState(1, c.state, LVIS_SELECTED | LVIS_DROPHILITED);
+        Canvas canvas(width, client.bottom + 1);
+        DrawRow(dlg, 1, canvas);
+        const int y = RowMiddle(dlg, 1);
+        const COLORREF fill = c.highlighted ? scheme.highlight : scheme.window;
+        EXPECT_EQ(canvas.At(50, y), fill);
+        EXPECT_TRUE(HasPixel(canvas, label, c.highlighted ? scheme.highlightText : scheme.windowText))
+            << "the address drawn in the text colour";
+        if (c.highlighted) {
+          EXPECT_EQ(canvas.At(bounds.right + 30, y), fill) << "highlight out to the client width";
+          EXPECT_EQ(canvas.At(bounds.right + 50, y), RGB(0, 0, 0)) << "and no further";
+        } else if (bounds.right < client.right) {
+          EXPECT_EQ(canvas.At(client.right - 1, y), fill) << "filled out to the client edge";
+        }
+        EXPECT_EQ(canvas.At(50, RowMiddle(dlg, 0)), RGB(0, 0, 0)) << "other rows untouched";
+      }
+    });
+  }
 }
 
 TEST_F(ListViewExTest, AZeroWidthColumnBecomesTenPixelsAt96DpiWhenARowIsDrawn) {

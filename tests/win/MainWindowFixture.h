@@ -104,6 +104,9 @@ inline std::string HostFile(const std::vector<std::string>& lines) {
   return text;
 }
 
+// 削除しますか？ in code page 932.
+inline const std::string kConfirmDelete = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";
+
 // 変更を MacList.txt に保存できませんでした。 in code page 932.
 inline const std::string kChangeNotSaved =
     "\x95\xcf\x8d\x58\x82\xf0 MacList.txt \x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5"

@@ -11,11 +11,10 @@
 namespace mainwindow {
 namespace {
 
-// 削除する項目を選択して下さい。 and 削除しますか？ in code page 932.
+// 削除する項目を選択して下さい。 in code page 932.
 const std::string kSelectToDelete =
     "\x8d\xed\x8f\x9c\x82\xb7\x82\xe9\x8d\x80\x96\xda\x82\xf0\x91\x49\x91\xf0\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2"
     "\x81\x42";
-const std::string kConfirmDelete = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";
 const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";  // Web サーバー
 
 using HostListTest = MainWindowTest;

@@ -44,7 +44,7 @@ TEST(SweepProbes, TextsThatAreNoAddressAreNeverProbed) {
 }
 
 TEST(SweepProbes, LocalAddressIsADottedQuadOrNothing) {
-  const std::string address = sweep::LocalIPv4Address();
+  const std::string address = sweep::LocalIPv4Address().address;
   sweep::LocalAddress parsed;
   EXPECT_TRUE(address.empty() || sweep::ParseLocalAddress(address, &parsed)) << address;
   EXPECT_NE(address, "0.0.0.0");
@@ -90,47 +90,53 @@ TEST(SweepProbes, AdapterListReadsAddressAndGatewayWithinItsBuffer) {
   EXPECT_EQ(sweep::AdapterList(full.first(), full.end()).at(0).address, std::string(16, '9'));
 }
 
-TEST(SweepProbes, ArpTableRowChoice) {
+TEST(SweepProbes, NeighbourRowsKeepStateInterfaceAndUsableAddress) {
+  using S = sweep::NeighbourState;
   struct Row {
     const char* address;
-    DWORD type;
+    NL_NEIGHBOR_STATE state;
+    bool unreachable;
     std::vector<unsigned char> mac;
+    S windows;  // as read on Windows
+    S wine;     // as read under wine, whose reachable rows may still be checked
+    const char* text;
   };
   const std::vector<Row> rows = {
-      {"198.51.100.2", MIB_IPNET_TYPE_INVALID, {0x02, 0, 0, 0, 0, 0x02}},
-      {"198.51.100.3", MIB_IPNET_TYPE_DYNAMIC, {0, 0, 0, 0, 0, 0}},
-      {"198.51.100.4", MIB_IPNET_TYPE_DYNAMIC, {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}},
-      {"198.51.100.5", MIB_IPNET_TYPE_STATIC, {0x02, 0, 0, 0, 0, 0x05}},
-      {"198.51.100.6", MIB_IPNET_TYPE_OTHER, {0x02, 0, 0, 0, 0, 0x06}},
-      {"198.51.100.7", MIB_IPNET_TYPE_DYNAMIC, {}},
-      // Second rows for .3 and .4, as of another interface: the first usable row counts.
-      {"198.51.100.4", MIB_IPNET_TYPE_DYNAMIC, {0x02, 0, 0, 0, 0, 0x04}},
-      {"198.51.100.3", MIB_IPNET_TYPE_DYNAMIC, {0x02, 0, 0, 0, 0, 0x03}},
+      {"198.51.100.2", NlnsReachable, false, {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}, S::kReachable,
+       S::kCompleteUnsure, "00:A0:B1:C2:D3:E4"},
+      {"198.51.100.3", NlnsStale, false, {0x02, 0, 0, 0, 0, 0x03}, S::kStale, S::kStale, "02:00:00:00:00:03"},
+      {"198.51.100.4", NlnsDelay, false, {0x02, 0, 0, 0, 0, 0x04}, S::kDelay, S::kDelay, "02:00:00:00:00:04"},
+      {"198.51.100.5", NlnsPermanent, false, {0x02, 0, 0, 0, 0, 0x05}, S::kPermanent, S::kPermanent,
+       "02:00:00:00:00:05"},
+      // wine lists a failed row as stale, flagged unreachable, without an address.
+      {"198.51.100.6", NlnsStale, true, {0, 0, 0, 0, 0, 0}, S::kUnreachable, S::kUnreachable, ""},
+      {"198.51.100.7", NlnsIncomplete, false, {}, S::kIncomplete, S::kIncomplete, ""},
+      {"198.51.100.8", static_cast<NL_NEIGHBOR_STATE>(42), false, {0x02, 0, 0, 0, 0, 0x08}, S::kUnreachable,
+       S::kUnreachable, "02:00:00:00:00:08"},
   };
-  std::vector<unsigned char> buffer(offsetof(MIB_IPNETTABLE, table) + rows.size() * sizeof(MIB_IPNETROW));
-  MIB_IPNETTABLE* table = reinterpret_cast<MIB_IPNETTABLE*>(buffer.data());
-  table->dwNumEntries = static_cast<DWORD>(rows.size());
+  std::vector<unsigned char> buffer(offsetof(MIB_IPNET_TABLE2, Table) + (rows.size() + 1) * sizeof(MIB_IPNET_ROW2));
+  MIB_IPNET_TABLE2* table = reinterpret_cast<MIB_IPNET_TABLE2*>(buffer.data());
+  table->NumEntries = static_cast<ULONG>(rows.size() + 1);
   for (size_t i = 0; i < rows.size(); ++i) {
-    MIB_IPNETROW& row = table->table[i];
-    row.dwAddr = inet_addr(rows[i].address);
-    row.dwType = rows[i].type;
-    row.dwPhysAddrLen = static_cast<DWORD>(rows[i].mac.size());
-    std::copy(rows[i].mac.begin(), rows[i].mac.end(), row.bPhysAddr);
+    MIB_IPNET_ROW2& row = table->Table[i];
+    row.Address.si_family = AF_INET;
+    row.Address.Ipv4.sin_addr.s_addr = inet_addr(rows[i].address);
+    row.InterfaceIndex = static_cast<NET_IFINDEX>(10 + i);
+    row.State = rows[i].state;
+    row.IsUnreachable = rows[i].unreachable;
+    row.PhysicalAddressLength = static_cast<ULONG>(rows[i].mac.size());
+    std::copy(rows[i].mac.begin(), rows[i].mac.end(), row.PhysicalAddress);
   }
-  struct Case {
-    const char* address;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"198.51.100.2", ""}, {"198.51.100.3", "02:00:00:00:00:03"},
-      {"198.51.100.4", "00:A0:B1:C2:D3:E4"},
-      {"198.51.100.5", "02:00:00:00:00:05"}, {"198.51.100.6", ""}, {"198.51.100.7", ""},
-      {"198.51.100.8", ""},
-  };
-  const sweep::NeighbourTable neighbours = sweep::NeighbourTableFromRows(*table);
-  for (const Case& c : cases) {
-    const auto entry = neighbours.find(c.address);
-    EXPECT_EQ(entry == neighbours.end() ? "" : entry->second, c.expected) << c.address;
+  table->Table[rows.size()].Address.si_family = AF_INET6;  // not ours to read
+  for (bool wine : {false, true}) {
+    const sweep::NeighbourTable read = sweep::NeighbourTableFromRows(*table, wine);
+    ASSERT_EQ(read.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_EQ(read[i].address, rows[i].address);
+      EXPECT_EQ(read[i].interfaceIndex, 10 + i) << rows[i].address;
+      EXPECT_EQ(read[i].state, wine ? rows[i].wine : rows[i].windows) << rows[i].address << " wine " << wine;
+      EXPECT_EQ(read[i].mac, rows[i].text) << rows[i].address;
+    }
   }
 }
 

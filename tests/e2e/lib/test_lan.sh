@@ -4,14 +4,20 @@
 # The caller sets, before lan_start:
 #   LAN_PREFIX   namespace names: $LAN_PREFIX-sw-ID (the bridge), $LAN_PREFIX-lan-ID, $LAN_PREFIX-pN-ID
 #   LAN_LINK     one letter that starts the veth names, so two users of this file never clash
-#   LAN_ADDRESS  Kestrin's address in the LAN namespace (a /24 of 198.51.100.0)
+#   LAN_ADDRESS  Kestrin's address in the LAN namespace (in 198.51.100.0/24)
 #   PEERS        lines "host-number hardware-address name echo"; name "-" for none; echo 1: answers,
 #                0: ignores every echo, u: rejects it with ICMP host-unreachable (iptables)
 # and may set:
-#   LAN_GATEWAY       host number of the peer that is the LAN namespace's default gateway
+#   LAN_MASK_BITS     the prefix length of LAN_ADDRESS (24 unless set); the peers keep a /24
+#   LAN_GATEWAY       host number of the peer that is the LAN namespace's default gateway (metric 100)
 #   LAN_SIDE_ADDRESS  an address (a /24 of 203.0.113.0) on a second adapter of the LAN namespace,
-#                     without a gateway, which the system lists before the LAN's: a virtual
-#                     machine's or VPN's adapter. Its other end leads nowhere.
+#                     which the system lists before the LAN's: a virtual machine's or a second
+#                     card's. Its other end leads nowhere.
+#   LAN_SIDE_GATEWAY  host number in 203.0.113.0/24 of a default gateway for that adapter, on a
+#                     route of higher metric (200) than the LAN's: the system routes by the LAN.
+#   LAN_STALE         lines "host-number hardware-address": neighbour entries of the LAN namespace
+#                     left stale, as a PC keeps them long after it last heard of a host; set
+#                     afresh by lan_set_stale.
 # lan_start sets LAN_NS, the namespace to run Kestrin in; lan_cleanup removes everything it made
 # (call it from an exit trap). lan_start returns 1 when this machine cannot have such a LAN and 2
 # when making it failed, with the reason in LAN_WHY either way.
@@ -73,7 +79,7 @@ lan_start() {
   fi
   lan_join_bridge "$LAN_NS" "${tag}l-$id" || return 2
   ip -n "$LAN_NS" link set eth0 address 02:5a:00:00:00:0a || return 2
-  ip -n "$LAN_NS" addr add "$LAN_ADDRESS/24" dev eth0 || return 2
+  ip -n "$LAN_NS" addr add "$LAN_ADDRESS/${LAN_MASK_BITS:-24}" dev eth0 || return 2
   ip -n "$LAN_NS" link set eth0 up || return 2
 
   mkdir -p "/etc/netns/$LAN_NS"
@@ -106,7 +112,10 @@ lan_start() {
     esac
   done
   if [ -n "${LAN_GATEWAY:-}" ]; then
-    ip -n "$LAN_NS" route add default via "198.51.100.$LAN_GATEWAY" dev eth0 || return 2
+    ip -n "$LAN_NS" route add default via "198.51.100.$LAN_GATEWAY" dev eth0 metric 100 || return 2
+  fi
+  if [ -n "${LAN_SIDE_GATEWAY:-}" ]; then
+    ip -n "$LAN_NS" route add default via "203.0.113.$LAN_SIDE_GATEWAY" dev side0 metric 200 || return 2
   fi
   if [ -n "${LAN_SIDE_ADDRESS:-}" ]; then
     local side eth
@@ -117,10 +126,19 @@ lan_start() {
   LAN_WHY=""
 }
 
+# Puts the LAN_STALE entries (back) into the LAN namespace's neighbour table, stale.
+lan_set_stale() {
+  local entry n mac
+  for entry in "${LAN_STALE[@]}"; do
+    read -r n mac <<<"$entry"
+    ip -n "$LAN_NS" neigh replace "198.51.100.$n" lladdr "$mac" dev eth0 nud stale || return 1
+  done
+}
+
 # Refuses, inside the LAN namespace, to go on anywhere but there: lo and the test addresses only.
 lan_inside() {
   local addresses expected
   addresses=$(ip -4 -o addr show | awk '{print $4}' | sort | tr '\n' ' ')
-  expected=$(printf '%s\n' 127.0.0.1/8 "$LAN_ADDRESS/24" ${LAN_SIDE_ADDRESS:+"$LAN_SIDE_ADDRESS/24"} | sort | tr '\n' ' ')
+  expected=$(printf '%s\n' 127.0.0.1/8 "$LAN_ADDRESS/${LAN_MASK_BITS:-24}" ${LAN_SIDE_ADDRESS:+"$LAN_SIDE_ADDRESS/24"} | sort | tr '\n' ' ')
   [ "$addresses" = "$expected" ]
 }
