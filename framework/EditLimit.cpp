@@ -78,8 +78,8 @@ Decision Decide(const std::u16string& before, const std::u16string& proposed, si
   if (!filtered.refused) {
     // The limit counts the converted text, in place of what the action inserted.
     const Change conversion{change.start, change.removed, filtered.text.size()};
-    const std::u16string converted = ReplaceSelection(before, change.start, change.start + change.removed, filtered.text);
-    decision.insert = filtered.text.substr(0, KeptUnits(converted, conversion, maxBytes, bytes));
+    const std::u16string after = ReplaceSelection(before, change.start, change.start + change.removed, filtered.text);
+    decision.insert = filtered.text.substr(0, KeptUnits(after, conversion, maxBytes, bytes));
     decision.asProposed = decision.insert == inserted;
   }
   return decision;
