@@ -7,13 +7,13 @@
 #include <string>
 
 #include "app/AboutDlg.h"
+#include "app/EditRules.h"
 #include "app/HostRecords.h"
 #include "app/HostRows.h"
 #include "app/StartFolder.h"
 #include "core/AddressText.h"
 #include "core/MagicPacketSender.h"
 #include "discovery/SweepWorker.h"
-#include "framework/EditLimit.h"
 #include "framework/MessageBox.h"
 #include "framework/TextConvert.h"
 #include "framework/WinApp.h"
@@ -165,11 +165,11 @@ BOOL CKestrinDlg::OnInitDialog() {
 }
 
 void CKestrinDlg::SetUpEditInput() {
-  FilterEditInput(GetDlgItem(IDC_EDIT_MAC), editfilter::Rule::kHexDigits, WideFromCodePage(kNotHexTitleCp932, 932),
+  FilterEditInput(GetDlgItem(IDC_EDIT_MAC), &editrules::HexDigits, WideFromCodePage(kNotHexTitleCp932, 932),
                   WideFromCodePage(kOnlyHexDigitsCp932, 932));
-  FilterEditInput(GetDlgItem(IDC_EDIT_BROADCAST), editfilter::Rule::kHalfWidth);
+  FilterEditInput(GetDlgItem(IDC_EDIT_BROADCAST), &editrules::HalfWidth);
   // A comma would end the alias's field in MacList.txt's line.
-  FilterEditInput(GetDlgItem(IDC_EDIT_ALIAS), editfilter::Rule::kFullWidthComma);
+  FilterEditInput(GetDlgItem(IDC_EDIT_ALIAS), &editrules::FullWidthComma);
   // The two addresses take ASCII alone: no input method there, so it cannot stay on from the
   // alias. (The context detached is the window's default one, which the system owns.)
   ::ImmAssociateContext(GetDlgItem(IDC_EDIT_MAC), nullptr);

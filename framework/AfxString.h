@@ -28,9 +28,7 @@ class CString {
   CString& TrimLeft();
 
   CString& operator=(const char* text) { m_text = text ? text : ""; return *this; }
-  CString& operator+=(const CString& other) { m_text += other.m_text; return *this; }
   friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
-  friend bool operator!=(const CString& a, const CString& b) { return a.m_text != b.m_text; }
 
  private:
   std::string m_text;

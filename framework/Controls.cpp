@@ -2,7 +2,6 @@
 #include "framework/Controls.h"
 
 #include <string>
-#include <vector>
 
 #include "framework/TextConvert.h"
 
@@ -11,8 +10,7 @@ int CListCtrl::InsertColumn(int nCol, const char* headingCp932, int nFormat, int
   LVCOLUMNW column{};
   column.mask = LVCF_FMT | LVCF_TEXT;
   column.fmt = nFormat;
-  column.pszText = &heading[0];  // a wide string's buffer is always terminated
-  if (heading.empty()) column.pszText = const_cast<wchar_t*>(L"");
+  column.pszText = &heading[0];  // a wide string's buffer is always terminated, an empty one too
   if (nWidth != -1) {
     column.mask |= LVCF_WIDTH;
     column.cx = nWidth;
@@ -51,16 +49,6 @@ int CListCtrl::GetItemText(int nItem, int nSubItem, char* buffer, int bufferSize
       static_cast<int>(SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
   buffer[bufferSize - 1] = '\0';
   return length;
-}
-
-CString CListCtrl::GetItemText(int nItem, int nSubItem) const {
-  // The list copies at most the buffer; a full buffer may mean a longer text, so grow and ask again.
-  for (int size = 256; size <= 65536; size *= 4) {
-    std::vector<char> buffer(static_cast<size_t>(size), '\0');
-    const int length = GetItemText(nItem, nSubItem, buffer.data(), size);
-    if (length < size - 1) return CString(buffer.data(), length);
-  }
-  return CString();
 }
 
 DWORD_PTR CListCtrl::GetItemData(int nItem) const {

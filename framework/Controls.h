@@ -6,7 +6,6 @@
 // Every operation is a message to the control, so other threads may call them; the control's
 // thread handles each one.
 #pragma once
-#include "framework/AfxString.h"
 #include "framework/Platform.h"
 #include "framework/Wnd.h"
 
@@ -41,7 +40,6 @@ class CListCtrl : public CWnd {
   BOOL SetItemText(int nItem, int nSubItem, const char* text);
   // Copies the text into buffer (at most bufferSize bytes with the terminator); returns its length.
   int GetItemText(int nItem, int nSubItem, char* buffer, int bufferSize) const;
-  CString GetItemText(int nItem, int nSubItem) const;
   // The item's data, or 0 when it has none or does not exist.
   DWORD_PTR GetItemData(int nItem) const;
   BOOL SetItemData(int nItem, DWORD_PTR data);

@@ -15,24 +15,16 @@ constexpr UINT kPromptStringTooLong = 61716;
 
 }  // namespace
 
-HWND CDataExchange::PrepareCtrl(int id) {
-  HWND control = m_pDlgWnd ? ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), id) : nullptr;
-  m_hWndLastControl = control;
-  m_bEditLastControl = false;
-  return control;
-}
-
 HWND CDataExchange::PrepareEditCtrl(int id) {
-  HWND control = PrepareCtrl(id);
-  m_bEditLastControl = control != nullptr;
-  return control;
+  m_hWndLastControl = ::GetDlgItem(m_pDlgWnd->GetSafeHwnd(), id);
+  return m_hWndLastControl;
 }
 
 void CDataExchange::Fail() {
   m_bFailed = true;
   if (m_bSaveAndValidate && m_hWndLastControl != nullptr) {
     ::SetFocus(m_hWndLastControl);
-    if (m_bEditLastControl) ::SendMessageW(m_hWndLastControl, EM_SETSEL, 0, -1);
+    ::SendMessageW(m_hWndLastControl, EM_SETSEL, 0, -1);
   }
 }
 
@@ -58,13 +50,10 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
     pDX->Fail();
     return;
   }
-  if (pDX->m_hWndLastControl != nullptr && pDX->m_bEditLastControl) {
-    LimitEditToBytes(pDX->m_hWndLastControl, nChars);
-  }
+  if (pDX->m_hWndLastControl != nullptr) LimitEditToBytes(pDX->m_hWndLastControl, nChars);
 }
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
   if (pDX->Failed() || rControl.GetSafeHwnd() != nullptr) return;
-  HWND control = pDX->PrepareCtrl(nIDC);
-  if (control != nullptr) rControl.SubclassWindow(control);
+  if (HWND control = ::GetDlgItem(pDX->m_pDlgWnd->GetSafeHwnd(), nIDC)) rControl.SubclassWindow(control);
 }

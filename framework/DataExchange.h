@@ -11,25 +11,23 @@ class CWnd;
 
 class CDataExchange {
  public:
+  // pDlgWnd: the dialog whose controls are exchanged.
   CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
   CDataExchange(const CDataExchange&) = delete;
   CDataExchange& operator=(const CDataExchange&) = delete;
 
-  // Makes control id the one the following checks apply to; returns its window, or null
-  // when the dialog has no such control.
-  HWND PrepareCtrl(int id);
-  // The same for an edit control, whose text limit the checks then set.
+  // Makes edit control id the one the following checks apply to (they set its text limit);
+  // returns its window, or null when the dialog has no such control.
   HWND PrepareEditCtrl(int id);
 
-  // Ends the exchange unsuccessfully. While saving, the focus goes to the control last
-  // prepared and, for an edit, its text is selected, so the user sees what to correct.
+  // Ends the exchange unsuccessfully. While saving, the focus goes to the edit last prepared
+  // and its text is selected, so the user sees what to correct.
   void Fail();
   bool Failed() const { return m_bFailed; }
 
   BOOL m_bSaveAndValidate;  // TRUE: controls to members (with checks); FALSE: members to controls
   CWnd* m_pDlgWnd;
   HWND m_hWndLastControl = nullptr;
-  bool m_bEditLastControl = false;
 
  private:
   bool m_bFailed = false;
@@ -38,7 +36,7 @@ class CDataExchange {
 // Edit text <-> value, as ANSI bytes of the system code page, never converted otherwise.
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 
-// After a DDX_Text: while saving, a value longer than nChars bytes shows
+// After a DDX_Text, nChars at least 1: while saving, a value longer than nChars bytes shows
 // "Please enter no more than <nChars> characters." (exclamation icon) and fails the exchange.
 // Whenever it does not fail (loading included) the edit takes from the user at most nChars
 // bytes of the ANSI code page, as an ANSI edit's text limit would (LimitEditToBytes); texts

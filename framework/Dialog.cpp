@@ -5,8 +5,6 @@
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
-CDialog::~CDialog() = default;
-
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
   ON_MESSAGE(WM_INITDIALOG, OnInitDialogMessage)
   ON_COMMAND(IDOK, OnOK)

@@ -15,7 +15,6 @@ class CDialog : public CWnd {
  public:
   // pParentWnd null: the dialog is owned by the application's main window, when there is one.
   explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
-  ~CDialog() override;
 
   // Runs the dialog until EndDialog; returns its result, or -1 when it could not be created.
   virtual INT_PTR DoModal();

@@ -1,70 +1,7 @@
-// What a user's action puts into a field becomes by the field's rule, and how much of it its byte limit lets stay.
+// What a user's action puts into a field becomes by the field's filter, and how much of it its byte limit lets stay.
 #include "framework/EditLimit.h"
 
 #include <algorithm>
-
-namespace editfilter {
-namespace {
-
-bool IsHexDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
-}
-
-// What addresses are written with between their digit groups: ipconfig's "-", the ":" of most
-// other tools and the "." of groups of four.
-bool IsSeparator(char16_t c) { return c == u'-' || c == u':' || c == u'.'; }
-
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-
-char16_t HalfWidth(char16_t c) {
-  if (c >= 0xFF01 && c <= 0xFF5E) return static_cast<char16_t>(c - 0xFF01 + 0x21);
-  if (c == 0x3000) return u' ';
-  if (c == 0x3002) return u'.';
-  return c;
-}
-
-constexpr char16_t kFullWidthComma = 0xFF0C;
-
-// Full-width U+FF01-U+FF5E as U+0021-U+007E, U+3000 as a blank, U+3002 (。) as "."; the rest as it is.
-std::u16string ToHalfWidth(const std::u16string& text) {
-  std::u16string half(text);
-  for (char16_t& c : half) c = HalfWidth(c);
-  return half;
-}
-
-}  // namespace
-
-Filtered Filter(Rule rule, const std::u16string& text) {
-  switch (rule) {
-    case Rule::kHexDigits: {
-      const std::u16string half = ToHalfWidth(text);
-      size_t first = 0, end = half.size();
-      while (first < end && IsBlank(half[first])) ++first;
-      while (end > first && IsBlank(half[end - 1])) --end;
-      std::u16string digits;
-      for (size_t i = first; i < end; ++i) {
-        if (IsSeparator(half[i])) continue;
-        if (!IsHexDigit(half[i])) return {std::u16string(), true};
-        digits += half[i];
-      }
-      return {digits, false};
-    }
-    case Rule::kHalfWidth:
-      return {ToHalfWidth(text), false};
-    case Rule::kFullWidthComma: {
-      std::u16string converted(text);
-      for (char16_t& c : converted) {
-        if (c == u',') c = kFullWidthComma;
-      }
-      return {converted, false};
-    }
-    case Rule::kAny:
-      break;
-  }
-  return {text, false};
-}
-
-}  // namespace editfilter
 
 namespace editlimit {
 namespace {
@@ -132,26 +69,19 @@ std::u16string ReplaceSelection(const std::u16string& before, size_t selStart, s
 }
 
 Decision Decide(const std::u16string& before, const std::u16string& proposed, size_t selStart, size_t selEnd,
-                editfilter::Rule rule, size_t maxBytes, CharBytes bytes) {
-  Decision decision;
-  decision.held = proposed;
-  if (proposed == before) return decision;
+                Filter filter, size_t maxBytes, CharBytes bytes) {
+  if (proposed == before) return Decision();
   const Change change = FindChange(before, proposed, selStart, selEnd);
-  const size_t end = change.start + change.removed;
   const std::u16string inserted = proposed.substr(change.start, change.inserted);
-  const editfilter::Filtered filtered = editfilter::Filter(rule, inserted);
-  decision.start = change.start;
-  decision.removed = change.removed;
-  decision.balloon = filtered.refused;
+  const Filtered filtered = filter != nullptr ? filter(inserted) : Filtered{inserted, false};
+  Decision decision{false, change.start, change.removed, std::u16string(), filtered.refused};
   if (!filtered.refused) {
-    Change conversion = change;
-    conversion.inserted = filtered.text.size();
-    const std::u16string converted = ReplaceSelection(before, change.start, end, filtered.text);
-    decision.insert = filtered.text.substr(0, KeptUnits(converted, conversion, maxBytes, bytes));
+    // The limit counts the converted text, in place of what the action inserted.
+    const Change conversion{change.start, change.removed, filtered.text.size()};
+    const std::u16string after = ReplaceSelection(before, change.start, change.start + change.removed, filtered.text);
+    decision.insert = filtered.text.substr(0, KeptUnits(after, conversion, maxBytes, bytes));
+    decision.asProposed = decision.insert == inserted;
   }
-  decision.asProposed = !filtered.refused && decision.insert == inserted;
-  // Nothing of the action stays: not even what it deleted.
-  if (!decision.asProposed) decision.held = decision.insert.empty() ? before : ReplaceSelection(before, change.start, end, decision.insert);
   return decision;
 }
 

@@ -1,15 +1,11 @@
-// What a user may enter into an edit control: each field's rule, and its limit in bytes of the ANSI code page.
-//
-// The functions in namespace editfilter are portable: they say what a typed character or a
-// pasted text becomes in a field of a given kind, and whether the field refuses it (the user is
-// then told why).
+// What a user may enter into an edit control: its limit in bytes of the ANSI code page, and the program's filter.
 //
 // The program stores field texts as ANSI bytes (code page 932 on Japanese systems), but its edit
 // controls are Unicode windows: their own limit (EM_LIMITTEXT) counts UTF-16 units, so it lets a
 // Japanese character count one where the record counts two. The functions in namespace editlimit
 // decide, on the UTF-16 texts the control holds, how much of what an action put in may stay; they
 // are portable and take the byte length of one character from the caller; Decide is the whole
-// decision, the field's rule included. LimitEditToBytes and FilterEditInput bind them to a control.
+// decision, the field's filter included. LimitEditToBytes and FilterEditInput bind them to a control.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -18,29 +14,16 @@
 #include "framework/Platform.h"
 #endif
 
-namespace editfilter {
-
-enum class Rule {
-  kAny,            // everything goes in as it is
-  kHexDigits,      // 0-9, A-F, a-f only, case kept; the separators of written addresses are left out
-  kHalfWidth,      // full-width ASCII forms, the ideographic space and 。 become their half-width forms
-  kFullWidthComma  // a comma becomes "，", so the text can stand in one field of a comma-separated line
-};
+namespace editlimit {
 
 struct Filtered {
   std::u16string text;   // what goes in (may be empty)
   bool refused = false;  // the input was not taken because of a character the field does not take
 };
 
-// What the user's action put in: a typed character, a paste, an input method's result. kHexDigits
-// converts it to half-width (so full-width digits typed where the input method stayed on go in
-// as a paste's do), removes "-", ":", "." and the blanks (spaces, tabs, line ends) before and
-// after it, and refuses it whole when anything but hexadecimal digits is left.
-Filtered Filter(Rule rule, const std::u16string& text);
-
-}  // namespace editfilter
-
-namespace editlimit {
+// What a field makes of what the user's action put in (a typed character, a paste, an input
+// method's result): the program's rule for the field. Null lets everything in as it is.
+using Filter = Filtered (*)(const std::u16string& text);
 
 // Bytes that one character, text[0..units) (one UTF-16 unit, or a surrogate pair), takes in the code page.
 using CharBytes = size_t (*)(const char16_t* text, size_t units);
@@ -75,23 +58,23 @@ std::u16string ReplaceSelection(const std::u16string& before, size_t selStart, s
 
 // What an edit makes of one action of the user.
 struct Decision {
-  std::u16string held;     // what the edit holds once the action is settled
-  bool asProposed = true;  // held is the proposed text: the action stands as it is
+  bool asProposed = true;  // the proposed text stands as it is
   // insert is what stays of the action's insertion, converted and cut, in place of
-  // before[start, start + removed). Unless asProposed, held is before with that replacement;
-  // an empty insert then means nothing of the action stays, not even its deletion.
+  // before[start, start + removed). Unless asProposed, the edit then holds before with that
+  // replacement; an empty insert means nothing of the action stays, not even its deletion: the
+  // edit holds before.
   size_t start = 0;
   size_t removed = 0;
   std::u16string insert;
-  bool balloon = false;  // the rule refused what the action put in: the edit says why
+  bool balloon = false;  // the filter refused what the action put in: the edit says why
 };
 
-// The action that turned before (selection [selStart, selEnd)) into proposed, held to rule and
-// to maxBytes: what it put in (FindChange) is converted by the rule and the longest start of the
-// result that fits stays (KeptUnits); nothing of it when the rule refuses it. A proposed text
+// The action that turned before (selection [selStart, selEnd)) into proposed, held to filter and
+// to maxBytes: what it put in (FindChange) is converted by the filter and the longest start of the
+// result that fits stays (KeptUnits); nothing of it when the filter refuses it. A proposed text
 // equal to before stands (asProposed, nothing inserted).
 Decision Decide(const std::u16string& before, const std::u16string& proposed, size_t selStart, size_t selEnd,
-                editfilter::Rule rule, size_t maxBytes, CharBytes bytes);
+                Filter filter, size_t maxBytes, CharBytes bytes);
 
 }  // namespace editlimit
 
@@ -101,17 +84,17 @@ Decision Decide(const std::u16string& before, const std::u16string& proposed, si
 // any other action of the control; what does not fit is not inserted, and a longer insertion keeps
 // as much as fits, cut between characters. Sets EM_LIMITTEXT to maxBytes as well, a coarse bound
 // in UTF-16 units that keeps the control's own cut of a long paste short. Texts the program sets
-// with WM_SETTEXT are not limited; EM_REPLACESEL is, as with a native limit. Calling it again changes the limit; maxBytes <= 0 lifts it
-// (EM_LIMITTEXT 0 is the control's largest). The rule of FilterEditInput on the same control
-// is applied first: the limit counts the converted text.
+// with WM_SETTEXT are not limited; EM_REPLACESEL is, as with a native limit. maxBytes is at least 1;
+// calling it again changes the limit. The filter of FilterEditInput on the same control is applied
+// first: the limit counts the converted text.
 // Window's thread only.
 void LimitEditToBytes(HWND edit, int maxBytes);
 
-// Makes edit take only what rule lets in, for everything the user types, pastes (Ctrl+V,
+// Makes edit take only what filter lets in, for everything the user types, pastes (Ctrl+V,
 // Shift+Insert, the context menu), undoes or enters through the IME; texts the program sets with
 // WM_SETTEXT go in unchanged. A refused input leaves the field as it was and shows refusedText
 // (with refusedTitle above it) in the edit's balloon tip. Works with LimitEditToBytes on the same
 // control, the filter first: the limit counts the converted text. Window's thread only.
-void FilterEditInput(HWND edit, editfilter::Rule rule, const std::wstring& refusedTitle = std::wstring(),
+void FilterEditInput(HWND edit, editlimit::Filter filter, const std::wstring& refusedTitle = std::wstring(),
                      const std::wstring& refusedText = std::wstring());
 #endif

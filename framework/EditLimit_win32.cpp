@@ -1,14 +1,14 @@
-// The byte limit and the input rule bound to an edit control: one attached object that checks the text after every user action.
+// The byte limit and the input filter bound to an edit control: one attached object that checks the text after every user action.
 //
 // The control keeps doing all its own work (typing, pasting, undo, its context menu, the IME);
 // the object compares the text before and after each message that can change it, and applies
-// what editlimit::Decide makes of the change: when an action put in what the field's rule
+// what editlimit::Decide makes of the change: when an action put in what the field's filter
 // converts or refuses, or left more bytes than the limit, the text goes back and only the
 // converted text that fits goes in, as one undoable replacement. So every way text can enter is
 // covered, also those the control handles inside (Ctrl+V, Shift+Insert, the menu's Paste). Three
 // cases are decided before the control acts: a typed character is converted, or dropped when the
-// rule refuses it or it does not fit, so typing keeps the undo history; a paste into a field with
-// a rule is converted whole and put in here; and while the IME composes, its provisional text
+// filter refuses it or it does not fit, so typing keeps the undo history; a paste into a field with
+// a filter is converted whole and put in here; and while the IME composes, its provisional text
 // (which some controls show inside their own text, and which an edit made behind the IME's back
 // would desynchronise) is left alone: only its result is checked, against the text before the
 // composition.
@@ -93,7 +93,7 @@ struct EditState {
   DWORD selEnd = 0;
 };
 
-// The rule and the limit of one edit, attached to it on first use; it deletes itself with the window.
+// The filter and the limit of one edit, attached to it on first use; it deletes itself with the window.
 class EditInput : public CWnd {
  public:
   // The edit's object, attached now when it has none; null when that failed.
@@ -104,7 +104,7 @@ class EditInput : public CWnd {
   }
 
   size_t m_maxBytes = SIZE_MAX;
-  editfilter::Rule m_rule = editfilter::Rule::kAny;
+  editlimit::Filter m_filter = nullptr;
   std::wstring m_refusedTitle;
   std::wstring m_refusedText;
 
@@ -124,7 +124,7 @@ class EditInput : public CWnd {
   }
 
   editlimit::Decision Decide(const EditState& before, const std::u16string& proposed) const {
-    return editlimit::Decide(before.text, proposed, before.selStart, before.selEnd, m_rule, m_maxBytes, &AnsiBytes);
+    return editlimit::Decide(before.text, proposed, before.selStart, before.selEnd, m_filter, m_maxBytes, &AnsiBytes);
   }
 
   // What before's selection becomes when the user types or pastes insert.
@@ -146,7 +146,7 @@ class EditInput : public CWnd {
     if (!::SendMessageW(m_hWnd, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip))) ::MessageBeep(MB_OK);
   }
 
-  // The action that turned before into the control's text, held to the rule and the limit: back
+  // The action that turned before into the control's text, held to the filter and the limit: back
   // to before, then what stays of it in place of what it replaced.
   void Settle(const EditState& before) {
     const editlimit::Decision decision = Decide(before, Read().text);
@@ -167,11 +167,11 @@ class EditInput : public CWnd {
 
 LRESULT EditInput::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_QUERY_EDIT_INPUT) return reinterpret_cast<LRESULT>(this);
-  // A paste into a field with a rule is taken whole from the clipboard and converted before it
+  // A paste into a field with a filter is taken whole from the clipboard and converted before it
   // goes in: the control's own paste would cut it to its limit in units first, so that a separated
   // address, longer than the digits it holds, lost its end. What fits goes in as one undoable
   // replacement; a refused paste changes nothing.
-  if (m_rule != editfilter::Rule::kAny && IsPaste(message, wParam)) {
+  if (m_filter != nullptr && IsPaste(message, wParam)) {
     std::u16string line;
     if ((GetStyle() & ES_READONLY) != 0 || !ClipboardLine(m_hWnd, &line)) return 0;
     const editlimit::Decision decision = DecideInsertion(Read(), line);
@@ -222,7 +222,7 @@ LRESULT EditInput::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // A menu's Paste that runs the control's own paste without WM_PASTE would be cut to the unit
   // limit before the check below could convert it (a separated address would lose its end):
   // while the menu runs, the byte limit alone bounds what goes in.
-  const bool liftUnitLimit = message == WM_CONTEXTMENU && m_rule != editfilter::Rule::kAny;
+  const bool liftUnitLimit = message == WM_CONTEXTMENU && m_filter != nullptr;
   const LRESULT unitLimit = liftUnitLimit ? ::SendMessageW(m_hWnd, EM_GETLIMITTEXT, 0, 0) : 0;
   if (liftUnitLimit) ::SendMessageW(m_hWnd, EM_LIMITTEXT, 0, 0);
   const HWND edit = m_hWnd;
@@ -236,17 +236,15 @@ LRESULT EditInput::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void LimitEditToBytes(HWND edit, int maxBytes) {
-  ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(maxBytes > 0 ? maxBytes : 0), 0);
-  // No limit needs no object; one that exists keeps its rule.
-  if (maxBytes <= 0 && ::SendMessageW(edit, WM_QUERY_EDIT_INPUT, 0, 0) == 0) return;
-  if (EditInput* input = EditInput::Of(edit)) input->m_maxBytes = maxBytes > 0 ? static_cast<size_t>(maxBytes) : SIZE_MAX;
+  ::SendMessageW(edit, EM_LIMITTEXT, static_cast<WPARAM>(maxBytes), 0);
+  if (EditInput* input = EditInput::Of(edit)) input->m_maxBytes = static_cast<size_t>(maxBytes);
 }
 
-void FilterEditInput(HWND edit, editfilter::Rule rule, const std::wstring& refusedTitle,
+void FilterEditInput(HWND edit, editlimit::Filter filter, const std::wstring& refusedTitle,
                      const std::wstring& refusedText) {
   EditInput* input = EditInput::Of(edit);
   if (input == nullptr) return;
-  input->m_rule = rule;
+  input->m_filter = filter;
   input->m_refusedTitle = refusedTitle;
   input->m_refusedText = refusedText;
 }

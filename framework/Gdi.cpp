@@ -5,8 +5,7 @@
 
 SIZE CDC::GetTextExtent(const char* text, int count) const {
   SIZE size{0, 0};
-  if (!::GetTextExtentPoint32A(m_hDC, text, count, &size)) size = SIZE{0, 0};
-  return size;
+  return ::GetTextExtentPoint32A(m_hDC, text, count, &size) ? size : SIZE{0, 0};
 }
 
 CPaintDC::CPaintDC(CWnd* pWnd) : m_hWndPainted(pWnd->GetSafeHwnd()) {

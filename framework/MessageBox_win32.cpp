@@ -12,8 +12,7 @@ std::wstring ExecutableBaseName() {
   constexpr DWORD kCapacity = sizeof path / sizeof path[0];
   const DWORD length = GetModuleFileNameW(nullptr, path, kCapacity);
   std::wstring name(path, length < kCapacity ? length : 0);
-  const size_t slash = name.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) name.erase(0, slash + 1);
+  name.erase(0, name.find_last_of(L"\\/") + 1);  // npos + 1: nothing to erase
   const size_t dot = name.find_last_of(L'.');
   if (dot != std::wstring::npos && dot > 0) name.erase(dot);
   return name;

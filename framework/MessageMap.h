@@ -47,47 +47,31 @@ struct MessageMap {
 
 namespace msgmap {
 
-template <typename F>
-struct MemberOf;
-template <typename C, typename R, typename... A>
-struct MemberOf<R (C::*)(A...)> {
-  using Class = C;
-  using Signature = R(A...);
-};
-
-// The handler's own class, so inherited handlers (CWnd::OnPaint) are called on the right type.
-template <auto Fn>
-auto* Target(CWnd* wnd) {
-  return static_cast<typename MemberOf<decltype(Fn)>::Class*>(wnd);
-}
-
-template <auto Fn, typename Expected>
-constexpr bool HasSignature = std::is_same_v<typename MemberOf<decltype(Fn)>::Signature, Expected>;
-
-// Calls the handler Fn of the signature Sig with the message's parameters decoded for it, and
-// leaves its result in args (0 for a handler that returns nothing).
-template <auto Fn, typename Sig>
+// Calls the handler Fn of class C (its own or inherited) with the message's parameters decoded for
+// the signature Sig, and leaves its result in args (0 for a handler that returns nothing). A
+// handler of another signature than the one the table above gives for its entry does not compile.
+template <typename C, auto Fn, typename Sig>
 void Invoke(CWnd* w, MessageArgs& a) {
-  static_assert(HasSignature<Fn, Sig>, "the handler's signature is the one the table above gives for its entry");
-  auto* t = Target<Fn>(w);
+  constexpr Sig C::*fn = Fn;
+  auto* t = static_cast<C*>(w);
   if constexpr (std::is_same_v<Sig, void()>) {
-    (t->*Fn)();
+    (t->*fn)();
   } else if constexpr (std::is_same_v<Sig, void(UINT, LPARAM)>) {
-    (t->*Fn)(static_cast<UINT>(a.wParam), a.lParam);
+    (t->*fn)(static_cast<UINT>(a.wParam), a.lParam);
   } else if constexpr (std::is_same_v<Sig, void(UINT, int, int)>) {
-    (t->*Fn)(static_cast<UINT>(a.wParam), LOWORD(a.lParam), HIWORD(a.lParam));
+    (t->*fn)(static_cast<UINT>(a.wParam), LOWORD(a.lParam), HIWORD(a.lParam));
   } else if constexpr (std::is_same_v<Sig, void(HWND)>) {
-    (t->*Fn)(reinterpret_cast<HWND>(a.wParam));
+    (t->*fn)(reinterpret_cast<HWND>(a.wParam));
   } else if constexpr (std::is_same_v<Sig, HCURSOR()>) {
-    a.result = reinterpret_cast<LRESULT>((t->*Fn)());
+    a.result = reinterpret_cast<LRESULT>((t->*fn)());
   } else if constexpr (std::is_same_v<Sig, BOOL(CDC*)>) {
     CDC dc(reinterpret_cast<HDC>(a.wParam));
-    a.result = (t->*Fn)(&dc);
+    a.result = (t->*fn)(&dc);
   } else if constexpr (std::is_same_v<Sig, void(NMHDR*, LRESULT*)>) {
-    (t->*Fn)(reinterpret_cast<NMHDR*>(a.lParam), &a.result);
+    (t->*fn)(reinterpret_cast<NMHDR*>(a.lParam), &a.result);
   } else {
     static_assert(std::is_same_v<Sig, LRESULT(WPARAM, LPARAM)>);
-    a.result = (t->*Fn)(a.wParam, a.lParam);
+    a.result = (t->*fn)(a.wParam, a.lParam);
   }
 }
 
@@ -114,19 +98,19 @@ void Invoke(CWnd* w, MessageArgs& a) {
   return &map;                                                                      \
   }
 
-#define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, &msgmap::Invoke<&ThisClass::OnSysCommand, void(UINT, LPARAM)>},
-#define ON_WM_PAINT() {WM_PAINT, 0, 0, &msgmap::Invoke<&ThisClass::OnPaint, void()>},
-#define ON_WM_QUERYDRAGICON() {WM_QUERYDRAGICON, 0, 0, &msgmap::Invoke<&ThisClass::OnQueryDragIcon, HCURSOR()>},
-#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, &msgmap::Invoke<&ThisClass::OnDestroy, void()>},
-#define ON_WM_SIZE() {WM_SIZE, 0, 0, &msgmap::Invoke<&ThisClass::OnSize, void(UINT, int, int)>},
-#define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, &msgmap::Invoke<&ThisClass::OnSetFocus, void(HWND)>},
-#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, &msgmap::Invoke<&ThisClass::OnKillFocus, void(HWND)>},
-#define ON_WM_ERASEBKGND() {WM_ERASEBKGND, 0, 0, &msgmap::Invoke<&ThisClass::OnEraseBkgnd, BOOL(CDC*)>},
-#define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, static_cast<UINT>(id), &msgmap::Invoke<&ThisClass::memberFxn, void()>},
+#define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::OnSysCommand, void(UINT, LPARAM)>},
+#define ON_WM_PAINT() {WM_PAINT, 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::OnPaint, void()>},
+#define ON_WM_QUERYDRAGICON() {WM_QUERYDRAGICON, 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::OnQueryDragIcon, HCURSOR()>},
+#define ON_WM_DESTROY() {WM_DESTROY, 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::OnDestroy, void()>},
+#define ON_WM_SIZE() {WM_SIZE, 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::OnSize, void(UINT, int, int)>},
+#define ON_WM_SETFOCUS() {WM_SETFOCUS, 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::OnSetFocus, void(HWND)>},
+#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::OnKillFocus, void(HWND)>},
+#define ON_WM_ERASEBKGND() {WM_ERASEBKGND, 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::OnEraseBkgnd, BOOL(CDC*)>},
+#define ON_COMMAND(id, memberFxn) {WM_COMMAND, 0, static_cast<UINT>(id), &msgmap::Invoke<ThisClass, &ThisClass::memberFxn, void()>},
 #define ON_BN_CLICKED(id, memberFxn) \
-  {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), &msgmap::Invoke<&ThisClass::memberFxn, void()>},
+  {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), &msgmap::Invoke<ThisClass, &ThisClass::memberFxn, void()>},
 #define ON_NOTIFY(code, id, memberFxn)                                  \
   {WM_NOTIFY, static_cast<UINT>(code), static_cast<UINT>(id),           \
-   &msgmap::Invoke<&ThisClass::memberFxn, void(NMHDR*, LRESULT*)>},
+   &msgmap::Invoke<ThisClass, &ThisClass::memberFxn, void(NMHDR*, LRESULT*)>},
 #define ON_MESSAGE(message, memberFxn) \
-  {static_cast<UINT>(message), 0, 0, &msgmap::Invoke<&ThisClass::memberFxn, LRESULT(WPARAM, LPARAM)>},
+  {static_cast<UINT>(message), 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::memberFxn, LRESULT(WPARAM, LPARAM)>},

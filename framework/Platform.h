@@ -19,11 +19,8 @@ typedef void* HWND;
 // Message box flags and answers, with their Windows values so tests read the same on every build.
 #define MB_OK 0x00000000u
 #define MB_YESNO 0x00000004u
-#define MB_ICONQUESTION 0x00000020u
 #define MB_ICONEXCLAMATION 0x00000030u
 #define MB_ICONMASK 0x000000F0u
 #define IDOK 1
-#define IDCANCEL 2
-#define IDYES 6
 #define IDNO 7
 #endif

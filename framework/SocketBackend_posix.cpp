@@ -8,33 +8,21 @@ namespace {
 
 thread_local int t_lastError = 0;
 
-// errno to the Winsock code of the same failure, so messages read as they do on Windows.
+// errno to the Winsock code of the same failure, so messages read as they do on Windows: for the
+// failures a bound datagram socket that broadcasts can meet (no socket left, no permission to
+// broadcast, no route or network, no buffer); any other errno stays its own number.
 int WinsockCodeFromErrno(int error) {
   switch (error) {
     case EACCES: case EPERM: return 10013;
-    case EFAULT: return 10014;
     case EINVAL: return 10022;
     case EMFILE: return 10024;
-    case EWOULDBLOCK: return 10035;
-    case EINPROGRESS: return 10036;
-    case ENOTSOCK: case EBADF: return 10038;
-    case EDESTADDRREQ: return 10039;
-    case EMSGSIZE: return 10040;
-    case EPROTOTYPE: return 10041;
     case ENOPROTOOPT: return 10042;
     case EPROTONOSUPPORT: return 10043;
-    case ESOCKTNOSUPPORT: return 10044;
-    case EOPNOTSUPP: return 10045;
     case EAFNOSUPPORT: return 10047;
     case EADDRNOTAVAIL: return 10049;
     case ENETDOWN: return 10050;
     case ENETUNREACH: case EHOSTUNREACH: return 10051;
-    case ENETRESET: return 10052;
-    case ECONNABORTED: return 10053;
-    case ECONNRESET: return 10054;
     case ENOBUFS: case ENOMEM: return 10055;
-    case ENOTCONN: return 10057;
-    case ESHUTDOWN: return 10058;
     default: return error;
   }
 }

@@ -1,6 +1,5 @@
 // The Winsock backend of CSocket.
 #include <cstdlib>
-#include <mutex>
 
 #include "framework/Socket.h"
 
@@ -8,13 +7,15 @@ namespace {
 
 class WinsockBackend : public SocketBackend {
  public:
+  // Once per process, whichever thread comes first; the clean-up runs at exit.
   bool Startup() override {
-    std::call_once(m_once, [this] {
+    static const bool started = [] {
       WSADATA data;
-      m_started = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-      if (m_started) std::atexit([] { WSACleanup(); });
-    });
-    return m_started;
+      if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return false;
+      std::atexit([] { WSACleanup(); });
+      return true;
+    }();
+    return started;
   }
 
   SOCKET Open(int type) override {
@@ -44,10 +45,6 @@ class WinsockBackend : public SocketBackend {
   void Close(SOCKET s) override { closesocket(s); }
 
   int LastError() override { return WSAGetLastError(); }
-
- private:
-  std::once_flag m_once;
-  bool m_started = false;
 };
 
 }  // namespace

@@ -11,16 +11,11 @@ class CWinThread {
   CWinThread(const CWinThread&) = delete;
   CWinThread& operator=(const CWinThread&) = delete;
 
-  // Starts a thread created with CREATE_SUSPENDED. Returns the previous suspend count,
-  // or (DWORD)-1 on failure.
-  DWORD ResumeThread();
-
+  // The object deletes itself (closing m_hThread) as the thread ends, so after a start without
+  // CREATE_SUSPENDED the returned pointer may already be gone. To keep the handle for waiting,
+  // start with CREATE_SUSPENDED, take m_hThread and set it to null (the object then closes
+  // nothing), and start the thread with ::ResumeThread on the handle taken.
   HANDLE m_hThread = nullptr;
-  // TRUE: the object deletes itself (closing m_hThread) as the thread ends, so after a start
-  // without CREATE_SUSPENDED the returned pointer may already be gone. To keep the handle for
-  // waiting, start with CREATE_SUSPENDED, take m_hThread and set it to null (the object then
-  // closes nothing), and start the thread with ::ResumeThread on the handle taken.
-  BOOL m_bAutoDelete = TRUE;
 
  private:
   friend CWinThread* AfxBeginThread(AFX_THREADPROC, void*, int, UINT, DWORD, LPSECURITY_ATTRIBUTES);

@@ -10,12 +10,10 @@ CWinThread::~CWinThread() {
   if (m_hThread != nullptr) CloseHandle(m_hThread);
 }
 
-DWORD CWinThread::ResumeThread() { return ::ResumeThread(m_hThread); }
-
 unsigned __stdcall CWinThread::Entry(void* self) {
   CWinThread* thread = static_cast<CWinThread*>(self);
   const UINT exitCode = thread->m_pfnThreadProc(thread->m_pThreadParams);
-  if (thread->m_bAutoDelete) delete thread;
+  delete thread;
   return exitCode;
 }
 
@@ -31,7 +29,7 @@ CWinThread* AfxBeginThread(AFX_THREADPROC proc, void* param, int priority, UINT 
   }
   thread->m_hThread = reinterpret_cast<HANDLE>(handle);
   SetThreadPriority(thread->m_hThread, priority);
-  if ((flags & CREATE_SUSPENDED) == 0) thread->ResumeThread();
+  if ((flags & CREATE_SUSPENDED) == 0) ::ResumeThread(thread->m_hThread);
   return thread;
 }
 

@@ -3,7 +3,7 @@
 #include "framework/Wnd.h"
 
 HICON CWinApp::LoadIcon(UINT id) const {
-  return ::LoadIconW(m_hInstance ? m_hInstance : GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id));
+  return ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(id));
 }
 
 HINSTANCE AfxGetResourceHandle() {

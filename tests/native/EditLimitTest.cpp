@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/EditRules.h"
 #include "framework/EditLimit.h"
 
 namespace {
@@ -87,13 +88,13 @@ TEST(EditLimitTest, KeptUnitsIsTheLongestStartThatFitsBesideTheRest) {
 // What each field makes of what the user types (one action per character, the caret after what
 // went in) or pastes over the selection: its rule, then its limit in bytes.
 TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
-  using editfilter::Rule;
   enum How { kType, kPaste };
+  const editlimit::Filter hex = &editrules::HexDigits, half = &editrules::HalfWidth, alias = &editrules::FullWidthComma;
   const std::u16string a = u"\u3042", nichi = u"\u65e5", hon = u"\u672c";  // あ 日 本
   constexpr size_t kEnd = SIZE_MAX;  // the selection at the end of before
   struct Case {
     const char* name;
-    Rule rule;
+    editlimit::Filter filter;
     size_t maxBytes;
     std::u16string before;
     size_t selStart, selEnd;
@@ -104,48 +105,48 @@ TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
   };
   const std::u16string alias61 = u"xy" + Repeat(a, 29) + u"a";  // 61 bytes in 32 units
   const std::vector<Case> cases = {
-      {"hex: typing stops at the limit", Rule::kHexDigits, 12, u"", kEnd, kEnd, kType, u"00a0b1c2d3e4ff", u"00a0b1c2d3e4", false},
-      {"hex: separators and blanks typed are dropped silently, case kept", Rule::kHexDigits, 12, u"", kEnd, kEnd, kType,
+      {"hex: typing stops at the limit", hex, 12, u"", kEnd, kEnd, kType, u"00a0b1c2d3e4ff", u"00a0b1c2d3e4", false},
+      {"hex: separators and blanks typed are dropped silently, case kept", hex, 12, u"", kEnd, kEnd, kType,
        u"00-A0:b1.C2 d3-e4", u"00A0b1C2d3e4", false},
-      {"hex: a letter past F typed is refused", Rule::kHexDigits, 12, u"", kEnd, kEnd, kType, u"g", u"", true},
-      {"hex: full-width digits typed go in half-width", Rule::kHexDigits, 12, u"00", kEnd, kEnd, kType,
+      {"hex: a letter past F typed is refused", hex, 12, u"", kEnd, kEnd, kType, u"g", u"", true},
+      {"hex: full-width digits typed go in half-width", hex, 12, u"00", kEnd, kEnd, kType,
        u"\uff21\uff22\uff43\uff44\uff11\uff12", u"00ABcd12", false},
-      {"hex: a lone surrogate typed is refused", Rule::kHexDigits, 12, u"", kEnd, kEnd, kType, u"\xd83d", u"", true},
-      {"hex: ipconfig's form with its line end", Rule::kHexDigits, 12, u"", kEnd, kEnd, kPaste, u" 00-A0-B1-C2-D3-E4\r\n",
+      {"hex: a lone surrogate typed is refused", hex, 12, u"", kEnd, kEnd, kType, u"\xd83d", u"", true},
+      {"hex: ipconfig's form with its line end", hex, 12, u"", kEnd, kEnd, kPaste, u" 00-A0-B1-C2-D3-E4\r\n",
        u"00A0B1C2D3E4", false},
-      {"hex: colons and dots, case kept", Rule::kHexDigits, 12, u"", kEnd, kEnd, kPaste, u"00:a0:B1.c2d3.e4", u"00a0B1c2d3e4",
+      {"hex: colons and dots, case kept", hex, 12, u"", kEnd, kEnd, kPaste, u"00:a0:B1.c2d3.e4", u"00a0B1c2d3e4",
        false},
-      {"hex: full-width, with the ideographic space around it", Rule::kHexDigits, 12, u"", kEnd, kEnd, kPaste,
+      {"hex: full-width, with the ideographic space around it", hex, 12, u"", kEnd, kEnd, kPaste,
        u"\u3000\uff10\uff10\uff0d\uff41\uff10\uff1a\uff22\uff11", u"00a0B1", false},
-      {"hex: a full-width paste over a selection, converted then fitted", Rule::kHexDigits, 12, u"00a0b1c2d3e4", 4, 8,
+      {"hex: a full-width paste over a selection, converted then fitted", hex, 12, u"00a0b1c2d3e4", 4, 8,
        kPaste, u"\uff22\uff22\uff0d\uff43\uff43\uff0d\uff44", u"00a0BBccd3e4", false},
-      {"hex: a blank inside refuses the whole paste", Rule::kHexDigits, 12, u"00a0", kEnd, kEnd, kPaste, u"b1 c2", u"00a0", true},
-      {"hex: any other character refuses the whole paste", Rule::kHexDigits, 12, u"00a0", kEnd, kEnd, kPaste,
+      {"hex: a blank inside refuses the whole paste", hex, 12, u"00a0", kEnd, kEnd, kPaste, u"b1 c2", u"00a0", true},
+      {"hex: any other character refuses the whole paste", hex, 12, u"00a0", kEnd, kEnd, kPaste,
        u"b1\uff71c2", u"00a0", true},
-      {"alias: 31 Japanese characters, then one single-byte, never a 32nd", Rule::kFullWidthComma, 63, u"", kEnd, kEnd,
+      {"alias: 31 Japanese characters, then one single-byte, never a 32nd", alias, 63, u"", kEnd, kEnd,
        kType, Repeat(a, 32) + u"x" + u"\u3044", Repeat(a, 31) + u"x", false},
-      {"alias: a Japanese paste is never cut in half", Rule::kFullWidthComma, 63, u"", kEnd, kEnd, kPaste, Repeat(a, 40),
+      {"alias: a Japanese paste is never cut in half", alias, 63, u"", kEnd, kEnd, kPaste, Repeat(a, 40),
        Repeat(a, 31), false},
-      {"alias: a mixed paste is cut after the last character that fits", Rule::kFullWidthComma, 63,
+      {"alias: a mixed paste is cut after the last character that fits", alias, 63,
        std::u16string(60, u'a'), kEnd, kEnd, kPaste, nichi + u"x" + hon + u"\u8a9e", std::u16string(60, u'a') + nichi + u"x",
        false},
-      {"alias: a paste that repeats the text after the caret is the part cut", Rule::kFullWidthComma, 63, alias61, 0, 0,
+      {"alias: a paste that repeats the text after the caret is the part cut", alias, 63, alias61, 0, 0,
        kPaste, u"xyz", u"xy" + alias61, false},
-      {"alias: a typed comma becomes full-width", Rule::kFullWidthComma, 63, u"", kEnd, kEnd, kType, u"1F,2F",
+      {"alias: a typed comma becomes full-width", alias, 63, u"", kEnd, kEnd, kType, u"1F,2F",
        u"1F\uff0c2F", false},
-      {"alias: every comma pasted, nothing else touched", Rule::kFullWidthComma, 63, u"", kEnd, kEnd, kPaste,
+      {"alias: every comma pasted, nothing else touched", alias, 63, u"", kEnd, kEnd, kPaste,
        u"1F,2F,\uff11", u"1F\uff0c2F\uff0c\uff11", false},
-      {"alias: a pasted comma counts two bytes: one left takes none", Rule::kFullWidthComma, 63, std::u16string(62, u'a'),
+      {"alias: a pasted comma counts two bytes: one left takes none", alias, 63, std::u16string(62, u'a'),
        kEnd, kEnd, kPaste, u",", std::u16string(62, u'a'), false},
-      {"half-width: both ends of the full-width range, \u3002 and the ideographic space", Rule::kHalfWidth, 31, u"", kEnd,
+      {"half-width: both ends of the full-width range, \u3002 and the ideographic space", half, 31, u"", kEnd,
        kEnd, kPaste, u"\uff01\uff5e\u3002\u3000\uff00\uff5f\u3001", u"!~. \uff00\uff5f\u3001", false},
-      {"half-width: mixed typing stops at 31 bytes", Rule::kHalfWidth, 31, u"", kEnd, kEnd, kType,
+      {"half-width: mixed typing stops at 31 bytes", half, 31, u"", kEnd, kEnd, kType,
        u"192.168.1.255" + Repeat(nichi, 10), u"192.168.1.255" + Repeat(nichi, 9), false},
-      {"half-width: a long ASCII paste", Rule::kHalfWidth, 31, u"", kEnd, kEnd, kPaste,
+      {"half-width: a long ASCII paste", half, 31, u"", kEnd, kEnd, kPaste,
        u"127.0.0.1" + std::u16string(30, u'0'), u"127.0.0.1" + std::u16string(22, u'0'), false},
-      {"half-width: a paste of which nothing fits changes nothing, not even the selection", Rule::kHalfWidth, 31,
+      {"half-width: a paste of which nothing fits changes nothing, not even the selection", half, 31,
        u"127.0.0.1" + std::u16string(22, u'0'), 0, 1, kPaste, a, u"127.0.0.1" + std::u16string(22, u'0'), false},
-      {"no rule: a paste is only fitted", Rule::kAny, 4, u"", kEnd, kEnd, kPaste, u",\uff10,abc", u",\uff10,", false},
+      {"no rule: a paste is only fitted", nullptr, 4, u"", kEnd, kEnd, kPaste, u",\uff10,abc", u",\uff10,", false},
   };
   for (const Case& c : cases) {
     std::u16string held = c.before;
@@ -157,10 +158,14 @@ TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
     for (const std::u16string& input : actions) {
       const std::u16string proposed = editlimit::ReplaceSelection(held, selStart, selEnd, input);
       const editlimit::Decision d =
-          editlimit::Decide(held, proposed, selStart, selEnd, c.rule, c.maxBytes, &FakeCp932Bytes);
-      EXPECT_EQ(d.asProposed, d.held == proposed) << c.name;
+          editlimit::Decide(held, proposed, selStart, selEnd, c.filter, c.maxBytes, &FakeCp932Bytes);
       balloon = balloon || d.balloon;
-      held = d.held;
+      // What the edit holds once it settled the action: the proposed text, before, or before with the replacement.
+      if (d.asProposed) {
+        held = proposed;
+      } else if (!d.insert.empty()) {
+        held = editlimit::ReplaceSelection(held, d.start, d.start + d.removed, d.insert);
+      }
       if (!d.insert.empty()) selStart = selEnd = d.start + d.insert.size();
     }
     EXPECT_EQ(held, c.held) << c.name;

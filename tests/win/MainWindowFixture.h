@@ -18,10 +18,13 @@ namespace mainwindow {
 using Row = std::array<std::string, 3>;  // columns 0, 1, 2
 
 inline std::vector<Row> ListRows(const CKestrinDlg& dlg) {
-  std::vector<Row> rows;
-  for (int i = 0; i < dlg.m_listHosts.GetItemCount(); ++i) {
-    rows.push_back({dlg.m_listHosts.GetItemText(i, 0).str(), dlg.m_listHosts.GetItemText(i, 1).str(),
-                    dlg.m_listHosts.GetItemText(i, 2).str()});
+  std::vector<Row> rows(static_cast<size_t>(dlg.m_listHosts.GetItemCount()));
+  char text[256];  // more than any field of a record holds
+  for (size_t i = 0; i < rows.size(); ++i) {
+    for (int column = 0; column < 3; ++column) {
+      dlg.m_listHosts.GetItemText(static_cast<int>(i), column, text, sizeof text);
+      rows[i][static_cast<size_t>(column)] = text;
+    }
   }
   return rows;
 }
