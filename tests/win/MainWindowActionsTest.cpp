@@ -25,14 +25,6 @@ std::vector<std::string> HostLines() {
           "102030405060,three,127.0.0.1", "a1a2a3a4a5a6,four,127.0.0.1"};
 }
 
-// Enter pressed in control, through the dialog's key handling as its loop would do it.
-void PressEnter(HWND hDlg, HWND control) {
-  ::SetFocus(control);
-  ::PostMessageW(control, WM_KEYDOWN, VK_RETURN, 1);
-  ::PostMessageW(control, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
-  modal::PumpMessages(50, hDlg);
-}
-
 // The hardware address a datagram wakes, as the 12 lower-case digits of its first copy.
 std::string WokenAddress(const std::vector<unsigned char>& datagram) {
   if (datagram.size() != static_cast<size_t>(kMagicPacketSize)) return "<size " + std::to_string(datagram.size()) + ">";
@@ -71,10 +63,10 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
       if (c.how == How::DoubleClick) {
         EXPECT_EQ(NotifyFromList(hDlg, NM_DBLCLK, c.selected.front()), 0) << c.name;
       } else if (c.how == How::EnterOnList) {
-        PressEnter(hDlg, dlg.m_listHosts.GetSafeHwnd());
+        PressKey(hDlg, IDC_LIST_HOSTS, VK_RETURN);
       } else if (c.how == How::EnterInEdit) {
         SetEditText(hDlg, IDC_EDIT_MAC, "00a0b1c2d3e4f");
-        PressEnter(hDlg, ::GetDlgItem(hDlg, IDC_EDIT_MAC));
+        PressKey(hDlg, IDC_EDIT_MAC, VK_RETURN);
         EXPECT_EQ(EditText(hDlg, IDC_EDIT_MAC), "00a0b1c2d3e4f") << c.name;
       } else {
         ClickButton(hDlg, IDC_BUTTON_WAKE);
@@ -199,6 +191,8 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
     bool stored;  // Add stores it; otherwise the length check refuses it
     bool balloon = false;  // the edit says why it refused a character
   };
+  // One case for each way text reaches an edit, and for each edit's rule: what a rule makes of a
+  // text is the native table's matter.
   const std::vector<Case> cases = {
       {"address: a typed letter past F is refused, the digits around it go in", IDC_EDIT_MAC, L"", kEnd, kEnd,
        Input::Type, L"a" + a + L"gb", L"ab", true, true},
@@ -208,8 +202,6 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        L"00-A0-B1-C2-D3-E4", L"00A0B1C2D3E4", true},
       {"address: Shift+Insert of groups of four", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::ShiftInsert, L"00a0.b1c2.d3e4",
        L"00a0b1c2d3e4", true},
-      {"address: a full-width paste over a selection, converted then fitted", IDC_EDIT_MAC, L"00a0b1c2d3e4", 4, 8,
-       Input::Paste, L"\uff22\uff22\uff0d\uff43\uff43\uff0d\uff44", L"00a0BBccd3e4", true},
       {"address: a paste with one non-hex character is refused whole", IDC_EDIT_MAC, L"00a0", kEnd, kEnd, Input::Paste,
        L"b1\uff71c2", L"00a0", true, true},
       {"address: a program's text is never filtered", IDC_EDIT_MAC, L"00-a0:b1", kEnd, kEnd, Input::Type, L"c",
@@ -220,7 +212,6 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        L"00a0b1c2d3e4ffeeddcc", kEnd, kEnd, Input::Type, L"f", L"00a0b1c2d3e4ffeeddcc", false},
       {"alias: undo brings back only what fits", IDC_EDIT_ALIAS, RepeatW(a, 40), 0, -1, Input::TypeThenUndo, L"x",
        RepeatW(a, 31), true},
-      {"alias: Ctrl+V", IDC_EDIT_ALIAS, L"abc", kEnd, kEnd, Input::CtrlV, RepeatW(a, 31), L"abc" + RepeatW(a, 30), true},
       {"alias: an IME result is cut to what fits, though its composition showed whole", IDC_EDIT_ALIAS,
        std::wstring(60, L'a'), kEnd, kEnd, Input::ImeResult, nichi + hon + L"\u8a9e", std::wstring(60, L'a') + nichi,
        true},
@@ -228,8 +219,6 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        nichi + hon + L"\u8a9e", L"x" + nichi + hon + RepeatW(a, 29), true},
       {"alias: the IME's characters", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeChar, RepeatW(nichi, 32) + L"1",
        RepeatW(nichi, 31) + L"1", true},
-      {"alias: a comma in an IME result", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeResult, nichi + L"," + hon,
-       nichi + L"\uff0c" + hon, true},
       {"broadcast: full-width typed becomes half-width", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
        L"\uff11\uff12\uff17\uff0e\uff10\u3002\uff10\uff0e\uff11", L"127.0.0.1", true},
   };

@@ -10,23 +10,6 @@ namespace {
 
 using KeyboardTest = MainWindowTest;
 
-// A key pressed on the list, through the dialog's key handling; with Ctrl held when ctrl is set.
-void PressListKey(HWND hDlg, UINT key, bool ctrl) {
-  HWND list = ::GetDlgItem(hDlg, IDC_LIST_HOSTS);
-  ::SetFocus(list);
-  BYTE keys[256];
-  ::GetKeyboardState(keys);
-  const BYTE ctrlBefore = keys[VK_CONTROL];
-  keys[VK_CONTROL] = ctrl ? 0x80 : 0;
-  ::SetKeyboardState(keys);
-  ::PostMessageW(list, WM_KEYDOWN, key, 1);
-  ::PostMessageW(list, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
-  modal::PumpMessages(50, hDlg);
-  ::GetKeyboardState(keys);
-  keys[VK_CONTROL] = ctrlBefore;
-  ::SetKeyboardState(keys);
-}
-
 std::vector<int> SelectedRows(const CKestrinDlg& dlg) {
   std::vector<int> rows;
   for (int i = dlg.m_listHosts.GetNextItem(-1, LVNI_SELECTED); i != -1; i = dlg.m_listHosts.GetNextItem(i, LVNI_SELECTED)) {
@@ -74,7 +57,7 @@ TEST_F(KeyboardTest, KeysOnTheListMoveTheEditsAlongDeleteAndSelectAll) {
       SetEditText(hDlg, IDC_EDIT_MAC, typed[0]);
       SetEditText(hDlg, IDC_EDIT_ALIAS, typed[1]);
       SetEditText(hDlg, IDC_EDIT_BROADCAST, typed[2]);
-      PressListKey(hDlg, c.key, c.ctrl);
+      PressKey(hDlg, IDC_LIST_HOSTS, c.key, c.ctrl);
       selected = SelectedRows(dlg);
       edits = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
     });
@@ -114,7 +97,7 @@ TEST_F(KeyboardTest, RowsChangedByTheProgramLeaveTheEditsAsTyped) {
 
     SelectRows(dlg, {0, 1, 2});
     SetEditText(hDlg, IDC_EDIT_MAC, "aabbccddeeff");
-    PressListKey(hDlg, VK_DELETE, false);
+    PressKey(hDlg, IDC_LIST_HOSTS, VK_DELETE);
     EXPECT_EQ(dlg.m_listHosts.GetItemCount(), 1);
     EXPECT_EQ(EditText(hDlg, IDC_EDIT_MAC), "aabbccddeeff");
   });
