@@ -20,6 +20,7 @@
 
 #include "core/HostEntry.h"
 #include "hostlist/HostListFile.h"
+#include "tests/support/TestHost.h"
 
 namespace {
 
@@ -136,13 +137,6 @@ std::string TerminatedText(const char (&field)[N]) {
   return text;
 }
 
-template <size_t N>
-void Fill(char (&field)[N], std::string_view text) {
-  const size_t length = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), length);
-  field[length] = '\0';
-}
-
 std::string Joined(const std::vector<std::string>& lines) {
   std::string file;
   for (const std::string& line : lines) file += line + "\r\n";
@@ -187,17 +181,16 @@ void RunOne(const uint8_t* data, size_t size) {
   Check(utf8 || rowIndex == rows.size(), "more rows than lines with two commas");
 
   // The entry: from the input bytes, or with the address of one of the file's lines.
-  HostEntry entry;
-  std::memset(&entry, 0xA5, sizeof(entry));
   const size_t bar1 = std::min(entryBytes.find('|'), entryBytes.size());
   const size_t bar2 = std::min(entryBytes.find('|', std::min(bar1 + 1, entryBytes.size())), entryBytes.size());
   std::string mac = entryBytes.substr(0, bar1);
   if ((control & 1) && !lines.empty()) {
     if (auto address = AddressField(lines[(control >> 1) % lines.size()])) mac = *address;
   }
-  Fill(entry.szMac, std::string_view(mac).substr(0, mac.find('\0')));
-  Fill(entry.szAlias, std::string_view(entryBytes).substr(std::min(bar1 + 1, entryBytes.size()), bar2 - std::min(bar1 + 1, bar2)));
-  Fill(entry.szBroadcast, std::string_view(entryBytes).substr(std::min(bar2 + 1, entryBytes.size())));
+  const std::string_view bytes(entryBytes);
+  const HostEntry entry = MakeHost(std::string_view(mac).substr(0, mac.find('\0')),
+                                   bytes.substr(std::min(bar1 + 1, bytes.size()), bar2 - std::min(bar1 + 1, bar2)),
+                                   bytes.substr(std::min(bar2 + 1, bytes.size())));
   const std::string key = TerminatedText(entry.szMac);
   const std::string newLine = key + "," + TerminatedText(entry.szAlias) + "," + TerminatedText(entry.szBroadcast);
   const bool refusable = newLine.find('\n') != std::string::npos;

@@ -23,18 +23,6 @@ using hostlist_test::ForkChild;
 using hostlist_test::ListLines;
 using hostlist_test::WaitChild;
 
-const char* StepName(Step step) {
-  switch (step) {
-    case Step::kReadList: return "read list";
-    case Step::kCreateTemp: return "create temp";
-    case Step::kWriteTemp: return "write temp";
-    case Step::kSyncTemp: return "sync temp";
-    case Step::kCloseTemp: return "close temp";
-    case Step::kReplaceList: return "replace list";
-  }
-  return "?";
-}
-
 // A list of several write buffers, so a rewrite makes several reads and writes.
 std::string BigList() {
   std::string list;
@@ -120,7 +108,7 @@ TEST(HostListFailure, EachFailedStepLeavesTheListAsItWas) {
       WriteBytes("MacList.txt", before);
       ScopedOverride hook(hostlist::detail::StepHookSeam(), [&](Step step) { return step == failing ? StepAction::kFail : StepAction::kProceed; });
       const int result = store ? hostlist::StoreHostEntry(kNewEntry) : hostlist::RemoveHostEntry(MakeHost("host7", ""));
-      const std::string what = std::string(store ? "store" : "remove") + ", failing step: " + StepName(failing);
+      const std::string what = std::string(store ? "store" : "remove") + ", failing step " + std::to_string(static_cast<int>(failing));
       EXPECT_NE(result, 0) << what;
       EXPECT_TRUE(ReadBytes("MacList.txt") == before) << what;
       EXPECT_FALSE(Exists("MacTemp.txt")) << what;
