@@ -3,11 +3,9 @@
 // converted instead: then its lines are checked for what survives any conversion).
 // Input: [control][entry length][entry bytes "mac|alias|broadcast"][file bytes...].
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,37 +27,6 @@ void Check(bool condition, const char* what) {
     std::fprintf(stderr, "host list fuzz check failed: %s\n", what);
     std::abort();
   }
-}
-
-// A private directory whose name is drawn once, in memory when /dev/shm is there (flushes to disk
-// cost nothing). libFuzzer ends without running exit handlers, so each input takes the
-// directory down again and nothing is left behind.
-const std::string& WorkDirectory() {
-  static const std::string dir = [] {
-    const char* const bases[] = {"/dev/shm", std::getenv("TMPDIR"), "/tmp"};
-    for (const char* base : bases) {
-      if (base == nullptr || *base == '\0') continue;
-      std::string pattern = std::string(base) + "/kestrin-fuzz-hostlist-XXXXXX";
-      if (mkdtemp(pattern.data()) != nullptr) return pattern;
-    }
-    Check(false, "no scratch directory");
-    return std::string();
-  }();
-  return dir;
-}
-
-void EnterWorkDirectory() {
-  const std::string& dir = WorkDirectory();
-  Check((mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) && chdir(dir.c_str()) == 0,
-        "cannot enter the scratch directory");
-}
-
-void LeaveWorkDirectory(int home) {
-  std::remove("MacList.txt");
-  std::remove("MacTemp.txt");
-  std::remove("MacList.lock");  // the lock every rewrite takes, left as a real run leaves it
-  Check(fchdir(home) == 0, "cannot return to the starting directory");
-  Check(rmdir(WorkDirectory().c_str()) == 0, "something was left in the scratch directory");
 }
 
 std::optional<std::string> ReadList() {
@@ -239,13 +206,18 @@ void RunOne(const uint8_t* data, size_t size) {
 
 }  // namespace
 
+// Each input in a private directory of its own, in memory when /dev/shm is there (flushes to
+// disk cost nothing), taken down again after it: libFuzzer ends without running exit handlers.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
+  static const std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  std::string dir = base + "/kestrin-fuzz-hostlist-XXXXXX";
   const int home = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  Check(home >= 0, "cannot open the starting directory");
-  EnterWorkDirectory();
+  Check(home >= 0 && mkdtemp(dir.data()) != nullptr && chdir(dir.c_str()) == 0, "cannot enter a scratch directory");
   RunOne(data, size);
-  LeaveWorkDirectory(home);
+  // The list, its copy and the lock a rewrite leaves (as a real run does) go; anything else left fails.
+  for (const char* name : {"MacList.txt", "MacTemp.txt", "MacList.lock"}) std::remove(name);
+  Check(fchdir(home) == 0 && rmdir(dir.c_str()) == 0, "something was left in the scratch directory");
   close(home);
   return 0;
 }
