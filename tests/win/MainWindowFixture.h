@@ -119,6 +119,13 @@ inline std::string HostFile(const std::vector<std::string>& lines) {
   return text;
 }
 
+// The host list file that holds these rows, each as its line.
+inline std::string FileOf(const std::vector<Row>& rows) {
+  std::string text;
+  for (const Row& row : rows) text += row[0] + "," + row[1] + "," + row[2] + "\r\n";
+  return text;
+}
+
 // 削除しますか？ in code page 932.
 inline const std::string kConfirmDelete = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";
 

@@ -23,8 +23,6 @@ TEST_F(KeyboardTest, KeysOnTheListMoveTheEditsAlongDeleteAndSelectAll) {
                                  {"001122334455", "web", "127.0.0.2"},
                                  {"0a0b0c0d0e0f", "nas", "127.0.0.3"},
                                  {"102030405060", "tv", "127.0.0.4"}};
-  std::vector<std::string> lines;
-  for (const Row& row : rows) lines.push_back(row[0] + "," + row[1] + "," + row[2]);
   const Row typed = {"aabbccddeeff", "typed", "127.0.0.9"};
   struct Case {
     const char* name;
@@ -47,7 +45,7 @@ TEST_F(KeyboardTest, KeysOnTheListMoveTheEditsAlongDeleteAndSelectAll) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteBytes("MacList.txt", HostFile(lines));
+    WriteBytes("MacList.txt", FileOf(rows));
     CKestrinDlg dlg;
     MessageBoxRecorder boxes(IDNO);
     std::vector<int> selected;
@@ -68,7 +66,7 @@ TEST_F(KeyboardTest, KeysOnTheListMoveTheEditsAlongDeleteAndSelectAll) {
     if (c.boxes == 1) {
       EXPECT_EQ(shown[0].text, kConfirmDelete);
     }
-    EXPECT_EQ(ReadBytes("MacList.txt"), HostFile(lines));
+    EXPECT_EQ(ReadBytes("MacList.txt"), FileOf(rows));
   }
 }
 

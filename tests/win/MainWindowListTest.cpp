@@ -72,13 +72,6 @@ TEST_F(HostListTest, ColumnsAre120PixelsAt96DpiAndFullRowSelectionIsSetUp) {
   EXPECT_FALSE(listStyle & LVS_SINGLESEL);
 }
 
-// Each row as its line of the file.
-std::string FileOf(const std::vector<Row>& rows) {
-  std::string file;
-  for (const Row& row : rows) file += row[0] + "," + row[1] + "," + row[2] + "\r\n";
-  return file;
-}
-
 TEST_F(HostListTest, AddAppendsNewHostsAndReplacesOnlyAnExactAddressMatch) {
   WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.1", "001122334455,nas,127.0.0.1"}));
   struct Step {
