@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,12 +31,9 @@ void Check(bool condition, const char* what) {
 }
 
 std::optional<std::string> ReadList() {
-  std::ifstream in("MacList.txt", std::ios::binary | std::ios::ate);
+  std::ifstream in("MacList.txt", std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // What the list holds, worked out independently of the code under test.

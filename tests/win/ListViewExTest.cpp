@@ -169,26 +169,10 @@ TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthInTheThemesColoursAsTheir
   }
 }
 
-TEST_F(ListViewExTest, AZeroWidthColumnBecomesTenPixelsAt96DpiWhenARowIsDrawn) {
+TEST_F(ListViewExTest, RowsAreTallEnoughForTheFontAndAZeroWidthColumnBecomesTenPixelsAt96Dpi) {
   WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1"}));
   CKestrinDlg dlg;
-  int before = -1, afterPaint = -1;
-  Run(dlg, [&](HWND) {
-    CListViewEx& list = dlg.m_listHosts;
-    list.SetColumnWidth(1, 0);
-    before = list.GetColumnWidth(1);
-    list.Invalidate();
-    list.UpdateWindow();  // the list asks its parent to draw the row: WM_DRAWITEM comes back to the control
-    afterPaint = list.GetColumnWidth(1);
-  });
-  EXPECT_EQ(before, 0);
-  EXPECT_EQ(afterPaint, ::MulDiv(10, RunDpi(), 96));
-}
-
-TEST_F(ListViewExTest, ARowIsTallEnoughForTheListsFontAtAnyDpi) {
-  WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,a,127.0.0.1"}));
-  CKestrinDlg dlg;
-  int rowHeight = -1;
+  int rowHeight = -1, before = -1, afterPaint = -1;
   TEXTMETRICW metrics{};
   Run(dlg, [&](HWND) {
     CListViewEx& list = dlg.m_listHosts;
@@ -199,10 +183,17 @@ TEST_F(ListViewExTest, ARowIsTallEnoughForTheListsFontAtAnyDpi) {
     ::GetTextMetricsW(dc, &metrics);
     ::SelectObject(dc, old);
     ::ReleaseDC(list.GetSafeHwnd(), dc);
+    list.SetColumnWidth(1, 0);
+    before = list.GetColumnWidth(1);
+    list.Invalidate();
+    list.UpdateWindow();  // the list asks its parent to draw the row: WM_DRAWITEM comes back to the control
+    afterPaint = list.GetColumnWidth(1);
   });
   std::printf("dpi %d: row height %d, font height %ld\n", RunDpi(), rowHeight, static_cast<long>(metrics.tmHeight));
   EXPECT_GT(metrics.tmHeight, 0);
   EXPECT_GE(rowHeight, metrics.tmHeight);
+  EXPECT_EQ(before, 0);
+  EXPECT_EQ(afterPaint, ::MulDiv(10, RunDpi(), 96));
 }
 
 TEST_F(ListViewExTest, SwitchingFullRowSelectionReportsAChangeOnceAndLeavesAnotherWindowsUpdateLock) {
