@@ -152,66 +152,31 @@ TEST_F(HostListTest, AddWithoutListFileCreatesIt) {
   EXPECT_EQ(ReadBytes("MacList.txt"), HostFile({"00a0b1c2d3e4," + kWebServer + ",127.0.0.1"}));
 }
 
-TEST_F(HostListTest, DeleteWithNothingSelectedOnlyShowsTheMessage) {
-  const std::string file = HostFile({"00a0b1c2d3e4,printer,127.0.0.1"});
-  WriteBytes("MacList.txt", file);
-  CKestrinDlg dlg;
-  MessageBoxRecorder boxes;
-  Run(dlg, [&](HWND hDlg) {
-    ClickButton(hDlg, IDC_BUTTON_DELETE);
-    EXPECT_EQ(dlg.m_listHosts.GetItemCount(), 1);
-  });
-  const auto shown = boxes.Boxes();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, kSelectToDelete);
-  EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
-  EXPECT_EQ(ReadBytes("MacList.txt"), file);
-}
-
-TEST_F(HostListTest, DeleteNotConfirmedChangesNothing) {
-  const std::string file = HostFile({"00a0b1c2d3e4,printer,127.0.0.1", "001122334455,nas,127.0.0.1"});
-  struct Case {
-    const char* name;
-    int answer;
-  };
-  for (const Case& c : {Case{"answered No", IDNO}, Case{"box could not be shown", 0}}) {
-    WriteBytes("MacList.txt", file);
-    CKestrinDlg dlg;
-    MessageBoxRecorder boxes;
-    boxes.Answer(c.answer);
-    std::vector<Row> before, after;
-    Run(dlg, [&](HWND hDlg) {
-      SelectRows(dlg, {0, 1});
-      before = RecordRows(dlg);
-      ClickButton(hDlg, IDC_BUTTON_DELETE);
-      after = RecordRows(dlg);
-    });
-    const auto shown = boxes.Boxes();
-    ASSERT_EQ(shown.size(), 1u) << c.name;
-    EXPECT_EQ(shown[0].text, kConfirmDelete) << c.name;
-    EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION)) << c.name;
-    EXPECT_EQ(after, before) << c.name;
-    EXPECT_EQ(ReadBytes("MacList.txt"), file) << c.name;
-  }
-}
-
-TEST_F(HostListTest, DeleteRemovesExactlyTheSelectedRowsTheirRecordsAndLines) {
-  std::vector<std::string> lines;
-  for (int i = 0; i < 7; ++i) lines.push_back("00000000000" + std::to_string(i) + ",host " + std::to_string(i) + ",127.0.0.1");
+TEST_F(HostListTest, DeleteRemovesExactlyTheSelectedRowsTheirRecordsAndLinesOnceConfirmed) {
+  std::vector<Row> rows;
+  for (int i = 0; i < 7; ++i) rows.push_back({"00000000000" + std::to_string(i), "host " + std::to_string(i), "127.0.0.1"});
+  const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6};
+  constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
   struct Case {
     const char* name;
     std::vector<int> selected;
+    int answer;
     std::vector<int> kept;
+    std::string message;
+    UINT type;
   };
   const std::vector<Case> cases = {
-      {"row 0 and its neighbours, and the last row", {0, 1, 2, 6}, {3, 4, 5}},
-      {"every other row", {1, 3, 5}, {0, 2, 4, 6}},
-      {"every row", {0, 1, 2, 3, 4, 5, 6}, {}},
+      {"row 0 and its neighbours, and the last row", {0, 1, 2, 6}, IDYES, {3, 4, 5}, kConfirmDelete, kQuestion},
+      {"every other row", {1, 3, 5}, IDYES, {0, 2, 4, 6}, kConfirmDelete, kQuestion},
+      {"every row", all, IDYES, {}, kConfirmDelete, kQuestion},
+      {"answered No", {0, 1}, IDNO, all, kConfirmDelete, kQuestion},
+      {"the question could not be shown", {0, 1}, 0, all, kConfirmDelete, kQuestion},
+      {"nothing selected: only the message", {}, IDYES, all, kSelectToDelete, MB_OK | MB_ICONEXCLAMATION},
   };
   for (const Case& c : cases) {
-    WriteBytes("MacList.txt", HostFile(lines));
+    WriteBytes("MacList.txt", FileOf(rows));
     CKestrinDlg dlg;
-    MessageBoxRecorder boxes(IDYES);
+    MessageBoxRecorder boxes(c.answer);
     long freed = 0;
     std::vector<Row> after;
     Run(dlg, [&](HWND hDlg) {
@@ -223,11 +188,14 @@ TEST_F(HostListTest, DeleteRemovesExactlyTheSelectedRowsTheirRecordsAndLines) {
       EXPECT_EQ(ListRows(dlg), after) << c.name;
     });
     std::vector<Row> expected;
-    for (int k : c.kept) expected.push_back({"00000000000" + std::to_string(k), "host " + std::to_string(k), "127.0.0.1"});
+    for (int k : c.kept) expected.push_back(rows[static_cast<size_t>(k)]);
     EXPECT_EQ(after, expected) << c.name;
-    EXPECT_EQ(freed, static_cast<long>(c.selected.size())) << c.name;
+    EXPECT_EQ(freed, static_cast<long>(rows.size() - c.kept.size())) << c.name;
     EXPECT_EQ(ReadBytes("MacList.txt"), FileOf(expected)) << c.name;
-    EXPECT_EQ(boxes.Boxes().size(), 1u) << c.name;
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u) << c.name;
+    EXPECT_EQ(shown[0].text, c.message) << c.name;
+    EXPECT_EQ(shown[0].type, c.type) << c.name;
   }
 }
 
