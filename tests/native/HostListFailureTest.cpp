@@ -62,38 +62,22 @@ TEST(HostListFailure, DirectoryWithoutWritePermission) {
   chmod(".", 0755);
 }
 
-// Lowers the largest file this process may write, as a full disk would; restores it on exit.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    m_oldHandler = signal(SIGXFSZ, SIG_IGN);  // the write must fail, not kill the process
-    getrlimit(RLIMIT_FSIZE, &m_old);
-    rlimit lowered = m_old;
-    lowered.rlim_cur = bytes;
-    m_ok = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_old);
-    signal(SIGXFSZ, m_oldHandler);
-  }
-  bool ok() const { return m_ok; }
-
- private:
-  rlimit m_old{};
-  void (*m_oldHandler)(int) = nullptr;
-  bool m_ok = false;
-};
-
 TEST(HostListFailure, DiskFullWhileWritingTheTemporaryFile) {
   ScratchFolder dir;
   const std::string before = BigList();
   WriteBytes("MacList.txt", before);
-  int result = 0;
-  {
-    FileSizeLimit limit(hostlist::detail::kIoBufferBytes);
-    ASSERT_TRUE(limit.ok());
-    result = hostlist::StoreHostEntry(kNewEntry);
-  }
+  // A lowered limit on the size of files written stands in for a full disk: the write fails
+  // (SIGXFSZ ignored) instead of the process ending.
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit lowered = old;
+  lowered.rlim_cur = hostlist::detail::kIoBufferBytes;
+  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  const bool limited = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+  const int result = limited ? hostlist::StoreHostEntry(kNewEntry) : 0;
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  ASSERT_TRUE(limited);
   EXPECT_NE(result, 0);
   EXPECT_TRUE(ReadBytes("MacList.txt") == before);
   EXPECT_FALSE(Exists("MacTemp.txt")) << "an incomplete copy is removed";

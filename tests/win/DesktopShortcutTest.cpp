@@ -147,13 +147,10 @@ TEST(DesktopShortcut, ComIsBalancedAroundEachShortcut) {
   CoUninitialize();
 }
 
-TEST(DesktopShortcut, SystemFindsBothDesktops) {
+TEST(DesktopShortcut, SystemFindsBothDesktopsAndTheRunningProgram) {
   shortcut::ShortcutSystem& system = shortcut::SystemShortcutSystem();
   EXPECT_NE(system.FolderPath(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY), "");
   EXPECT_NE(system.FolderPath(nullptr, CSIDL_DESKTOPDIRECTORY), "");
-}
-
-TEST(DesktopShortcut, ProgramPathIsTheRunningFile) {
   const std::string path = shortcut::ProgramPath();
   EXPECT_EQ(path, RunningProgramPath());
   EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
