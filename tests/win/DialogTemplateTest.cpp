@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cwctype>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/Platform.h"
@@ -26,8 +27,7 @@ struct Control {
   short x, y, cx, cy;
   DWORD style;
   bool operator==(const Control& o) const {
-    return id == o.id && cls == o.cls && text == o.text && x == o.x && y == o.y && cx == o.cx && cy == o.cy &&
-           style == o.style;
+    return std::tie(id, cls, text, x, y, cx, cy, style) == std::tie(o.id, o.cls, o.text, o.x, o.y, o.cx, o.cy, o.style);
   }
 };
 
@@ -96,8 +96,7 @@ bool LoadTemplate(int id, Template& out) {
   out.exStyle = r.Dword();
   out.style = r.Dword();
   const WORD count = r.Word();
-  r.Word();
-  r.Word();
+  r.Skip(4);  // x, y
   out.cx = static_cast<short>(r.Word());
   out.cy = static_cast<short>(r.Word());
   r.StringOrOrdinal();  // menu
@@ -113,8 +112,7 @@ bool LoadTemplate(int id, Template& out) {
   for (WORD i = 0; i < count; ++i) {
     r.AlignDword();
     Control c{};
-    r.Dword();  // help id
-    r.Dword();  // extended style
+    r.Skip(8);  // help id, extended style
     c.style = r.Dword();
     c.x = static_cast<short>(r.Word());
     c.y = static_cast<short>(r.Word());
