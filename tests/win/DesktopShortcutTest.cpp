@@ -161,7 +161,8 @@ TEST(DesktopShortcut, SystemFindsBothDesktopsAndTheRunningProgram) {
 TEST(DesktopShortcutForReader, LeavesAShortcut) {
   const char* folder = std::getenv("KESTRIN_LINK_DIR");
   if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "KESTRIN_LINK_DIR not set";
-  FixedDesktops desktops(folder);
+  FakeDesktops desktops;
+  desktops.system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = folder;
   const std::string made =
       PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", kWebServer, "127.0.0.1"), nullptr);
   EXPECT_EQ(made, std::string(folder) + "\\Kestrin " + kWebServer + ".lnk");

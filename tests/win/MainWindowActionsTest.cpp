@@ -287,15 +287,18 @@ TEST_F(ActionsTest, TooLongTextShowsTheLengthMessageAndAddsNothing) {
   }
 }
 
-TEST_F(ActionsTest, SystemMenuOpensTheAboutBoxModalToTheMainWindow) {
+TEST_F(ActionsTest, WindowCarriesTheIconAndItsSystemMenuOpensTheAboutBoxModalToIt) {
   CWinApp app;  // the program's main window owns the About box
   CKestrinDlg dlg;
   app.m_pMainWnd = &dlg;
   std::wstring menuText, caption;
+  HICON big = nullptr, small = nullptr;
   bool mainDisabled = false;
   bool aboutClosed = false;
   std::function<void()> closeAbout;  // outlives the run, as a look still pending may call it
   Run(dlg, [&](HWND hDlg) {
+    big = reinterpret_cast<HICON>(::SendMessageW(hDlg, WM_GETICON, ICON_BIG, 0));
+    small = reinterpret_cast<HICON>(::SendMessageW(hDlg, WM_GETICON, ICON_SMALL, 0));
     wchar_t text[128] = L"";
     ::GetMenuStringW(::GetSystemMenu(hDlg, FALSE), IDM_ABOUTBOX, text, 128, MF_BYCOMMAND);
     menuText = text;
@@ -323,17 +326,8 @@ TEST_F(ActionsTest, SystemMenuOpensTheAboutBoxModalToTheMainWindow) {
   EXPECT_EQ(caption, L"\u30d0\u30fc\u30b8\u30e7\u30f3\u60c5\u5831 Kestrin");
   EXPECT_TRUE(mainDisabled);
   EXPECT_TRUE(aboutClosed);
-}
-
-TEST_F(ActionsTest, WindowCarriesTheProgramIcon) {
-  CKestrinDlg dlg;
-  HICON big = nullptr, small = nullptr;
-  Run(dlg, [&](HWND hDlg) {
-    big = reinterpret_cast<HICON>(::SendMessageW(hDlg, WM_GETICON, ICON_BIG, 0));
-    small = reinterpret_cast<HICON>(::SendMessageW(hDlg, WM_GETICON, ICON_SMALL, 0));
-  });
   ASSERT_NE(dlg.m_hIcon, nullptr);
-  EXPECT_EQ(big, dlg.m_hIcon);
+  EXPECT_EQ(big, dlg.m_hIcon) << "the window carries the program's icon";
   EXPECT_EQ(small, dlg.m_hIcon);
 }
 

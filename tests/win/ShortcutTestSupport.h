@@ -116,16 +116,6 @@ struct FakeDesktops {
   ScopedOverride<shortcut::ShortcutSystem*> scope{shortcut::ShortcutSystemSeam(), &system};
 };
 
-// Both desktops are one given folder, which stays.
-struct FixedDesktops {
-  explicit FixedDesktops(const std::string& folder) {
-    system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = folder;
-    system.folders[CSIDL_DESKTOPDIRECTORY] = folder;
-  }
-  FakeShortcutSystem system;
-  ScopedOverride<shortcut::ShortcutSystem*> scope{shortcut::ShortcutSystemSeam(), &system};
-};
-
 inline std::string RunningProgramPath() {
   char path[MAX_PATH * 4] = {};
   GetModuleFileNameA(nullptr, path, sizeof path);
