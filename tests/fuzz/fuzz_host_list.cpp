@@ -3,16 +3,15 @@
 // converted instead: then its lines are checked for what survives any conversion).
 // Input: [control][entry length][entry bytes "mac|alias|broadcast"][file bytes...].
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +19,7 @@
 
 #include "core/HostEntry.h"
 #include "hostlist/HostListFile.h"
+#include "tests/support/TestHost.h"
 
 namespace {
 
@@ -30,44 +30,10 @@ void Check(bool condition, const char* what) {
   }
 }
 
-// A private directory whose name is drawn once, in memory when /dev/shm is there (flushes to disk
-// cost nothing). libFuzzer ends without running exit handlers, so each input takes the
-// directory down again and nothing is left behind.
-const std::string& WorkDirectory() {
-  static const std::string dir = [] {
-    const char* const bases[] = {"/dev/shm", std::getenv("TMPDIR"), "/tmp"};
-    for (const char* base : bases) {
-      if (base == nullptr || *base == '\0') continue;
-      std::string pattern = std::string(base) + "/kestrin-fuzz-hostlist-XXXXXX";
-      if (mkdtemp(pattern.data()) != nullptr) return pattern;
-    }
-    Check(false, "no scratch directory");
-    return std::string();
-  }();
-  return dir;
-}
-
-void EnterWorkDirectory() {
-  const std::string& dir = WorkDirectory();
-  Check((mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) && chdir(dir.c_str()) == 0,
-        "cannot enter the scratch directory");
-}
-
-void LeaveWorkDirectory(int home) {
-  std::remove("MacList.txt");
-  std::remove("MacTemp.txt");
-  std::remove("MacList.lock");  // the lock every rewrite takes, left as a real run leaves it
-  Check(fchdir(home) == 0, "cannot return to the starting directory");
-  Check(rmdir(WorkDirectory().c_str()) == 0, "something was left in the scratch directory");
-}
-
 std::optional<std::string> ReadList() {
-  std::ifstream in("MacList.txt", std::ios::binary | std::ios::ate);
+  std::ifstream in("MacList.txt", std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes(static_cast<size_t>(in.tellg()), '\0');
-  in.seekg(0);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return bytes;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // What the list holds, worked out independently of the code under test.
@@ -136,13 +102,6 @@ std::string TerminatedText(const char (&field)[N]) {
   return text;
 }
 
-template <size_t N>
-void Fill(char (&field)[N], std::string_view text) {
-  const size_t length = std::min(text.size(), N - 1);
-  std::memcpy(field, text.data(), length);
-  field[length] = '\0';
-}
-
 std::string Joined(const std::vector<std::string>& lines) {
   std::string file;
   for (const std::string& line : lines) file += line + "\r\n";
@@ -187,17 +146,16 @@ void RunOne(const uint8_t* data, size_t size) {
   Check(utf8 || rowIndex == rows.size(), "more rows than lines with two commas");
 
   // The entry: from the input bytes, or with the address of one of the file's lines.
-  HostEntry entry;
-  std::memset(&entry, 0xA5, sizeof(entry));
   const size_t bar1 = std::min(entryBytes.find('|'), entryBytes.size());
   const size_t bar2 = std::min(entryBytes.find('|', std::min(bar1 + 1, entryBytes.size())), entryBytes.size());
   std::string mac = entryBytes.substr(0, bar1);
   if ((control & 1) && !lines.empty()) {
     if (auto address = AddressField(lines[(control >> 1) % lines.size()])) mac = *address;
   }
-  Fill(entry.szMac, std::string_view(mac).substr(0, mac.find('\0')));
-  Fill(entry.szAlias, std::string_view(entryBytes).substr(std::min(bar1 + 1, entryBytes.size()), bar2 - std::min(bar1 + 1, bar2)));
-  Fill(entry.szBroadcast, std::string_view(entryBytes).substr(std::min(bar2 + 1, entryBytes.size())));
+  const std::string_view bytes(entryBytes);
+  const HostEntry entry = MakeHost(std::string_view(mac).substr(0, mac.find('\0')),
+                                   bytes.substr(std::min(bar1 + 1, bytes.size()), bar2 - std::min(bar1 + 1, bar2)),
+                                   bytes.substr(std::min(bar2 + 1, bytes.size())));
   const std::string key = TerminatedText(entry.szMac);
   const std::string newLine = key + "," + TerminatedText(entry.szAlias) + "," + TerminatedText(entry.szBroadcast);
   const bool refusable = newLine.find('\n') != std::string::npos;
@@ -246,13 +204,18 @@ void RunOne(const uint8_t* data, size_t size) {
 
 }  // namespace
 
+// Each input in a private directory of its own, in memory when /dev/shm is there (flushes to
+// disk cost nothing), taken down again after it: libFuzzer ends without running exit handlers.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
+  static const std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  std::string dir = base + "/kestrin-fuzz-hostlist-XXXXXX";
   const int home = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  Check(home >= 0, "cannot open the starting directory");
-  EnterWorkDirectory();
+  Check(home >= 0 && mkdtemp(dir.data()) != nullptr && chdir(dir.c_str()) == 0, "cannot enter a scratch directory");
   RunOne(data, size);
-  LeaveWorkDirectory(home);
+  // The list, its copy and the lock a rewrite leaves (as a real run does) go; anything else left fails.
+  for (const char* name : {"MacList.txt", "MacTemp.txt", "MacList.lock"}) std::remove(name);
+  Check(fchdir(home) == 0 && rmdir(dir.c_str()) == 0, "something was left in the scratch directory");
   close(home);
   return 0;
 }

@@ -79,12 +79,14 @@ TEST(CommandLine, WakeExitCode) {
   }
 }
 
+// The value is cut to 127 bytes, never inside a double-byte character.
 TEST(CommandLine, ValueIsTheFirstWordAfterTheMarker) {
   struct Case {
-    const char* commandLine;
+    std::string commandLine;
     const char* marker;
-    const char* value;
+    std::string value;
   };
+  const std::string a127(127, 'a');
   const Case cases[] = {
       {"-e 00a0b1c2d3e4 -m 1.2.3.4", "-e", "00a0b1c2d3e4"},
       {"-e 00a0b1c2d3e4 -m 1.2.3.4", "-m", "1.2.3.4"},
@@ -92,35 +94,19 @@ TEST(CommandLine, ValueIsTheFirstWordAfterTheMarker) {
       {"no markers here", "-e", ""},
       {"-e", "-e", ""},
       {"a-ebc", "-e", "bc"},
+      {"-e " + a127 + " -m x", "-e", a127},
+      {"-e " + a127 + "a -m x", "-e", a127},
+      {"-m " + std::string(300, 'a'), "-m", a127},
+      // 126 bytes, then a two-byte character: 128 bytes, which cannot end at byte 127.
+      {"-e " + std::string(126, '1') + "\x83\x5c", "-e", std::string(126, '1')},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ExtractMarkerValue(c.commandLine, c.marker), c.value)
+    EXPECT_EQ(ExtractMarkerValue(c.commandLine.c_str(), c.marker), c.value)
         << "command line: \"" << c.commandLine << "\", marker " << c.marker;
   }
-}
-
-TEST(CommandLine, LongValuesAreCutTo127Bytes) {
-  struct Case {
-    size_t length;
-    size_t kept;
-  };
-  const Case cases[] = {{127, 127}, {128, 127}, {300, 127}};
-  for (const Case& c : cases) {
-    const std::string word(c.length, 'a');
-    const std::string line = "-e " + word + " -m " + word;
-    WakeRequest request;
-    ASSERT_TRUE(ParseWakeCommandLine(line.c_str(), request)) << c.length;
-    EXPECT_EQ(std::string(request.szMac), word.substr(0, c.kept)) << c.length;
-    EXPECT_EQ(std::string(request.szBroadcast), word.substr(0, c.kept)) << c.length;
-    EXPECT_EQ(request.mac, (MacAddress{0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA})) << c.length;
-  }
-}
-
-TEST(CommandLine, CutNeverSplitsADoubleByteCharacter) {
-  // 126 ASCII bytes, then a two-byte character: 128 bytes, which cannot end at byte 127.
-  const std::string word = std::string(126, '1') + "\x83\x5c";
-  const std::string value = ExtractMarkerValue(("-e " + word).c_str(), "-e");
-  EXPECT_EQ(value, std::string(126, '1'));
+  WakeRequest request;
+  ASSERT_TRUE(ParseWakeCommandLine(("-e " + a127 + " -m " + a127).c_str(), request));
+  EXPECT_EQ(std::string(request.szMac) + "|" + request.szBroadcast, a127 + "|" + a127) << "the request holds every byte";
 }
 
 TEST(CString, MultibyteAwareSearchAndTrim) {

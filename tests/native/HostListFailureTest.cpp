@@ -23,18 +23,6 @@ using hostlist_test::ForkChild;
 using hostlist_test::ListLines;
 using hostlist_test::WaitChild;
 
-const char* StepName(Step step) {
-  switch (step) {
-    case Step::kReadList: return "read list";
-    case Step::kCreateTemp: return "create temp";
-    case Step::kWriteTemp: return "write temp";
-    case Step::kSyncTemp: return "sync temp";
-    case Step::kCloseTemp: return "close temp";
-    case Step::kReplaceList: return "replace list";
-  }
-  return "?";
-}
-
 // A list of several write buffers, so a rewrite makes several reads and writes.
 std::string BigList() {
   std::string list;
@@ -48,27 +36,18 @@ const HostEntry kNewEntry = MakeHost("00a0b1c2d3e4", "new host");
 const std::string kNewLine = "00a0b1c2d3e4,new host,127.0.0.1\r\n";
 
 TEST(HostListFailure, TemporaryFileThatCannotBeCreated) {
+  // Works as root too: no permission bit is involved. A creation that fails by the step hook is
+  // the failed-step table's.
   const std::optional<std::string> lists[] = {std::nullopt, "112233445566,b,127.0.0.1\r\n"s};
   for (const auto& list : lists) {
     const char* which = list ? "existing list" : "no list";
-    {
-      // Works as root too: no permission bit is involved.
-      ScratchFolder dir;
-      if (list) WriteBytes("MacList.txt", *list);
-      ASSERT_EQ(mkdir("MacTemp.txt", 0755), 0);
-      EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << "MacTemp.txt is a directory, " << which;
-      EXPECT_EQ(ReadBytes("MacList.txt"), list) << "MacTemp.txt is a directory, " << which;
-      if (list) {
-        EXPECT_NE(hostlist::RemoveHostEntry(kNewEntry), 0) << "remove, " << which;
-      }
-    }
-    {
-      ScratchFolder dir;
-      if (list) WriteBytes("MacList.txt", *list);
-      ScopedOverride hook(hostlist::detail::StepHookSeam(), [](Step step) { return step == Step::kCreateTemp ? StepAction::kFail : StepAction::kProceed; });
-      EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << "creation fails, " << which;
-      EXPECT_EQ(ReadBytes("MacList.txt"), list) << "creation fails, " << which;
-      EXPECT_FALSE(Exists("MacTemp.txt")) << "creation fails, " << which;
+    ScratchFolder dir;
+    if (list) WriteBytes("MacList.txt", *list);
+    ASSERT_EQ(mkdir("MacTemp.txt", 0755), 0);
+    EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << which;
+    EXPECT_EQ(ReadBytes("MacList.txt"), list) << which;
+    if (list) {
+      EXPECT_NE(hostlist::RemoveHostEntry(kNewEntry), 0) << "remove, " << which;
     }
   }
 }
@@ -83,38 +62,22 @@ TEST(HostListFailure, DirectoryWithoutWritePermission) {
   chmod(".", 0755);
 }
 
-// Lowers the largest file this process may write, as a full disk would; restores it on exit.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    m_oldHandler = signal(SIGXFSZ, SIG_IGN);  // the write must fail, not kill the process
-    getrlimit(RLIMIT_FSIZE, &m_old);
-    rlimit lowered = m_old;
-    lowered.rlim_cur = bytes;
-    m_ok = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_old);
-    signal(SIGXFSZ, m_oldHandler);
-  }
-  bool ok() const { return m_ok; }
-
- private:
-  rlimit m_old{};
-  void (*m_oldHandler)(int) = nullptr;
-  bool m_ok = false;
-};
-
 TEST(HostListFailure, DiskFullWhileWritingTheTemporaryFile) {
   ScratchFolder dir;
   const std::string before = BigList();
   WriteBytes("MacList.txt", before);
-  int result = 0;
-  {
-    FileSizeLimit limit(hostlist::detail::kIoBufferBytes);
-    ASSERT_TRUE(limit.ok());
-    result = hostlist::StoreHostEntry(kNewEntry);
-  }
+  // A lowered limit on the size of files written stands in for a full disk: the write fails
+  // (SIGXFSZ ignored) instead of the process ending.
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit lowered = old;
+  lowered.rlim_cur = hostlist::detail::kIoBufferBytes;
+  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  const bool limited = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+  const int result = limited ? hostlist::StoreHostEntry(kNewEntry) : 0;
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+  ASSERT_TRUE(limited);
   EXPECT_NE(result, 0);
   EXPECT_TRUE(ReadBytes("MacList.txt") == before);
   EXPECT_FALSE(Exists("MacTemp.txt")) << "an incomplete copy is removed";
@@ -129,7 +92,7 @@ TEST(HostListFailure, EachFailedStepLeavesTheListAsItWas) {
       WriteBytes("MacList.txt", before);
       ScopedOverride hook(hostlist::detail::StepHookSeam(), [&](Step step) { return step == failing ? StepAction::kFail : StepAction::kProceed; });
       const int result = store ? hostlist::StoreHostEntry(kNewEntry) : hostlist::RemoveHostEntry(MakeHost("host7", ""));
-      const std::string what = std::string(store ? "store" : "remove") + ", failing step: " + StepName(failing);
+      const std::string what = std::string(store ? "store" : "remove") + ", failing step " + std::to_string(static_cast<int>(failing));
       EXPECT_NE(result, 0) << what;
       EXPECT_TRUE(ReadBytes("MacList.txt") == before) << what;
       EXPECT_FALSE(Exists("MacTemp.txt")) << what;
@@ -203,13 +166,6 @@ TEST(HostListFailure, ListThatCannotBeReadIsNeverReplaced) {
   EXPECT_NE(hostlist::StoreHostEntry(kNewEntry), 0) << "store";
   EXPECT_NE(hostlist::RemoveHostEntry(kNewEntry), 0) << "remove";
   EXPECT_TRUE(Exists("MacList.txt/inside"));
-  EXPECT_FALSE(Exists("MacTemp.txt"));
-}
-
-TEST(HostListFailure, RemoveWithoutAListCreatesNothing) {
-  ScratchFolder dir;
-  EXPECT_EQ(hostlist::RemoveHostEntry(kNewEntry), 0);
-  EXPECT_FALSE(Exists("MacList.txt"));
   EXPECT_FALSE(Exists("MacTemp.txt"));
 }
 
@@ -291,39 +247,9 @@ TEST(HostListFailure, CrashAtAnyStepLeavesTheOldOrTheNewList) {
   }
 }
 
-TEST(HostListConcurrency, StoresAndRemovesFromSeveralThreadsLoseNothing) {
-  ScratchFolder dir;
-  constexpr int kThreads = 4;
-  constexpr int kPerThread = 30;
-  const auto mac = [](int thread, int i) { return "t" + std::to_string(thread) + "h" + std::to_string(i); };
-  std::vector<std::thread> threads;
-  std::vector<int> failures(kThreads, 0);
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      for (int i = 0; i < kPerThread; ++i) {
-        if (hostlist::StoreHostEntry(MakeHost(mac(t, i), "alias " + mac(t, i))) != 0) ++failures[t];
-        // Every third one goes again, once the next is in.
-        if (i % 3 == 1 && hostlist::RemoveHostEntry(MakeHost(mac(t, i - 1), "")) != 0) ++failures[t];
-      }
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
-
-  std::multiset<std::string> expected;
-  for (int t = 0; t < kThreads; ++t) {
-    for (int i = 0; i < kPerThread; ++i) {
-      if (i % 3 != 0 || i + 1 >= kPerThread) expected.insert(mac(t, i) + ",alias " + mac(t, i) + ",127.0.0.1");
-    }
-  }
-  const std::vector<std::string> lines = ListLines();
-  EXPECT_EQ(std::multiset<std::string>(lines.begin(), lines.end()), expected);
-  EXPECT_FALSE(Exists("MacTemp.txt"));
-}
-
-// Each child stores and removes hosts of its own, as the thread test does, and sends back the
-// lines of its own the list must hold by what its calls returned, with its failures.
-TEST(HostListConcurrency, ProcessesStoringAndRemovingAtOnceLoseNothing) {
+// Threads in each of several processes store and remove hosts of their own at once. Each child
+// sends back its failures and the lines of its own the list must hold by what its calls returned.
+TEST(HostListConcurrency, ThreadsOfSeveralProcessesStoringAndRemovingAtOnceLoseNothing) {
   ScratchFolder dir;
   std::vector<std::string> unrelated;
   for (int i = 0; i < 200; ++i) unrelated.push_back("02" + std::to_string(1000000000 + i) + ",kept " + std::to_string(i) + ",127.0.0.1");
@@ -331,24 +257,33 @@ TEST(HostListConcurrency, ProcessesStoringAndRemovingAtOnceLoseNothing) {
   for (const std::string& line : unrelated) before += line + "\r\n";
   WriteBytes("MacList.txt", before);
 
-  constexpr int kProcesses = 3;
-  constexpr int kPerProcess = 40;
+  constexpr int kProcesses = 2;
+  constexpr int kThreads = 2;
+  constexpr int kPerThread = 30;
   std::vector<pid_t> children;
   for (int p = 0; p < kProcesses; ++p) {
     children.push_back(ForkChild([p] {
-      std::vector<bool> inList(kPerProcess, false);
-      int failures = 0;
-      const auto mac = [p](int i) { return "p" + std::to_string(p) + "h" + std::to_string(i); };
-      for (int i = 0; i < kPerProcess; ++i) {
-        if (hostlist::StoreHostEntry(MakeHost(mac(i), "alias " + mac(i))) == 0) inList[i] = true; else ++failures;
-        if (i % 3 == 1) {
-          if (hostlist::RemoveHostEntry(MakeHost(mac(i - 1), "")) == 0) inList[i - 1] = false; else ++failures;
-        }
+      std::vector<std::vector<bool>> inList(kThreads, std::vector<bool>(kPerThread, false));
+      std::vector<int> failures(kThreads, 0);
+      const auto mac = [p](int t, int i) { return "p" + std::to_string(p) + "t" + std::to_string(t) + "h" + std::to_string(i); };
+      std::vector<std::thread> threads;
+      for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+          for (int i = 0; i < kPerThread; ++i) {
+            if (hostlist::StoreHostEntry(MakeHost(mac(t, i), "alias " + mac(t, i))) == 0) inList[t][i] = true; else ++failures[t];
+            // Every third one goes again, once the next is in.
+            if (i % 3 != 1) continue;
+            if (hostlist::RemoveHostEntry(MakeHost(mac(t, i - 1), "")) == 0) inList[t][i - 1] = false; else ++failures[t];
+          }
+        });
       }
+      for (std::thread& thread : threads) thread.join();
       std::ofstream out("expect-" + std::to_string(p));
-      out << failures << "\n";
-      for (int i = 0; i < kPerProcess; ++i) {
-        if (inList[i]) out << mac(i) << ",alias " << mac(i) << ",127.0.0.1\n";
+      out << failures[0] + failures[1] << "\n";
+      for (int t = 0; t < kThreads; ++t) {
+        for (int i = 0; i < kPerThread; ++i) {
+          if (inList[t][i]) out << mac(t, i) << ",alias " << mac(t, i) << ",127.0.0.1\n";
+        }
       }
       return out.good() ? 0 : 1;
     }));
@@ -365,6 +300,7 @@ TEST(HostListConcurrency, ProcessesStoringAndRemovingAtOnceLoseNothing) {
       if (!line.empty()) expected.insert(line);
     }
   }
+  EXPECT_EQ(expected.size(), static_cast<size_t>(kProcesses * kThreads * (kPerThread - kPerThread / 3)));
   const std::vector<std::string> lines = ListLines();
   ASSERT_GE(lines.size(), unrelated.size());
   EXPECT_TRUE(std::equal(unrelated.begin(), unrelated.end(), lines.begin())) << "the earlier lines, in place";
@@ -465,7 +401,7 @@ TEST(HostListConcurrency, StaleLockFileBlocksNothingAndAnUnusableOneStopsOnlyRew
     ScratchFolder dir;
     hostlist_test::LoadRows();
     EXPECT_EQ(hostlist::RemoveHostEntry(kNewEntry), 0);
-    EXPECT_FALSE(Exists("MacList.lock")) << "no list: the load and a removal leave the folder empty";
+    EXPECT_TRUE(std::filesystem::is_empty(".")) << "no list: the load and a removal leave the folder empty";
   }
 }
 

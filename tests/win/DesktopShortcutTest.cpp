@@ -24,11 +24,12 @@ using shortcut::PlaceDesktopShortcut;
 const std::string kStartSuffix = "\x20\x82\xf0\x8b\x4e\x93\xae\x82\xb7\x82\xe9";
 const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";
 
-TEST(ShellLink, FieldsReadBackThroughIShellLink) {
+TEST(ShellLink, ReplacesAFileOfItsNameAndItsFieldsReadBackThroughIShellLink) {
   ScratchFolder folder;
   ComForTest com;
   const std::string linkPath = folder.Path() + "\\Kestrin " + kWebServer + ".lnk";
   const std::string description = kWebServer + kStartSuffix;
+  WriteBytes(linkPath, "not a shell link");
   const HRESULT result = CreateShellLinkFile(linkPath.c_str(), "C:\\Tools\\Kestrin.exe",
                                              description.c_str(), "-e 00a0b1c2d3e4 -m 127.0.0.1",
                                              nullptr, nullptr, 0, SW_SHOWNORMAL);
@@ -42,17 +43,6 @@ TEST(ShellLink, FieldsReadBackThroughIShellLink) {
   EXPECT_EQ(link.workingDirectory, "");
   EXPECT_EQ(link.iconPath, "");
   EXPECT_EQ(FileNames(folder), std::vector<std::string>{"Kestrin " + kWebServer + ".lnk"});
-}
-
-TEST(ShellLink, ReplacesAnExistingFile) {
-  ScratchFolder folder;
-  ComForTest com;
-  const std::string linkPath = folder.Path() + "\\Kestrin pc.lnk";
-  WriteBytes(linkPath, "not a shell link");
-  ASSERT_EQ(CreateShellLinkFile(linkPath.c_str(), "C:\\k.exe", "pc", "-e 112233445566 -m 127.0.0.1",
-                                nullptr, nullptr, 0, SW_SHOWNORMAL),
-            S_OK);
-  EXPECT_EQ(ReadLink(linkPath).arguments, "-e 112233445566 -m 127.0.0.1");
 }
 
 TEST(ShellLink, SaveIntoAMissingFolderFailsAndLeavesNothing) {
@@ -95,56 +85,43 @@ TEST(DesktopShortcut, LandsInTheSharedDesktopWithTheHostsTextsNotCut) {
   }
 }
 
-TEST(DesktopShortcut, FallsBackToTheUsersOwnDesktop) {
+TEST(DesktopShortcut, FallsBackToTheUsersOwnDesktopAndElseMakesNone) {
   struct Case {
     const char* what;
-    bool sharedFolderMissing;
-    bool sharedSaveFails;
+    bool sharedFolderMissing, ownFolderMissing;
+    bool sharedSaveFails, ownSaveFails;
     bool sharedPathTooLong;
+    bool madeInOwn;  // otherwise nowhere
   };
   const Case cases[] = {
-      {"shared folder cannot be had", true, false, false},
-      {"save in the shared folder fails", false, true, false},
-      {"path in the shared folder too long", false, false, true},
+      {"shared folder cannot be had", true, false, false, false, false, true},
+      {"save in the shared folder fails", false, false, true, false, false, true},
+      {"path in the shared folder too long", false, false, false, false, true, true},
+      {"no folders", true, true, false, false, false, false},
+      {"both saves fail", false, false, true, true, false, false},
   };
   for (const Case& c : cases) {
     FakeDesktops desktops;
     if (c.sharedFolderMissing) desktops.system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = "";
+    if (c.ownFolderMissing) desktops.system.folders[CSIDL_DESKTOPDIRECTORY] = "";
     if (c.sharedSaveFails) desktops.system.failingSaves.push_back(desktops.shared.Path());
+    if (c.ownSaveFails) desktops.system.failingSaves.push_back(desktops.own.Path());
     if (c.sharedPathTooLong) {
       desktops.system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = desktops.shared.Path() + std::string(240, 'x');
     }
     const std::string made = PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", "pc", "127.0.0.1"), nullptr);
-    EXPECT_EQ(made, desktops.own.Path() + "\\Kestrin pc.lnk") << c.what;
-    EXPECT_EQ(FileNames(desktops.own), std::vector<std::string>{"Kestrin pc.lnk"}) << c.what;
+    const std::string own = desktops.own.Path() + "\\Kestrin pc.lnk";
+    EXPECT_EQ(made, c.madeInOwn ? own : "") << c.what;
+    EXPECT_EQ(FileNames(desktops.own), c.madeInOwn ? std::vector<std::string>{"Kestrin pc.lnk"} : std::vector<std::string>{})
+        << c.what;
     EXPECT_TRUE(FileNames(desktops.shared).empty()) << c.what;
-    EXPECT_EQ(ReadLink(made).arguments, "-e 00a0b1c2d3e4 -m 127.0.0.1") << c.what;
+    if (c.madeInOwn) {
+      EXPECT_EQ(ReadLink(made).arguments, "-e 00a0b1c2d3e4 -m 127.0.0.1") << c.what;
+    }
     if (c.sharedSaveFails) {
-      EXPECT_EQ(desktops.system.saveAttempts, (std::vector<std::string>{desktops.shared.Path() + "\\Kestrin pc.lnk", made}))
+      EXPECT_EQ(desktops.system.saveAttempts, (std::vector<std::string>{desktops.shared.Path() + "\\Kestrin pc.lnk", own}))
           << c.what << ": the shared desktop is tried first";
     }
-  }
-}
-
-TEST(DesktopShortcut, NoShortcutWhenNeitherDesktopWorks) {
-  struct Case {
-    const char* what;
-    bool foldersMissing;
-    bool savesFail;
-  };
-  const Case cases[] = {{"no folders", true, false}, {"both saves fail", false, true}};
-  for (const Case& c : cases) {
-    FakeDesktops desktops;
-    if (c.foldersMissing) {
-      desktops.system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = "";
-      desktops.system.folders[CSIDL_DESKTOPDIRECTORY] = "";
-    }
-    if (c.savesFail) {
-      desktops.system.failingSaves = {desktops.shared.Path(), desktops.own.Path()};
-    }
-    EXPECT_EQ(PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", "pc", "127.0.0.1"), nullptr), "") << c.what;
-    EXPECT_TRUE(FileNames(desktops.shared).empty()) << c.what;
-    EXPECT_TRUE(FileNames(desktops.own).empty()) << c.what;
   }
 }
 
@@ -170,13 +147,10 @@ TEST(DesktopShortcut, ComIsBalancedAroundEachShortcut) {
   CoUninitialize();
 }
 
-TEST(DesktopShortcut, SystemFindsBothDesktops) {
+TEST(DesktopShortcut, SystemFindsBothDesktopsAndTheRunningProgram) {
   shortcut::ShortcutSystem& system = shortcut::SystemShortcutSystem();
   EXPECT_NE(system.FolderPath(nullptr, CSIDL_COMMON_DESKTOPDIRECTORY), "");
   EXPECT_NE(system.FolderPath(nullptr, CSIDL_DESKTOPDIRECTORY), "");
-}
-
-TEST(DesktopShortcut, ProgramPathIsTheRunningFile) {
   const std::string path = shortcut::ProgramPath();
   EXPECT_EQ(path, RunningProgramPath());
   EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -187,7 +161,8 @@ TEST(DesktopShortcut, ProgramPathIsTheRunningFile) {
 TEST(DesktopShortcutForReader, LeavesAShortcut) {
   const char* folder = std::getenv("KESTRIN_LINK_DIR");
   if (folder == nullptr || *folder == '\0') GTEST_SKIP() << "KESTRIN_LINK_DIR not set";
-  FixedDesktops desktops(folder);
+  FakeDesktops desktops;
+  desktops.system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = folder;
   const std::string made =
       PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", kWebServer, "127.0.0.1"), nullptr);
   EXPECT_EQ(made, std::string(folder) + "\\Kestrin " + kWebServer + ".lnk");

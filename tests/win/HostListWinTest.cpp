@@ -69,7 +69,7 @@ TEST(HostListWin, ListHeldOpenWithoutDeleteSharingIsLeftAsItWas) {
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"b"}) << "reading while held";
   // The replace meets the system's own refusal: the list is busy, not lost. How long it tries
-  // again is the native tests' matter; a hold that ends in time, the main window's.
+  // again, and a hold that ends in time, are the native tests' matter.
   EXPECT_EQ(hostlist::StoreHostEntry(MakeHost("00a0b1c2d3e4", "a")), hostlist::kListBusy) << "store while held";
   CloseHandle(held);
   EXPECT_EQ(ReadBytes("MacList.txt"), before);

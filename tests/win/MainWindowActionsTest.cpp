@@ -25,14 +25,6 @@ std::vector<std::string> HostLines() {
           "102030405060,three,127.0.0.1", "a1a2a3a4a5a6,four,127.0.0.1"};
 }
 
-// Enter pressed in control, through the dialog's key handling as its loop would do it.
-void PressEnter(HWND hDlg, HWND control) {
-  ::SetFocus(control);
-  ::PostMessageW(control, WM_KEYDOWN, VK_RETURN, 1);
-  ::PostMessageW(control, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC0000001u));
-  modal::PumpMessages(50, hDlg);
-}
-
 // The hardware address a datagram wakes, as the 12 lower-case digits of its first copy.
 std::string WokenAddress(const std::vector<unsigned char>& datagram) {
   if (datagram.size() != static_cast<size_t>(kMagicPacketSize)) return "<size " + std::to_string(datagram.size()) + ">";
@@ -71,10 +63,10 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
       if (c.how == How::DoubleClick) {
         EXPECT_EQ(NotifyFromList(hDlg, NM_DBLCLK, c.selected.front()), 0) << c.name;
       } else if (c.how == How::EnterOnList) {
-        PressEnter(hDlg, dlg.m_listHosts.GetSafeHwnd());
+        PressKey(hDlg, IDC_LIST_HOSTS, VK_RETURN);
       } else if (c.how == How::EnterInEdit) {
         SetEditText(hDlg, IDC_EDIT_MAC, "00a0b1c2d3e4f");
-        PressEnter(hDlg, ::GetDlgItem(hDlg, IDC_EDIT_MAC));
+        PressKey(hDlg, IDC_EDIT_MAC, VK_RETURN);
         EXPECT_EQ(EditText(hDlg, IDC_EDIT_MAC), "00a0b1c2d3e4f") << c.name;
       } else {
         ClickButton(hDlg, IDC_BUTTON_WAKE);
@@ -86,30 +78,6 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
   });
   EXPECT_EQ(run.result, IDCANCEL) << "Enter leaves the window open";
   EXPECT_TRUE(boxes.Boxes().empty()) << "no length check either";
-}
-
-TEST_F(ActionsTest, WakeAfterModifyUsesTheNewBroadcastAddress) {
-  WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.9"}));
-  UdpListener listener("127.0.0.1", 4352);
-  ASSERT_TRUE(listener.ok());
-  CKestrinDlg dlg;
-  size_t received = 0;
-  Run(dlg, [&](HWND hDlg) {
-    SetEditText(hDlg, IDC_EDIT_MAC, "00a0b1c2d3e4");
-    SetEditText(hDlg, IDC_EDIT_ALIAS, "printer");
-    SetEditText(hDlg, IDC_EDIT_BROADCAST, "127.0.0.1");
-    ClickButton(hDlg, IDC_BUTTON_ADD);
-    SelectRows(dlg, {0});
-    ClickButton(hDlg, IDC_BUTTON_WAKE);
-    received = listener.ReceiveAll(300).size();
-  });
-  EXPECT_EQ(received, 1u) << "the record took the new broadcast text";
-}
-
-std::wstring RepeatW(const std::wstring& text, int count) {
-  std::wstring result;
-  for (int i = 0; i < count; ++i) result += text;
-  return result;
 }
 
 enum class Input { Type, ImeChar, ImeResult, Paste, CtrlV, ShiftInsert, ContextMenuPaste, TypeThenUndo };
@@ -199,6 +167,8 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
     bool stored;  // Add stores it; otherwise the length check refuses it
     bool balloon = false;  // the edit says why it refused a character
   };
+  // One case for each way text reaches an edit, and for each edit's rule: what a rule makes of a
+  // text is the native table's matter.
   const std::vector<Case> cases = {
       {"address: a typed letter past F is refused, the digits around it go in", IDC_EDIT_MAC, L"", kEnd, kEnd,
        Input::Type, L"a" + a + L"gb", L"ab", true, true},
@@ -208,8 +178,6 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        L"00-A0-B1-C2-D3-E4", L"00A0B1C2D3E4", true},
       {"address: Shift+Insert of groups of four", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::ShiftInsert, L"00a0.b1c2.d3e4",
        L"00a0b1c2d3e4", true},
-      {"address: a full-width paste over a selection, converted then fitted", IDC_EDIT_MAC, L"00a0b1c2d3e4", 4, 8,
-       Input::Paste, L"\uff22\uff22\uff0d\uff43\uff43\uff0d\uff44", L"00a0BBccd3e4", true},
       {"address: a paste with one non-hex character is refused whole", IDC_EDIT_MAC, L"00a0", kEnd, kEnd, Input::Paste,
        L"b1\uff71c2", L"00a0", true, true},
       {"address: a program's text is never filtered", IDC_EDIT_MAC, L"00-a0:b1", kEnd, kEnd, Input::Type, L"c",
@@ -218,18 +186,15 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
        Input::TypeThenUndo, L"b", L"00a0b1c2", true},
       {"address: a longer text from a record stays whole and takes nothing more", IDC_EDIT_MAC,
        L"00a0b1c2d3e4ffeeddcc", kEnd, kEnd, Input::Type, L"f", L"00a0b1c2d3e4ffeeddcc", false},
-      {"alias: undo brings back only what fits", IDC_EDIT_ALIAS, RepeatW(a, 40), 0, -1, Input::TypeThenUndo, L"x",
-       RepeatW(a, 31), true},
-      {"alias: Ctrl+V", IDC_EDIT_ALIAS, L"abc", kEnd, kEnd, Input::CtrlV, RepeatW(a, 31), L"abc" + RepeatW(a, 30), true},
+      {"alias: undo brings back only what fits", IDC_EDIT_ALIAS, std::wstring(40, a[0]), 0, -1, Input::TypeThenUndo, L"x",
+       std::wstring(31, a[0]), true},
       {"alias: an IME result is cut to what fits, though its composition showed whole", IDC_EDIT_ALIAS,
        std::wstring(60, L'a'), kEnd, kEnd, Input::ImeResult, nichi + hon + L"\u8a9e", std::wstring(60, L'a') + nichi,
        true},
-      {"alias: an IME result over a selection", IDC_EDIT_ALIAS, L"x" + RepeatW(a, 31), 1, 3, Input::ImeResult,
-       nichi + hon + L"\u8a9e", L"x" + nichi + hon + RepeatW(a, 29), true},
-      {"alias: the IME's characters", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeChar, RepeatW(nichi, 32) + L"1",
-       RepeatW(nichi, 31) + L"1", true},
-      {"alias: a comma in an IME result", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeResult, nichi + L"," + hon,
-       nichi + L"\uff0c" + hon, true},
+      {"alias: an IME result over a selection", IDC_EDIT_ALIAS, L"x" + std::wstring(31, a[0]), 1, 3, Input::ImeResult,
+       nichi + hon + L"\u8a9e", L"x" + nichi + hon + std::wstring(29, a[0]), true},
+      {"alias: the IME's characters", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeChar, std::wstring(32, nichi[0]) + L"1",
+       std::wstring(31, nichi[0]) + L"1", true},
       {"broadcast: full-width typed becomes half-width", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
        L"\uff11\uff12\uff17\uff0e\uff10\u3002\uff10\uff0e\uff11", L"127.0.0.1", true},
   };
@@ -322,43 +287,18 @@ TEST_F(ActionsTest, TooLongTextShowsTheLengthMessageAndAddsNothing) {
   }
 }
 
-TEST_F(ActionsTest, AddAfterClickOnOverlongStoredAddressChangesNothing) {
-  // A hand-edited line with a 20-byte address: the click shows it, the check refuses to store it.
-  const std::string file = HostFile({"00a0b1c2d3e4ffeeddcc,long,127.0.0.1"});
-  WriteBytes("MacList.txt", file);
-  CKestrinDlg dlg;
-  MessageBoxRecorder boxes;
-  std::vector<Row> before, after;
-  Run(dlg, [&](HWND hDlg) {
-    SelectRows(dlg, {0});
-    NotifyFromList(hDlg, NM_CLICK, 0);
-    EXPECT_EQ(EditText(hDlg, IDC_EDIT_MAC), "00a0b1c2d3e4ffeeddcc");
-    SetEditText(hDlg, IDC_EDIT_ALIAS, "renamed");
-    before = RecordRows(dlg);
-    ClickButton(hDlg, IDC_BUTTON_ADD);
-    after = RecordRows(dlg);
-  });
-  ASSERT_EQ(boxes.Boxes().size(), 1u);
-  EXPECT_EQ(boxes.Boxes()[0].text, "Please enter no more than 12 characters.");
-  EXPECT_EQ(after, before);
-  EXPECT_EQ(ReadBytes("MacList.txt"), file);
-}
-
-TEST_F(ActionsTest, CancelButtonEndsTheWindowWithCancel) {
-  CKestrinDlg dlg;
-  const modal::ModalRun run = Run(dlg, [&](HWND hDlg) { ClickButton(hDlg, IDCANCEL); });
-  EXPECT_EQ(run.result, IDCANCEL);
-}
-
-TEST_F(ActionsTest, SystemMenuOpensTheAboutBoxModalToTheMainWindow) {
+TEST_F(ActionsTest, WindowCarriesTheIconAndItsSystemMenuOpensTheAboutBoxModalToIt) {
   CWinApp app;  // the program's main window owns the About box
   CKestrinDlg dlg;
   app.m_pMainWnd = &dlg;
   std::wstring menuText, caption;
+  HICON big = nullptr, small = nullptr;
   bool mainDisabled = false;
   bool aboutClosed = false;
   std::function<void()> closeAbout;  // outlives the run, as a look still pending may call it
   Run(dlg, [&](HWND hDlg) {
+    big = reinterpret_cast<HICON>(::SendMessageW(hDlg, WM_GETICON, ICON_BIG, 0));
+    small = reinterpret_cast<HICON>(::SendMessageW(hDlg, WM_GETICON, ICON_SMALL, 0));
     wchar_t text[128] = L"";
     ::GetMenuStringW(::GetSystemMenu(hDlg, FALSE), IDM_ABOUTBOX, text, 128, MF_BYCOMMAND);
     menuText = text;
@@ -386,25 +326,10 @@ TEST_F(ActionsTest, SystemMenuOpensTheAboutBoxModalToTheMainWindow) {
   EXPECT_EQ(caption, L"\u30d0\u30fc\u30b8\u30e7\u30f3\u60c5\u5831 Kestrin");
   EXPECT_TRUE(mainDisabled);
   EXPECT_TRUE(aboutClosed);
-}
-
-TEST_F(ActionsTest, WindowCarriesTheProgramIcon) {
-  CKestrinDlg dlg;
-  HICON big = nullptr, small = nullptr;
-  Run(dlg, [&](HWND hDlg) {
-    big = reinterpret_cast<HICON>(::SendMessageW(hDlg, WM_GETICON, ICON_BIG, 0));
-    small = reinterpret_cast<HICON>(::SendMessageW(hDlg, WM_GETICON, ICON_SMALL, 0));
-  });
   ASSERT_NE(dlg.m_hIcon, nullptr);
-  EXPECT_EQ(big, dlg.m_hIcon);
+  EXPECT_EQ(big, dlg.m_hIcon) << "the window carries the program's icon";
   EXPECT_EQ(small, dlg.m_hIcon);
 }
-
-}  // namespace
-}  // namespace mainwindow
-
-namespace mainwindow {
-namespace {
 
 TEST_F(ActionsTest, StartedWithoutWakeArgumentsTheProgramRunsTheMainWindow) {
   WriteBytes("MacList.txt", HostFile({"00a0b1c2d3e4,printer,127.0.0.1"}));
@@ -418,7 +343,7 @@ TEST_F(ActionsTest, StartedWithoutWakeArgumentsTheProgramRunsTheMainWindow) {
     mainWindowWasIt = sawWindow && AfxGetMainWindowHandle() == window;
     if (window != nullptr) ::SendMessageW(::GetDlgItem(window, IDCANCEL), BM_CLICK, 0, 0);
   });
-  // Should the window not close, the guard ends the process rather than hang the run.
+  // Should the Cancel button not close the window, the guard ends it and fails the test.
   modal::RunLater(15000, [] {
     ADD_FAILURE() << "the main window did not close";
     if (HWND window = modal::FindOtherDialog(nullptr)) ::EndDialog(window, IDCANCEL);

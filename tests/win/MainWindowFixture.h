@@ -87,6 +87,24 @@ inline void SelectRows(CKestrinDlg& dlg, const std::vector<int>& rows) {
   }
 }
 
+// A key pressed in control id, through the dialog's key handling as its loop would do it; with
+// Ctrl held when ctrl is set.
+inline void PressKey(HWND hDlg, int id, UINT key, bool ctrl = false) {
+  HWND control = ::GetDlgItem(hDlg, id);
+  ::SetFocus(control);
+  BYTE keys[256];
+  ::GetKeyboardState(keys);
+  const BYTE ctrlBefore = keys[VK_CONTROL];
+  keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+  ::SetKeyboardState(keys);
+  ::PostMessageW(control, WM_KEYDOWN, key, 1);
+  ::PostMessageW(control, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+  modal::PumpMessages(50, hDlg);
+  ::GetKeyboardState(keys);
+  keys[VK_CONTROL] = ctrlBefore;
+  ::SetKeyboardState(keys);
+}
+
 // The notification the list sends its parent for a click (NM_CLICK) or a double-click (NM_DBLCLK).
 inline LRESULT NotifyFromList(HWND hDlg, UINT code, int item) {
   NMITEMACTIVATE activate{};
@@ -101,6 +119,13 @@ inline LRESULT NotifyFromList(HWND hDlg, UINT code, int item) {
 inline std::string HostFile(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// The host list file that holds these rows, each as its line.
+inline std::string FileOf(const std::vector<Row>& rows) {
+  std::string text;
+  for (const Row& row : rows) text += row[0] + "," + row[1] + "," + row[2] + "\r\n";
   return text;
 }
 

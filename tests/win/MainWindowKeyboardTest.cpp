@@ -10,23 +10,6 @@ namespace {
 
 using KeyboardTest = MainWindowTest;
 
-// A key pressed on the list, through the dialog's key handling; with Ctrl held when ctrl is set.
-void PressListKey(HWND hDlg, UINT key, bool ctrl) {
-  HWND list = ::GetDlgItem(hDlg, IDC_LIST_HOSTS);
-  ::SetFocus(list);
-  BYTE keys[256];
-  ::GetKeyboardState(keys);
-  const BYTE ctrlBefore = keys[VK_CONTROL];
-  keys[VK_CONTROL] = ctrl ? 0x80 : 0;
-  ::SetKeyboardState(keys);
-  ::PostMessageW(list, WM_KEYDOWN, key, 1);
-  ::PostMessageW(list, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
-  modal::PumpMessages(50, hDlg);
-  ::GetKeyboardState(keys);
-  keys[VK_CONTROL] = ctrlBefore;
-  ::SetKeyboardState(keys);
-}
-
 std::vector<int> SelectedRows(const CKestrinDlg& dlg) {
   std::vector<int> rows;
   for (int i = dlg.m_listHosts.GetNextItem(-1, LVNI_SELECTED); i != -1; i = dlg.m_listHosts.GetNextItem(i, LVNI_SELECTED)) {
@@ -40,8 +23,6 @@ TEST_F(KeyboardTest, KeysOnTheListMoveTheEditsAlongDeleteAndSelectAll) {
                                  {"001122334455", "web", "127.0.0.2"},
                                  {"0a0b0c0d0e0f", "nas", "127.0.0.3"},
                                  {"102030405060", "tv", "127.0.0.4"}};
-  std::vector<std::string> lines;
-  for (const Row& row : rows) lines.push_back(row[0] + "," + row[1] + "," + row[2]);
   const Row typed = {"aabbccddeeff", "typed", "127.0.0.9"};
   struct Case {
     const char* name;
@@ -64,7 +45,7 @@ TEST_F(KeyboardTest, KeysOnTheListMoveTheEditsAlongDeleteAndSelectAll) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteBytes("MacList.txt", HostFile(lines));
+    WriteBytes("MacList.txt", FileOf(rows));
     CKestrinDlg dlg;
     MessageBoxRecorder boxes(IDNO);
     std::vector<int> selected;
@@ -74,7 +55,7 @@ TEST_F(KeyboardTest, KeysOnTheListMoveTheEditsAlongDeleteAndSelectAll) {
       SetEditText(hDlg, IDC_EDIT_MAC, typed[0]);
       SetEditText(hDlg, IDC_EDIT_ALIAS, typed[1]);
       SetEditText(hDlg, IDC_EDIT_BROADCAST, typed[2]);
-      PressListKey(hDlg, c.key, c.ctrl);
+      PressKey(hDlg, IDC_LIST_HOSTS, c.key, c.ctrl);
       selected = SelectedRows(dlg);
       edits = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
     });
@@ -85,7 +66,7 @@ TEST_F(KeyboardTest, KeysOnTheListMoveTheEditsAlongDeleteAndSelectAll) {
     if (c.boxes == 1) {
       EXPECT_EQ(shown[0].text, kConfirmDelete);
     }
-    EXPECT_EQ(ReadBytes("MacList.txt"), HostFile(lines));
+    EXPECT_EQ(ReadBytes("MacList.txt"), FileOf(rows));
   }
 }
 
@@ -114,7 +95,7 @@ TEST_F(KeyboardTest, RowsChangedByTheProgramLeaveTheEditsAsTyped) {
 
     SelectRows(dlg, {0, 1, 2});
     SetEditText(hDlg, IDC_EDIT_MAC, "aabbccddeeff");
-    PressListKey(hDlg, VK_DELETE, false);
+    PressKey(hDlg, IDC_LIST_HOSTS, VK_DELETE);
     EXPECT_EQ(dlg.m_listHosts.GetItemCount(), 1);
     EXPECT_EQ(EditText(hDlg, IDC_EDIT_MAC), "aabbccddeeff");
   });

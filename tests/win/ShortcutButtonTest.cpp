@@ -11,62 +11,43 @@
 namespace {
 
 using namespace shortcut_test;
-using mainwindow::MainWindowTest;
+using IconButtonTest = mainwindow::MainWindowTest;
 
-void AddHost(CKestrinDlg& dlg, const std::string& mac, const std::string& alias) {
-  const HostEntry host = MakeHost(mac, alias, "127.0.0.1");
-  dlg.AddOrReplaceHost(&host);
-}
-
-void ClickIcon(HWND hDlg) { mainwindow::ClickButton(hDlg, IDC_BUTTON_ICON); }
-
-// The main window's fixture: its own current folder, the dialog run from its modal loop, no
-// record lost.
-class IconButtonTest : public MainWindowTest {};
-
-TEST_F(IconButtonTest, SelectedRowsGetShortcutsInListOrder) {
-  FakeDesktops desktops;
-  CKestrinDlg dlg;
-  Run(dlg, [&](HWND hDlg) {
-    AddHost(dlg, "111111111111", "alpha");
-    AddHost(dlg, "222222222222", "beta");
-    AddHost(dlg, "333333333333", "gamma");
-    mainwindow::SelectRows(dlg, {2, 0});
-    ClickIcon(hDlg);
-  });
-  const std::vector<std::string> expected = {desktops.shared.Path() + "\\Kestrin alpha.lnk",
-                                             desktops.shared.Path() + "\\Kestrin gamma.lnk"};
-  EXPECT_EQ(desktops.system.saveAttempts, expected);
-  EXPECT_EQ(FileNames(desktops.shared),
-            (std::vector<std::string>{"Kestrin alpha.lnk", "Kestrin gamma.lnk"}));
-  EXPECT_EQ(ReadLink(expected[0]).arguments, "-e 111111111111 -m 127.0.0.1");
-  EXPECT_EQ(ReadLink(expected[1]).arguments, "-e 333333333333 -m 127.0.0.1");
-  EXPECT_EQ(ReadLink(expected[1]).target, RunningProgramPath());
-}
-
-TEST_F(IconButtonTest, NothingSelectedMakesNothing) {
-  FakeDesktops desktops;
-  CKestrinDlg dlg;
-  Run(dlg, [&](HWND hDlg) {
-    AddHost(dlg, "111111111111", "pc");
-    mainwindow::SelectRows(dlg, {});
-    ClickIcon(hDlg);
-  });
-  EXPECT_TRUE(desktops.system.saveAttempts.empty());
-  EXPECT_TRUE(FileNames(desktops.shared).empty());
-}
-
-TEST_F(IconButtonTest, RowWithoutARecordIsPassedOver) {
-  FakeDesktops desktops;
-  CKestrinDlg dlg;
-  Run(dlg, [&](HWND hDlg) {
-    dlg.m_listHosts.InsertItem(0, "no record");
-    AddHost(dlg, "111111111111", "pc");
-    mainwindow::SelectRows(dlg, {0, 1});
-    ClickIcon(hDlg);
-  });
-  EXPECT_EQ(desktops.system.saveAttempts,
-            std::vector<std::string>{desktops.shared.Path() + "\\Kestrin pc.lnk"});
+// What goes into each link is the shortcut tests' matter; here, which rows are asked for.
+TEST_F(IconButtonTest, SelectedRowsWithARecordGetShortcutsInListOrder) {
+  struct Case {
+    const char* name;
+    std::vector<int> selected;  // of: a row without a record, alpha, beta, gamma
+    std::vector<std::string> made;
+  };
+  const Case cases[] = {
+      {"two rows selected from the last", {3, 1}, {"alpha", "gamma"}},
+      {"nothing selected", {}, {}},
+      {"the row without a record is passed over", {0, 2}, {"beta"}},
+  };
+  for (const Case& c : cases) {
+    FakeDesktops desktops;
+    CKestrinDlg dlg;
+    Run(dlg, [&](HWND hDlg) {
+      dlg.m_listHosts.InsertItem(0, "no record");
+      for (const char* alias : {"alpha", "beta", "gamma"}) {
+        const HostEntry host = MakeHost(std::string(12, alias[0]), alias);
+        dlg.AddOrReplaceHost(&host);
+      }
+      mainwindow::SelectRows(dlg, c.selected);
+      mainwindow::ClickButton(hDlg, IDC_BUTTON_ICON);
+    });
+    std::vector<std::string> attempts, names;
+    for (const std::string& alias : c.made) {
+      attempts.push_back(desktops.shared.Path() + "\\Kestrin " + alias + ".lnk");
+      names.push_back("Kestrin " + alias + ".lnk");
+    }
+    EXPECT_EQ(desktops.system.saveAttempts, attempts) << c.name;
+    EXPECT_EQ(FileNames(desktops.shared), names) << c.name;
+    if (!attempts.empty()) {
+      EXPECT_EQ(ReadLink(attempts[0]).arguments, "-e " + std::string(12, c.made[0][0]) + " -m 127.0.0.1") << c.name;
+    }
+  }
 }
 
 }  // namespace

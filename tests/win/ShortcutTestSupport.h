@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/TextConvert.h"
 #include "shortcut/DesktopShortcut_win32.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHost.h"
@@ -44,7 +45,6 @@ inline std::vector<std::string> FileNames(const ScratchFolder& folder) {
 struct LinkFields {
   bool loaded = false;
   std::string target, arguments, description, workingDirectory, iconPath;
-  int iconIndex = -1;
   int showCommand = -1;
 };
 
@@ -57,32 +57,25 @@ inline LinkFields ReadLink(const std::string& linkPath) {
     return fields;
   }
   IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    const int wideLength = MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideLength > 0 ? wideLength : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, &wide[0], wideLength);
-    if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-      fields.loaded = true;
-      char text[1024];
-      text[0] = '\0';
-      link->GetPath(text, sizeof text, nullptr, SLGP_RAWPATH);
-      fields.target = text;
-      text[0] = '\0';
-      link->GetArguments(text, sizeof text);
-      fields.arguments = text;
-      text[0] = '\0';
-      link->GetDescription(text, sizeof text);
-      fields.description = text;
-      text[0] = '\0';
-      link->GetWorkingDirectory(text, sizeof text);
-      fields.workingDirectory = text;
-      text[0] = '\0';
-      link->GetIconLocation(text, sizeof text, &fields.iconIndex);
-      fields.iconPath = text;
-      link->GetShowCmd(&fields.showCommand);
-    }
-    file->Release();
+  const std::wstring wide = WideFromCodePage(linkPath, CP_ACP);
+  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+      SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
+    fields.loaded = true;
+    char text[5][1024] = {};
+    int iconIndex = 0;
+    link->GetPath(text[0], sizeof text[0], nullptr, SLGP_RAWPATH);
+    link->GetArguments(text[1], sizeof text[1]);
+    link->GetDescription(text[2], sizeof text[2]);
+    link->GetWorkingDirectory(text[3], sizeof text[3]);
+    link->GetIconLocation(text[4], sizeof text[4], &iconIndex);
+    link->GetShowCmd(&fields.showCommand);
+    fields.target = text[0];
+    fields.arguments = text[1];
+    fields.description = text[2];
+    fields.workingDirectory = text[3];
+    fields.iconPath = text[4];
   }
+  if (file != nullptr) file->Release();
   link->Release();
   return fields;
 }
@@ -119,16 +112,6 @@ struct FakeDesktops {
   }
   ScratchFolder shared{"shared"};
   ScratchFolder own{"own"};
-  FakeShortcutSystem system;
-  ScopedOverride<shortcut::ShortcutSystem*> scope{shortcut::ShortcutSystemSeam(), &system};
-};
-
-// Both desktops are one given folder, which stays.
-struct FixedDesktops {
-  explicit FixedDesktops(const std::string& folder) {
-    system.folders[CSIDL_COMMON_DESKTOPDIRECTORY] = folder;
-    system.folders[CSIDL_DESKTOPDIRECTORY] = folder;
-  }
   FakeShortcutSystem system;
   ScopedOverride<shortcut::ShortcutSystem*> scope{shortcut::ShortcutSystemSeam(), &system};
 };

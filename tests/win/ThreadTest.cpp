@@ -48,19 +48,7 @@ class TargetWindow {
   HWND m_hwnd;
 };
 
-TEST(Thread, RunsTheProcWithItsParameterAndItsExitCode) {
-  Work work;
-  HANDLE handle = sweep::StartWorker(CountAndSend, &work);
-  ASSERT_NE(handle, nullptr);
-  ASSERT_EQ(WaitForSingleObject(handle, 5000), WAIT_OBJECT_0);
-  DWORD code = 0;
-  GetExitCodeThread(handle, &code);
-  CloseHandle(handle);
-  EXPECT_EQ(code, 17u);
-  EXPECT_EQ(work.runs.load(), 1);
-}
-
-TEST(Thread, WaitKeepsSentMessagesFlowing) {
+TEST(Thread, RunsTheProcWithItsParameterWhileTheWaitKeepsSentMessagesFlowing) {
   // A plain wait here would deadlock: the worker blocks in SendMessage to our window.
   TargetWindow target;
   ASSERT_NE(target.hwnd(), nullptr);
@@ -71,7 +59,11 @@ TEST(Thread, WaitKeepsSentMessagesFlowing) {
   ASSERT_NE(handle, nullptr);
   AfxWaitDispatchingMessages(handle);
   EXPECT_EQ(WaitForSingleObject(handle, 0), WAIT_OBJECT_0);
+  DWORD code = 0;
+  GetExitCodeThread(handle, &code);
   CloseHandle(handle);
+  EXPECT_EQ(code, 17u) << "the proc's exit code";
+  EXPECT_EQ(work.runs.load(), 1);
   EXPECT_EQ(work.answered.load(), 25);
 }
 

@@ -37,15 +37,33 @@ double MillisecondsSince(Clock::time_point start) {
 
 HWND FindKestrinWindow() { return FindWindowW(L"#32770", L"Kestrin"); }
 
+// Asks ready every stepMs until it holds (true) or timeoutMs have passed (false).
+template <typename Ready>
+bool Poll(int timeoutMs, DWORD stepMs, Ready ready) {
+  const auto start = Clock::now();
+  for (;;) {
+    if (ready()) return true;
+    if (MillisecondsSince(start) >= timeoutMs) return false;
+    Sleep(stepMs);
+  }
+}
+
+// The window's control id; null, said on stdout, when there is none.
+HWND Control(int id) {
+  const HWND dialog = FindKestrinWindow();
+  const HWND control = dialog != nullptr ? GetDlgItem(dialog, id) : nullptr;
+  if (control == nullptr) std::printf("no control %d in a window titled Kestrin\n", id);
+  return control;
+}
+
 // The dialog exists, titled, before its controls are made and before OnInitDialog fills them; it
 // is shown only after that, so a visible window is a ready one.
 int WaitWindow(int timeoutMs) {
-  const auto start = Clock::now();
-  while (MillisecondsSince(start) < timeoutMs) {
-    const HWND dialog = FindKestrinWindow();
-    if (dialog != nullptr && IsWindowVisible(dialog) && GetDlgItem(dialog, kAutoAcquireId) != nullptr)
-      return 0;
-    Sleep(50);
+  if (Poll(timeoutMs, 50, [] {
+        const HWND dialog = FindKestrinWindow();
+        return dialog != nullptr && IsWindowVisible(dialog) && GetDlgItem(dialog, kAutoAcquireId) != nullptr;
+      })) {
+    return 0;
   }
   std::printf("no window titled Kestrin within %d ms\n", timeoutMs);
   return 1;
@@ -56,26 +74,16 @@ int Close(int timeoutMs) {
   const HWND dialog = FindKestrinWindow();
   if (dialog == nullptr) return 0;
   PostMessageW(dialog, WM_CLOSE, 0, 0);
-  const auto start = Clock::now();
-  while (IsWindow(dialog)) {
-    if (MillisecondsSince(start) >= timeoutMs) {
-      std::printf("window still there %d ms after WM_CLOSE\n", timeoutMs);
-      return 1;
-    }
-    Sleep(20);
-  }
-  return 0;
+  if (Poll(timeoutMs, 20, [&] { return !IsWindow(dialog); })) return 0;
+  std::printf("window still there %d ms after WM_CLOSE\n", timeoutMs);
+  return 1;
 }
 
 // Selects the list's first row as the Home key does, sent straight to the list: no keyboard focus,
 // and so no window manager, is needed.
 int SelectFirstRow() {
-  const HWND dialog = FindKestrinWindow();
-  const HWND list = dialog != nullptr ? GetDlgItem(dialog, kListId) : nullptr;
-  if (list == nullptr) {
-    std::printf("no list in a window titled Kestrin\n");
-    return 1;
-  }
+  const HWND list = Control(kListId);
+  if (list == nullptr) return 1;
   SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
   SendMessageW(list, WM_KEYUP, VK_HOME, 0);
   // LVNI_SELECTED needs no pointer, so the answer crosses from the other process.
@@ -86,12 +94,8 @@ int SelectFirstRow() {
 
 // Presses a button of the window; returns once its handler has run.
 int Click(int controlId) {
-  const HWND dialog = FindKestrinWindow();
-  const HWND button = dialog != nullptr ? GetDlgItem(dialog, controlId) : nullptr;
-  if (button == nullptr) {
-    std::printf("no control %d in a window titled Kestrin\n", controlId);
-    return 1;
-  }
+  const HWND button = Control(controlId);
+  if (button == nullptr) return 1;
   SendMessageW(button, BM_CLICK, 0, 0);
   return 0;
 }
@@ -99,20 +103,12 @@ int Click(int controlId) {
 // Waits until the sweep's bar has reached position; a bar that the sweep has hidden again has
 // passed it too.
 int WaitProgress(int position, int timeoutMs) {
-  const HWND dialog = FindKestrinWindow();
-  const HWND bar = dialog != nullptr ? GetDlgItem(dialog, kProgressId) : nullptr;
-  if (bar == nullptr) {
-    std::printf("no progress bar in a window titled Kestrin\n");
-    return 1;
-  }
-  const auto start = Clock::now();
-  while (MillisecondsSince(start) < timeoutMs) {
-    const long now = static_cast<long>(SendMessageW(bar, PBM_GETPOS, 0, 0));
-    if (now >= position) {
-      std::printf("bar_pos=%ld\n", now);
-      return 0;
-    }
-    Sleep(20);
+  const HWND bar = Control(kProgressId);
+  if (bar == nullptr) return 1;
+  long now = 0;
+  if (Poll(timeoutMs, 20, [&] { return (now = static_cast<long>(SendMessageW(bar, PBM_GETPOS, 0, 0))) >= position; })) {
+    std::printf("bar_pos=%ld\n", now);
+    return 0;
   }
   std::printf("bar below %d after %d ms\n", position, timeoutMs);
   return 1;
@@ -127,21 +123,20 @@ int OpenAbout(int timeoutMs) {
     return 1;
   }
   PostMessageW(dialog, WM_SYSCOMMAND, kAboutCommand, 0);
-  const auto start = Clock::now();
-  while (MillisecondsSince(start) < timeoutMs) {
-    // "バージョン情報 Kestrin"
-    const HWND about = FindWindowW(L"#32770", L"\u30D0\u30FC\u30B8\u30E7\u30F3\u60C5\u5831 Kestrin");
-    if (about != nullptr && IsWindowVisible(about)) {
-      RECT rect;
-      GetWindowRect(about, &rect);
-      std::printf("about_rect=%ld %ld %ld %ld\n", static_cast<long>(rect.left), static_cast<long>(rect.top),
-                  static_cast<long>(rect.right - rect.left), static_cast<long>(rect.bottom - rect.top));
-      return 0;
-    }
-    Sleep(50);
+  HWND about = nullptr;
+  if (!Poll(timeoutMs, 50, [&] {
+        // "バージョン情報 Kestrin"
+        about = FindWindowW(L"#32770", L"\u30D0\u30FC\u30B8\u30E7\u30F3\u60C5\u5831 Kestrin");
+        return about != nullptr && IsWindowVisible(about);
+      })) {
+    std::printf("no About box within %d ms\n", timeoutMs);
+    return 1;
   }
-  std::printf("no About box within %d ms\n", timeoutMs);
-  return 1;
+  RECT rect;
+  GetWindowRect(about, &rect);
+  std::printf("about_rect=%ld %ld %ld %ld\n", static_cast<long>(rect.left), static_cast<long>(rect.top),
+              static_cast<long>(rect.right - rect.left), static_cast<long>(rect.bottom - rect.top));
+  return 0;
 }
 
 int failures = 0;
@@ -260,16 +255,13 @@ BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
 }
 
 int AnswerMessage(int timeoutMs) {
-  const auto start = Clock::now();
   HWND box = nullptr;
-  for (;;) {
-    EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&box));
-    if (box != nullptr) break;
-    if (MillisecondsSince(start) >= timeoutMs) {
-      std::printf("no message box within %d ms\n", timeoutMs);
-      return 1;
-    }
-    Sleep(50);
+  if (!Poll(timeoutMs, 50, [&] {
+        EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&box));
+        return box != nullptr;
+      })) {
+    std::printf("no message box within %d ms\n", timeoutMs);
+    return 1;
   }
   wchar_t text[1024] = L"";
   GetDlgItemTextW(box, 0xFFFF, text, 1024);  // a message box's text is its static without an id
