@@ -73,6 +73,16 @@ struct SweptNetwork {
   std::string broadcast;
 };
 
+// The hardware-address text as the record stores it: every ':' removed, case kept.
+std::string StripColons(const std::string& macText) {
+  std::string stripped;
+  stripped.reserve(macText.size());
+  for (char ch : macText) {
+    if (ch != ':') stripped += ch;
+  }
+  return stripped;
+}
+
 // The record of a found host.
 HostEntry FoundHost(const SweptNetwork& network, const std::string& macText, const std::string& name) {
   HostEntry found;
@@ -265,15 +275,6 @@ std::string FormatHardwareAddress(const unsigned char* bytes, size_t length) {
     text += kDigits[bytes[i] & 0x0F];
   }
   return text;
-}
-
-std::string StripColons(const std::string& macText) {
-  std::string stripped;
-  stripped.reserve(macText.size());
-  for (char ch : macText) {
-    if (ch != ':') stripped += ch;
-  }
-  return stripped;
 }
 
 SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bool>& stopRequested) {

@@ -163,8 +163,6 @@ constexpr int ProgressBeforeHost(int n) { return 100 * n / 254; }
 std::string HostAddressText(const LocalAddress& local, int n);
 // length bytes as upper-case hexadecimal pairs joined by ':' ("00:A0:B1:C2:D3:E4"); "" for none.
 std::string FormatHardwareAddress(const unsigned char* bytes, size_t length);
-// The hardware-address text as the record stores it: every ':' removed, case kept.
-std::string StripColons(const std::string& macText);
 
 enum class SweepEnd {
   kCompleted,  // hosts 1..254 were all visited

@@ -174,16 +174,6 @@ TEST(SweepNetwork, NeighbourAddressIsUsableOnlyWhenResolved) {
   }
 }
 
-TEST(SweepNetwork, StripColonsKeepsEverythingElse) {
-  struct Case {
-    const char* in;
-    const char* out;
-  };
-  const Case cases[] = {{"00:A0:B1:C2:D3:E4", "00A0B1C2D3E4"}, {"", ""}, {":::", ""},
-                        {"0A:0b", "0A0b"}, {"00A0B1C2D3E4", "00A0B1C2D3E4"}};
-  for (const Case& c : cases) EXPECT_EQ(sweep::StripColons(c.in), c.out) << c.in;
-}
-
 TEST(SweepNetwork, FormatHardwareAddressGivesUpperCasePairs) {
   const unsigned char mac[] = {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0x0F, 0xFF};
   struct Case {
