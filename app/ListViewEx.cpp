@@ -70,10 +70,8 @@ void CListViewEx::InvalidateRowFromLabel(int nItem) {
 void CListViewEx::InvalidateSelectedRows() {
   const int focused = GetNextItem(-1, LVNI_FOCUSED);
   if (focused != -1) InvalidateRowFromLabel(focused);
-  if ((GetStyle() & LVS_SHOWSELALWAYS) == 0) {
-    for (int item = GetNextItem(-1, LVNI_SELECTED); item != -1; item = GetNextItem(item, LVNI_SELECTED)) {
-      InvalidateRowFromLabel(item);
-    }
+  for (int item = GetNextItem(-1, LVNI_SELECTED); item != -1; item = GetNextItem(item, LVNI_SELECTED)) {
+    InvalidateRowFromLabel(item);
   }
   UpdateWindow();
 }
@@ -139,88 +137,105 @@ const char* CListViewEx::FitTextToWidth(CDC* pDC, const char* text, int columnWi
   return ::FitTextToWidth(text, columnWidth, margin, DcTextMeasurer(pDC), g_fittedText, sizeof g_fittedText);
 }
 
-void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
-  CDC dc(pDrawItemStruct->hDC);
-  const int nItem = static_cast<int>(pDrawItemStruct->itemID);
-  const RECT rcItem = pDrawItemStruct->rcItem;
-  const bool hasFocus = ::GetFocus() == m_hWnd;
-  const int dpi = GetDpi();
+// What one row's drawing needs from the list, read once.
+struct CListViewEx::RowLook {
+  int item;
+  UINT state;
+  int image;
+  bool selected;
+  bool hasFocus;
+  int fillColor;  // system colour indexes
+  int textColor;
+  RECT rcItem;
+  RECT rcLabel;
+  RECT rcIcon;
+  RECT rcHighlight;  // the label's left edge out to the client width
+};
+
+CListViewEx::RowLook CListViewEx::ReadRow(const DRAWITEMSTRUCT& draw) {
+  RowLook row{};
+  row.item = static_cast<int>(draw.itemID);
+  row.rcItem = draw.rcItem;
+  row.hasFocus = ::GetFocus() == m_hWnd;
 
   LVITEMA item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
-  item.iItem = nItem;
-  item.iSubItem = 0;
+  item.iItem = row.item;
   item.stateMask = 0xFFFF;
   item.pszText = g_cellText;
   item.cchTextMax = sizeof g_cellText;
   g_cellText[0] = '\0';
   GetItem(&item);
   g_cellText[sizeof g_cellText - 1] = '\0';
-
-  const bool selected = ((hasFocus || (GetStyle() & LVS_SHOWSELALWAYS) != 0) && (item.state & LVIS_SELECTED) != 0) ||
-                        (item.state & LVIS_DROPHILITED) != 0;
+  row.state = item.state;
+  row.image = item.iImage;
+  // The theme's colours, high contrast included. A selection without the focus stays in sight in
+  // the colours Windows' own lists give it, so the user sees what a button will act on.
+  const bool highlighted = (row.hasFocus && (item.state & LVIS_SELECTED) != 0) || (item.state & LVIS_DROPHILITED) != 0;
+  row.selected = highlighted || (item.state & LVIS_SELECTED) != 0;
+  row.fillColor = highlighted ? COLOR_HIGHLIGHT : row.selected ? COLOR_BTNFACE : COLOR_WINDOW;
+  row.textColor = highlighted ? COLOR_HIGHLIGHTTEXT : row.selected ? COLOR_BTNTEXT : COLOR_WINDOWTEXT;
 
   RECT rcBounds;
-  RECT rcLabel;
-  RECT rcIcon;
-  GetItemRect(nItem, &rcBounds, LVIR_BOUNDS);
-  GetItemRect(nItem, &rcLabel, LVIR_LABEL);
-  GetItemRect(nItem, &rcIcon, LVIR_ICON);
-  RECT rcHighlight = rcBounds;
-  rcHighlight.left = rcLabel.left;
-  if (rcHighlight.right < m_nClientWidth) rcHighlight.right = m_nClientWidth;
+  GetItemRect(row.item, &rcBounds, LVIR_BOUNDS);
+  GetItemRect(row.item, &row.rcLabel, LVIR_LABEL);
+  GetItemRect(row.item, &row.rcIcon, LVIR_ICON);
+  row.rcHighlight = rcBounds;
+  row.rcHighlight.left = row.rcLabel.left;
+  if (row.rcHighlight.right < m_nClientWidth) row.rcHighlight.right = m_nClientWidth;
+  return row;
+}
 
-  // The theme's colours, high contrast included: Window and WindowText, or the highlight's.
-  const COLORREF fillColor = ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
-  const COLORREF oldTextColor = dc.SetTextColor(::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  const COLORREF oldBkColor = dc.SetBkColor(fillColor);
-  CBrush fill(fillColor);
-  if (selected) {
-    dc.FillRect(&rcHighlight, fill);
-  } else {
-    RECT rcClient;
-    GetClientRect(&rcClient);
-    RECT rcFill = rcItem;
-    rcFill.right = rcClient.right;
-    dc.FillRect(&rcFill, fill);
+void CListViewEx::FillRow(CDC& dc, const RowLook& row) {
+  CBrush fill(::GetSysColor(row.fillColor));
+  if (row.selected) {
+    dc.FillRect(&row.rcHighlight, fill);
+    return;
   }
+  RECT rcClient;
+  GetClientRect(&rcClient);
+  RECT rcFill = row.rcItem;
+  rcFill.right = rcClient.right;
+  dc.FillRect(&rcFill, fill);
+}
 
+void CListViewEx::DrawRowImages(CDC& dc, const RowLook& row) {
   UINT imageStyle = ILD_TRANSPARENT;
   COLORREF imageBlend = m_crBackground;
-  if ((item.state & LVIS_CUT) != 0) {
+  if ((row.state & LVIS_CUT) != 0) {
     imageStyle = ILD_TRANSPARENT | ILD_BLEND50;
-  } else if (selected) {
-    imageBlend = ::GetSysColor(COLOR_HIGHLIGHT);
+  } else if (row.selected) {
+    imageBlend = ::GetSysColor(row.fillColor);
     imageStyle = ILD_TRANSPARENT | ILD_BLEND50;
   }
-
-  const UINT stateImage = item.state & LVIS_STATEIMAGEMASK;
+  const UINT stateImage = row.state & LVIS_STATEIMAGEMASK;
   HIMAGELIST stateImages = GetImageList(LVSIL_STATE);
   if (stateImage != 0 && stateImages != nullptr) {
-    ::ImageList_Draw(stateImages, static_cast<int>(stateImage >> 12) - 1, dc.m_hDC, rcItem.left, rcItem.top,
+    ::ImageList_Draw(stateImages, static_cast<int>(stateImage >> 12) - 1, dc.m_hDC, row.rcItem.left, row.rcItem.top,
                      ILD_TRANSPARENT);
   }
   HIMAGELIST smallImages = GetImageList(LVSIL_SMALL);
-  if (smallImages != nullptr && rcItem.left < rcItem.right - 1) {
-    ::ImageList_DrawEx(smallImages, item.iImage, dc.m_hDC, rcIcon.left, rcIcon.top, 16, 16, m_crBackground, imageBlend,
-                       imageStyle | (item.state & LVIS_OVERLAYMASK));
+  if (smallImages != nullptr && row.rcItem.left < row.rcItem.right - 1) {
+    ::ImageList_DrawEx(smallImages, row.image, dc.m_hDC, row.rcIcon.left, row.rcIcon.top, 16, 16, m_crBackground,
+                       imageBlend, imageStyle | (row.state & LVIS_OVERLAYMASK));
   }
+}
 
-  // Column 0: always left-aligned.
-  {
-    const char* shown = FitTextToWidth(&dc, g_cellText, rcLabel.right - rcLabel.left, ScaleToDpi(kLabelMargin, dpi));
-    const int inset = ScaleToDpi(kLabelInset, dpi);
-    RECT rcText = rcLabel;
-    rcText.left += inset;
-    rcText.right -= inset;
-    dc.DrawText(shown, -1, &rcText, DT_LEFT | kCellFormat);
-  }
+void CListViewEx::DrawCells(CDC& dc, const RowLook& row) {
+  const int dpi = GetDpi();
+  // Column 0, in g_cellText since ReadRow: always left-aligned.
+  const char* label = FitTextToWidth(&dc, g_cellText, row.rcLabel.right - row.rcLabel.left,
+                                     ScaleToDpi(kLabelMargin, dpi));
+  RECT rcText = row.rcLabel;
+  rcText.left += ScaleToDpi(kLabelInset, dpi);
+  rcText.right -= ScaleToDpi(kLabelInset, dpi);
+  dc.DrawText(label, -1, &rcText, DT_LEFT | kCellFormat);
 
   // Columns 1 and later, side by side from the label's right edge.
   LVCOLUMNA column{};
   column.mask = LVCF_FMT | LVCF_WIDTH;
-  RECT rcColumn = rcItem;
-  rcColumn.right = rcLabel.right;
+  RECT rcColumn = row.rcItem;
+  rcColumn.right = row.rcLabel.right;
   for (int nColumn = 1; GetColumn(nColumn, &column); ++nColumn) {
     rcColumn.left = rcColumn.right;
     if (column.cx == 0) {
@@ -228,24 +243,28 @@ void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
       SetColumn(nColumn, &column);
     }
     rcColumn.right += column.cx;
-    if (GetItemText(nItem, nColumn, g_cellText, sizeof g_cellText) == 0 || g_cellText[0] == '\0') continue;
+    if (GetItemText(row.item, nColumn, g_cellText, sizeof g_cellText) == 0 || g_cellText[0] == '\0') continue;
     const char* shown = FitTextToWidth(&dc, g_cellText, column.cx, ScaleToDpi(kSubItemMargin, dpi));
     UINT justify = DT_LEFT;
-    if (shown == g_cellText) {
-      switch (column.fmt & LVCFMT_JUSTIFYMASK) {
-        case LVCFMT_RIGHT: justify = DT_RIGHT; break;
-        case LVCFMT_CENTER: justify = DT_CENTER; break;
-        default: break;
-      }
-    }
-    const int inset = ScaleToDpi(kSubItemInset, dpi);
-    RECT rcText = rcColumn;
-    rcText.left += inset;
-    rcText.right -= inset;
+    // A shortened text keeps its start in sight, whatever the column's alignment.
+    if (shown == g_cellText && (column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT) justify = DT_RIGHT;
+    if (shown == g_cellText && (column.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER) justify = DT_CENTER;
+    rcText = rcColumn;
+    rcText.left += ScaleToDpi(kSubItemInset, dpi);
+    rcText.right -= ScaleToDpi(kSubItemInset, dpi);
     dc.DrawText(shown, -1, &rcText, justify | kCellFormat);
   }
+}
 
-  if ((item.state & LVIS_FOCUSED) != 0 && hasFocus) dc.DrawFocusRect(&rcHighlight);
+void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
+  CDC dc(pDrawItemStruct->hDC);
+  const RowLook row = ReadRow(*pDrawItemStruct);
+  const COLORREF oldTextColor = dc.SetTextColor(::GetSysColor(row.textColor));
+  const COLORREF oldBkColor = dc.SetBkColor(::GetSysColor(row.fillColor));
+  FillRow(dc, row);
+  DrawRowImages(dc, row);
+  DrawCells(dc, row);
+  if ((row.state & LVIS_FOCUSED) != 0 && row.hasFocus) dc.DrawFocusRect(&row.rcHighlight);
   dc.SetTextColor(oldTextColor);
   dc.SetBkColor(oldBkColor);
 }

@@ -2,11 +2,10 @@
 //
 // With full-row selection on (EnableFullRowSelect(TRUE)) the list is owner-drawn: a selected
 // row is highlighted from the left edge of its label out to the client width (Highlight and
-// HighlightText), an unselected row is filled with the Window colour out to the client
-// rectangle's right edge and written in WindowText, and cell texts that do not
-// fit their column end in "...". The selection shows only while the list has the focus
-// (unless LVS_SHOWSELALWAYS is set). Rows, their texts and their item data are the plain
-// CListCtrl's: this class never reads or frees the item data.
+// HighlightText while the list has the focus, ButtonFace and ButtonText without it), an
+// unselected row is filled with the Window colour out to the client rectangle's right edge and
+// written in WindowText, and cell texts that do not fit their column end in "...". Rows, their
+// texts and their item data are the plain CListCtrl's: this class never reads or frees the item data.
 //
 // Window's thread only: drawing uses two static text buffers.
 #pragma once
@@ -22,8 +21,7 @@ class CListViewEx : public CListCtrl {
   // changed; m_bFullRowSelect takes bEnable either way.
   BOOL EnableFullRowSelect(BOOL bEnable);
 
-  // Repaints at once the rows whose look depends on the focus: the focused row, and the
-  // selected rows when the selection is hidden without focus.
+  // Repaints at once the rows whose look depends on the focus: the focused row and the selected rows.
   void InvalidateSelectedRows();
 
   // text itself when it fits columnWidth with margin, else a shared shortened copy ending in
@@ -51,6 +49,13 @@ class CListViewEx : public CListCtrl {
   DECLARE_MESSAGE_MAP()
 
  private:
+  struct RowLook;
+  // The steps of DrawItem. ReadRow leaves column 0's text in the shared cell buffer for DrawCells.
+  RowLook ReadRow(const DRAWITEMSTRUCT& draw);
+  void FillRow(CDC& dc, const RowLook& row);
+  void DrawRowImages(CDC& dc, const RowLook& row);
+  void DrawCells(CDC& dc, const RowLook& row);
+
   bool IsReportView() const;
   // After a focus change: repaint unless the other window is one of the list's own children.
   void RepaintForFocusChange(HWND hOtherWnd);

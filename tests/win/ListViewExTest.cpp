@@ -102,31 +102,35 @@ TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthInTheThemesColoursAsTheir
   struct Scheme {
     const char* name;
     bool custom;
-    COLORREF window, windowText, highlight, highlightText;
+    COLORREF window, windowText, highlight, highlightText, buttonFace, buttonText;
   };
   const Scheme schemes[] = {
       {"system colours", false, ::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_WINDOWTEXT),
-       ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_HIGHLIGHTTEXT)},
-      {"dark high contrast", true, RGB(0, 0, 40), RGB(255, 255, 255), RGB(0, 255, 255), RGB(0, 0, 0)},
+       ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_HIGHLIGHTTEXT), ::GetSysColor(COLOR_BTNFACE),
+       ::GetSysColor(COLOR_BTNTEXT)},
+      {"dark high contrast", true, RGB(0, 0, 40), RGB(255, 255, 255), RGB(0, 255, 255), RGB(0, 0, 0), RGB(60, 60, 0),
+       RGB(255, 255, 0)},
   };
   struct Case {
     const char* name;
     bool listFocused;
     UINT state;
-    bool highlighted;
+    enum { kPlain, kHighlighted, kInactiveSelection } look;
   };
   const std::vector<Case> cases = {
-      {"selected, list focused", true, LVIS_SELECTED, true},
-      {"selected, focus elsewhere: looks unselected", false, LVIS_SELECTED, false},
-      {"not selected", true, 0, false},
-      {"drop target, focus elsewhere", false, LVIS_DROPHILITED, true},
+      {"selected, list focused", true, LVIS_SELECTED, Case::kHighlighted},
+      {"selected, focus elsewhere: still in sight", false, LVIS_SELECTED, Case::kInactiveSelection},
+      {"not selected", true, 0, Case::kPlain},
+      {"drop target, focus elsewhere", false, LVIS_DROPHILITED, Case::kHighlighted},
   };
   for (const Scheme& scheme : schemes) {
     std::unique_ptr<ScopedSysColors> colors;
     if (scheme.custom) {
       colors = std::make_unique<ScopedSysColors>(
-          std::vector<int>{COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT},
-          std::vector<COLORREF>{scheme.window, scheme.windowText, scheme.highlight, scheme.highlightText});
+          std::vector<int>{COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT, COLOR_BTNFACE,
+                           COLOR_BTNTEXT},
+          std::vector<COLORREF>{scheme.window, scheme.windowText, scheme.highlight, scheme.highlightText,
+                                scheme.buttonFace, scheme.buttonText});
     }
     CKestrinDlg dlg;
     Run(dlg, [&](HWND hDlg) {
@@ -153,11 +157,15 @@ TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthInTheThemesColoursAsTheir
         Canvas canvas(width, client.bottom + 1);
         DrawRow(dlg, 1, canvas);
         const int y = RowMiddle(dlg, 1);
-        const COLORREF fill = c.highlighted ? scheme.highlight : scheme.window;
+        const COLORREF fill = c.look == Case::kHighlighted       ? scheme.highlight
+                              : c.look == Case::kInactiveSelection ? scheme.buttonFace
+                                                                   : scheme.window;
+        const COLORREF text = c.look == Case::kHighlighted       ? scheme.highlightText
+                              : c.look == Case::kInactiveSelection ? scheme.buttonText
+                                                                   : scheme.windowText;
         EXPECT_EQ(canvas.At(50, y), fill);
-        EXPECT_TRUE(HasPixel(canvas, label, c.highlighted ? scheme.highlightText : scheme.windowText))
-            << "the address drawn in the text colour";
-        if (c.highlighted) {
+        EXPECT_TRUE(HasPixel(canvas, label, text)) << "the address drawn in the text colour";
+        if (c.look != Case::kPlain) {
           EXPECT_EQ(canvas.At(bounds.right + 30, y), fill) << "highlight out to the client width";
           EXPECT_EQ(canvas.At(bounds.right + 50, y), RGB(0, 0, 0)) << "and no further";
         } else if (bounds.right < client.right) {

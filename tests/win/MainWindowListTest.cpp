@@ -68,7 +68,7 @@ TEST_F(HostListTest, ColumnsAre120PixelsAt96DpiAndFullRowSelectionIsSetUp) {
               widths.size() > 1 ? widths[1] : -1, widths.size() > 2 ? widths[2] : -1);
   EXPECT_EQ(widths, (std::vector<int>{width, width, width}));
   EXPECT_TRUE(listStyle & LVS_OWNERDRAWFIXED);
-  EXPECT_FALSE(listStyle & LVS_SHOWSELALWAYS) << "the selection shows only while the list has the focus";
+  EXPECT_FALSE(listStyle & LVS_SHOWSELALWAYS) << "the list draws its selection without the focus itself";
   EXPECT_FALSE(listStyle & LVS_SINGLESEL);
 }
 
