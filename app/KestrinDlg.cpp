@@ -15,44 +15,9 @@
 #include "core/MagicPacketSender.h"
 #include "discovery/SweepWorker.h"
 #include "framework/MessageBox.h"
-#include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 
 namespace {
-
-// The program's own texts, in code page 932.
-const char kAliasCaptionCp932[] = "\x95\xca\x96\xbc";  // 別名
-const char kSelectItemsToDeleteCp932[] =               // 削除する項目を選択して下さい。
-    "\x8d\xed\x8f\x9c\x82\xb7\x82\xe9\x8d\x80\x96\xda\x82\xf0\x91\x49\x91\xf0\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2"
-    "\x81\x42";
-const char kConfirmDeleteCp932[] = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";  // 削除しますか？
-const char kChangeNotSavedCp932[] =  // 変更を MacList.txt に保存できませんでした。
-    "\x95\xcf\x8d\x58\x82\xf0 MacList.txt \x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5"
-    "\x82\xb5\x82\xbd\x81\x42";
-// Kestrin は一時フォルダーの中で起動されています。zip ファイルを展開せずに中の Kestrin.exe を開くと、こうなります。
-// 一覧（MacList.txt）はこの一時フォルダーに保存され、フォルダーが削除されると失われます。
-// ここで作成したショートカットはデスクトップに残りますが、Kestrin.exe がフォルダーとともになくなると、使えなくなります。
-// zip ファイルを展開し、展開したフォルダーの Kestrin.exe を起動してください。
-const char kStartedFromTemporaryFolderCp932[] =
-    "Kestrin \x82\xcd\x88\xea\x8e\x9e\x83\x74\x83\x48\x83\x8b\x83\x5f\x81\x5b\x82\xcc\x92\x86\x82\xc5\x8b\x4e"
-    "\x93\xae\x82\xb3\x82\xea\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81\x42zip \x83\x74\x83\x40\x83\x43\x83\x8b"
-    "\x82\xf0\x93\x57\x8a\x4a\x82\xb9\x82\xb8\x82\xc9\x92\x86\x82\xcc Kestrin.exe \x82\xf0\x8a\x4a\x82\xad"
-    "\x82\xc6\x81\x41\x82\xb1\x82\xa4\x82\xc8\x82\xe8\x82\xdc\x82\xb7\x81\x42\n\n\x88\xea\x97\x97\x81\x69MacL"
-    "ist.txt\x81\x6a\x82\xcd\x82\xb1\x82\xcc\x88\xea\x8e\x9e\x83\x74\x83\x48\x83\x8b\x83\x5f\x81\x5b\x82\xc9"
-    "\x95\xdb\x91\xb6\x82\xb3\x82\xea\x81\x41\x83\x74\x83\x48\x83\x8b\x83\x5f\x81\x5b\x82\xaa\x8d\xed\x8f\x9c"
-    "\x82\xb3\x82\xea\x82\xe9\x82\xc6\x8e\xb8\x82\xed\x82\xea\x82\xdc\x82\xb7\x81\x42\x82\xb1\x82\xb1\x82\xc5"
-    "\x8d\xec\x90\xac\x82\xb5\x82\xbd\x83\x56\x83\x87\x81\x5b\x83\x67\x83\x4a\x83\x62\x83\x67\x82\xcd\x83\x66"
-    "\x83\x58\x83\x4e\x83\x67\x83\x62\x83\x76\x82\xc9\x8e\x63\x82\xe8\x82\xdc\x82\xb7\x82\xaa\x81\x41Kestrin."
-    "exe \x82\xaa\x83\x74\x83\x48\x83\x8b\x83\x5f\x81\x5b\x82\xc6\x82\xc6\x82\xe0\x82\xc9\x82\xc8\x82\xad"
-    "\x82\xc8\x82\xe9\x82\xc6\x81\x41\x8e\x67\x82\xa6\x82\xc8\x82\xad\x82\xc8\x82\xe8\x82\xdc\x82\xb7\x81\x42"
-    "\n\nzip \x83\x74\x83\x40\x83\x43\x83\x8b\x82\xf0\x93\x57\x8a\x4a\x82\xb5\x81\x41\x93\x57\x8a\x4a\x82\xb5"
-    "\x82\xbd\x83\x74\x83\x48\x83\x8b\x83\x5f\x81\x5b\x82\xcc Kestrin.exe \x82\xf0\x8b\x4e\x93\xae\x82\xb5"
-    "\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2\x81\x42";
-const char kNotHexTitleCp932[] =  // 入力できない文字です
-    "\x93\xfc\x97\xcd\x82\xc5\x82\xab\x82\xc8\x82\xa2\x95\xb6\x8e\x9a\x82\xc5\x82\xb7";
-const char kOnlyHexDigitsCp932[] =  // ここには 0-9 と A-F だけを入力できます。
-    "\x82\xb1\x82\xb1\x82\xc9\x82\xcd 0-9 \x82\xc6 A-F \x82\xbe\x82\xaf\x82\xf0\x93\xfc\x97\xcd\x82\xc5\x82\xab"
-    "\x82\xdc\x82\xb7\x81\x42";
 
 constexpr int kColumnWidth = 120;  // pixels at 96 dpi
 
@@ -60,12 +25,6 @@ constexpr int kColumnWidth = 120;  // pixels at 96 dpi
 constexpr int kMaxMacChars = 12;
 constexpr int kMaxAliasChars = 63;
 constexpr int kMaxBroadcastChars = static_cast<int>(sizeof(HostEntry::szBroadcast)) - 1;
-
-std::wstring LoadResourceString(UINT id) {
-  const wchar_t* text = nullptr;
-  const int length = ::LoadStringW(AfxGetResourceHandle(), id, reinterpret_cast<wchar_t*>(&text), 0);
-  return (length > 0 && text != nullptr) ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
-}
 
 // rec's texts as far as their fields hold them, each terminated within its field, as the file
 // reads them: a caller's record with a field full to its last byte must not make the list read
@@ -150,14 +109,16 @@ BOOL CKestrinDlg::OnInitDialog() {
   SetIcon(m_hIcon, TRUE);
   SetIcon(m_hIcon, FALSE);
 
-  const char* const captions[] = {"Ethernet Address", kAliasCaptionCp932, "IP Broadcast Address"};
+  const UINT captions[] = {IDS_COLUMN_MAC, IDS_COLUMN_ALIAS, IDS_COLUMN_BROADCAST};
   const int columnWidth = ScaleToDpi(kColumnWidth, GetDpi());
   for (int column = 0; column < 3; ++column) {
+    CString caption;
+    caption.LoadString(captions[column]);
     m_listHosts.DeleteColumn(column);
-    m_listHosts.InsertColumn(column, captions[column], LVCFMT_LEFT, columnWidth, column);
+    m_listHosts.InsertColumn(column, caption, LVCFMT_LEFT, columnWidth, column);
   }
   // Before the list is read or written: whatever is kept here goes with the folder.
-  if (RunsInTemporaryFolder()) AfxMessageBox(kStartedFromTemporaryFolderCp932, MB_OK | MB_ICONEXCLAMATION);
+  if (RunsInTemporaryFolder()) AfxMessageBox(IDS_STARTED_FROM_TEMPORARY_FOLDER, MB_OK | MB_ICONEXCLAMATION);
   LoadHostList();
   m_listHosts.EnableFullRowSelect(TRUE);
   SetUpEditInput();
@@ -165,8 +126,8 @@ BOOL CKestrinDlg::OnInitDialog() {
 }
 
 void CKestrinDlg::SetUpEditInput() {
-  FilterEditInput(GetDlgItem(IDC_EDIT_MAC), &editrules::HexDigits, WideFromCodePage(kNotHexTitleCp932, 932),
-                  WideFromCodePage(kOnlyHexDigitsCp932, 932));
+  FilterEditInput(GetDlgItem(IDC_EDIT_MAC), &editrules::HexDigits, LoadResourceString(IDS_NOT_HEX_TITLE),
+                  LoadResourceString(IDS_ONLY_HEX_DIGITS));
   FilterEditInput(GetDlgItem(IDC_EDIT_BROADCAST), &editrules::HalfWidth);
   // A comma would end the alias's field in MacList.txt's line.
   FilterEditInput(GetDlgItem(IDC_EDIT_ALIAS), &editrules::FullWidthComma);
@@ -194,7 +155,7 @@ void CKestrinDlg::ReleaseHostRecords() {
 }
 
 void CKestrinDlg::ReportUnsavedChanges(const ListSaveTally& tally) {
-  if (tally.notSaved) AfxMessageBox(kChangeNotSavedCp932, MB_OK | MB_ICONEXCLAMATION);
+  if (tally.notSaved) AfxMessageBox(IDS_CHANGE_NOT_SAVED, MB_OK | MB_ICONEXCLAMATION);
 }
 
 int CKestrinDlg::AddOrReplaceHost(const HostEntry* caller, ListSaveTally* tally) {
@@ -245,11 +206,11 @@ void CKestrinDlg::OnNMDblclkHostList(NMHDR*, LRESULT* pResult) {
 
 void CKestrinDlg::OnBnClickedDelete() {
   if (m_listHosts.GetSelectedCount() == 0) {
-    AfxMessageBox(kSelectItemsToDeleteCp932, MB_OK | MB_ICONEXCLAMATION);
+    AfxMessageBox(IDS_SELECT_ITEMS_TO_DELETE, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
   // Only a clear Yes deletes: a box that could not be shown answers 0.
-  if (AfxMessageBox(kConfirmDeleteCp932, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  if (AfxMessageBox(IDS_CONFIRM_DELETE, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   // Every row goes from the list, stored or not; one box at the end for all that were not.
   ListSaveTally tally;
   for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;

@@ -1,6 +1,8 @@
-// CString: the framework's narrow string, over std::string, with the multibyte-aware operations the program uses.
+// CString: the framework's narrow string, over std::string, with the multibyte-aware operations the program uses and its string table.
 #pragma once
 #include <string>
+
+#include "framework/Platform.h"
 
 class CString {
  public:
@@ -30,6 +32,18 @@ class CString {
   CString& operator=(const char* text) { m_text = text ? text : ""; return *this; }
   friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
 
+#ifdef _WIN32
+  // Becomes the string nID of the program's resources, in the ANSI code page. Returns FALSE,
+  // leaving the string empty, when there is no such string.
+  BOOL LoadString(UINT nID);
+#endif
+
  private:
   std::string m_text;
 };
+
+#ifdef _WIN32
+// The string id of the program's resources as it is stored, in UTF-16: for the wide functions
+// and the one way the program reads its texts. Empty when there is no such string.
+std::wstring LoadResourceString(UINT id);
+#endif

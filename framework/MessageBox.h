@@ -24,6 +24,10 @@ Overridable<MessageBoxHook>& MessageBoxSeam();
 // captioned with the executable's name without extension. A box that names no icon gets
 // the exclamation icon. Returns the button that closed it.
 int AfxMessageBox(const char* textCp932, UINT type = MB_OK, UINT helpContext = 0);
+#ifdef _WIN32
+// The same with the string nIDPrompt of the program's resources as the text.
+int AfxMessageBox(UINT nIDPrompt, UINT type = MB_OK, UINT helpContext = static_cast<UINT>(-1));
+#endif
 
 // The platform's own box, behind the seam: Windows shows a real one; elsewhere the text goes to stderr.
 int ShowPlatformMessageBox(const MessageBoxRequest& request);

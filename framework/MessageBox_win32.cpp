@@ -1,6 +1,7 @@
-// The real message box: the program's code page 932 texts shown through the wide functions.
+// The real message box: the program's code page 932 texts shown through the wide functions; boxes by string id.
 #include <string>
 
+#include "framework/AfxString.h"
 #include "framework/MessageBox.h"
 #include "framework/TextConvert.h"
 
@@ -19,6 +20,12 @@ std::wstring ExecutableBaseName() {
 }
 
 }  // namespace
+
+int AfxMessageBox(UINT nIDPrompt, UINT type, UINT helpContext) {
+  CString text;
+  text.LoadString(nIDPrompt);
+  return AfxMessageBox(text, type, helpContext);
+}
 
 int ShowPlatformMessageBox(const MessageBoxRequest& request) {
   const std::wstring text = WideFromCodePage(request.text, 932);

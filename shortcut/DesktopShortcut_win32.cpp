@@ -7,6 +7,8 @@
 
 #include <cstring>
 
+#include "framework/AfxString.h"
+#include "res/resource.h"
 #include "shortcut/ShortcutText.h"
 
 namespace shortcut {
@@ -124,7 +126,9 @@ std::string ProgramPath() {
 std::string PlaceDesktopShortcut(const HostEntry& host, HWND owner) {
   const std::string programPath = ProgramPath();
   if (programPath.empty()) return "";
-  const ShortcutTexts texts = ComposeShortcutTexts(host);
+  CString descriptionSuffix;
+  descriptionSuffix.LoadString(IDS_SHORTCUT_DESCRIPTION_SUFFIX);
+  const ShortcutTexts texts = ComposeShortcutTexts(host, descriptionSuffix.str());
 
   const ComInitialization com;
   if (!com.Succeeded()) return "";

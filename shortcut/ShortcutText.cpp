@@ -11,8 +11,6 @@ namespace {
 
 const char kFileNamePrefix[] = "\\Kestrin ";
 const char kFileNameSuffix[] = ".lnk";
-// " を起動する" in code page 932: start <alias>.
-const char kDescriptionSuffix[] = "\x20\x82\xf0\x8b\x4e\x93\xae\x82\xb7\x82\xe9";
 
 bool IsForbiddenInFileName(unsigned char c) {
   return c < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr;
@@ -42,17 +40,15 @@ std::string ShortcutFileName(const std::string& alias) {
   return kFileNamePrefix + FileNameSafeAlias(alias) + kFileNameSuffix;
 }
 
-std::string ShortcutDescription(const std::string& alias) { return alias + kDescriptionSuffix; }
-
 std::string ShortcutArguments(const std::string& macText, const std::string& broadcastText) {
   // The command line trims these, so a blank text is no value either.
   const bool noValue = broadcastText.find_first_not_of(" \t\n\v\f\r") == std::string::npos;
   return "-e " + macText + " -m " + (noValue ? std::string("255.255.255.255") : broadcastText);
 }
 
-ShortcutTexts ComposeShortcutTexts(const HostEntry& host) {
+ShortcutTexts ComposeShortcutTexts(const HostEntry& host, const std::string& descriptionSuffix) {
   const std::string alias = FieldText(host.szAlias);
-  return {ShortcutFileName(alias), ShortcutDescription(alias),
+  return {ShortcutFileName(alias), alias + descriptionSuffix,
           ShortcutArguments(FieldText(host.szMac), FieldText(host.szBroadcast))};
 }
 

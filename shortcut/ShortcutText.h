@@ -13,7 +13,7 @@ constexpr size_t kMaxLinkPathBytes = 259;
 // The texts of one shortcut, all in the ANSI code page.
 struct ShortcutTexts {
   std::string fileName;     // "\Kestrin <alias>.lnk", the alias made fit for a file name
-  std::string description;  // "<alias> を起動する", the alias exactly as stored
+  std::string description;  // "<alias> を起動する": the alias exactly as stored, then the suffix
   std::string arguments;    // "-e <mac> -m <broadcast>", as ShortcutArguments makes them
 };
 
@@ -29,16 +29,14 @@ std::string FileNameSafeAlias(const std::string& alias);
 // "\Kestrin <alias>.lnk" with the alias made safe as above.
 std::string ShortcutFileName(const std::string& alias);
 
-// "<alias> を起動する" (the suffix in code page 932); the alias is not changed.
-std::string ShortcutDescription(const std::string& alias);
-
 // "-e <mac> -m <broadcast>", the texts exactly as stored, never cut; a broadcast text that is
 // empty or blank is given as 255.255.255.255, where the Wake button sends for it, since the
 // command line would find no value after "-m" and open the window instead of waking.
 std::string ShortcutArguments(const std::string& macText, const std::string& broadcastText);
 
-// The three texts for host, from its fields as stored.
-ShortcutTexts ComposeShortcutTexts(const HostEntry& host);
+// The three texts for host, from its fields as stored; the description is the alias followed by
+// descriptionSuffix, the string table's " を起動する" in the ANSI code page.
+ShortcutTexts ComposeShortcutTexts(const HostEntry& host, const std::string& descriptionSuffix);
 
 // folder followed by fileName (which begins with a backslash; a folder that already ends in a
 // backslash, such as a drive's root, does not get a second one). Returns "" when the folder is

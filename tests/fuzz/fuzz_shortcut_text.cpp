@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                  ? std::string(reinterpret_cast<const char*>(data) + sizeof host, size - sizeof host)
                                  : std::string("C:\\Users\\Public\\Desktop");
 
-  const shortcut::ShortcutTexts texts = shortcut::ComposeShortcutTexts(host);
+  const shortcut::ShortcutTexts texts = shortcut::ComposeShortcutTexts(host, " start");
   const std::string alias = FieldText(host.szAlias);
-  Check(texts.description.compare(0, alias.size(), alias) == 0);
+  Check(texts.description == alias + " start");
   // A blank broadcast text would leave "-m" without a value: the address the Wake button uses instead.
   const std::string broadcast = FieldText(host.szBroadcast);
   const bool blank = broadcast.find_first_not_of(" \t\n\v\f\r") == std::string::npos;

@@ -15,8 +15,8 @@ using shortcut::ComposeShortcutTexts;
 using shortcut::FileNameSafeAlias;
 using shortcut::ShortcutLinkPath;
 
-// " を起動する" in code page 932.
-const std::string kStartSuffix = "\x20\x82\xf0\x8b\x4e\x93\xae\x82\xb7\x82\xe9";
+// What the caller hands in from the string table; its text is no matter here.
+const std::string kStartSuffix = " start";
 // "Web サーバー" in code page 932.
 const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";
 
@@ -59,7 +59,7 @@ TEST(ShortcutText, TextsOfAHost) {
        " a . b " + kStartSuffix, "-e 00a0b1c2d3e4 -m 127.0.0.1"},
   };
   for (const Case& c : cases) {
-    const shortcut::ShortcutTexts texts = ComposeShortcutTexts(MakeHost(c.mac, c.alias, c.broadcast));
+    const shortcut::ShortcutTexts texts = ComposeShortcutTexts(MakeHost(c.mac, c.alias, c.broadcast), kStartSuffix);
     EXPECT_EQ(Hex(texts.fileName), Hex(c.fileName)) << c.name;
     EXPECT_EQ(Hex(texts.description), Hex(c.description)) << c.name;
     EXPECT_EQ(texts.arguments, c.arguments) << c.name;
@@ -71,7 +71,7 @@ TEST(ShortcutText, FieldWithoutTerminatorIsReadToItsEndOnly) {
   std::memset(host.szMac, 'a', sizeof host.szMac);
   std::memset(host.szAlias, 'b', sizeof host.szAlias);
   std::memset(host.szBroadcast, '1', sizeof host.szBroadcast);
-  const shortcut::ShortcutTexts texts = ComposeShortcutTexts(host);
+  const shortcut::ShortcutTexts texts = ComposeShortcutTexts(host, kStartSuffix);
   EXPECT_EQ(texts.arguments, "-e " + std::string(32, 'a') + " -m " + std::string(32, '1'));
   EXPECT_EQ(texts.description, std::string(64, 'b') + kStartSuffix);
 }
@@ -82,7 +82,7 @@ TEST(ShortcutText, EachForbiddenCharacterIsReplacedInTheFileNameOnly) {
   for (char c : forbidden) {
     const std::string alias = std::string("a") + c + "b";
     const HostEntry host = MakeHost("00a0b1c2d3e4", alias, "127.0.0.1");
-    const shortcut::ShortcutTexts texts = ComposeShortcutTexts(host);
+    const shortcut::ShortcutTexts texts = ComposeShortcutTexts(host, kStartSuffix);
     EXPECT_EQ(texts.fileName, "\\Kestrin a_b.lnk") << "character 0x" << Hex(std::string(1, c));
     EXPECT_EQ(texts.description, alias + kStartSuffix) << "character 0x" << Hex(std::string(1, c));
   }

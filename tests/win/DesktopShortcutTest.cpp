@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "framework/AfxString.h"
+#include "res/resource.h"
 #include "shortcut/DesktopShortcut_win32.h"
 #include "tests/win/ShortcutTestSupport.h"
 
@@ -20,15 +22,14 @@ using namespace shortcut_test;
 using shortcut::CreateShellLinkFile;
 using shortcut::PlaceDesktopShortcut;
 
-// " を起動する" and "Web サーバー" in code page 932.
-const std::string kStartSuffix = "\x20\x82\xf0\x8b\x4e\x93\xae\x82\xb7\x82\xe9";
+// "Web サーバー" in code page 932.
 const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";
 
 TEST(ShellLink, ReplacesAFileOfItsNameAndItsFieldsReadBackThroughIShellLink) {
   ScratchFolder folder;
   ComForTest com;
   const std::string linkPath = folder.Path() + "\\Kestrin " + kWebServer + ".lnk";
-  const std::string description = kWebServer + kStartSuffix;
+  const std::string description = kWebServer + " start";
   WriteBytes(linkPath, "not a shell link");
   const HRESULT result = CreateShellLinkFile(linkPath.c_str(), "C:\\Tools\\Kestrin.exe",
                                              description.c_str(), "-e 00a0b1c2d3e4 -m 127.0.0.1",
@@ -70,6 +71,8 @@ TEST(DesktopShortcut, LandsInTheSharedDesktopWithTheHostsTextsNotCut) {
   longest += "x";
   const HostEntry hosts[] = {MakeHost("00a0b1c2d3e4", kWebServer, "192.168.10.255"),
                              MakeHost(std::string(31, 'a'), longest, "127.000.000.001.000.000.000.001")};
+  CString startSuffix;
+  startSuffix.LoadString(IDS_SHORTCUT_DESCRIPTION_SUFFIX);
   for (const HostEntry& host : hosts) {
     FakeDesktops desktops;
     const std::string made = PlaceDesktopShortcut(host, nullptr);
@@ -80,7 +83,7 @@ TEST(DesktopShortcut, LandsInTheSharedDesktopWithTheHostsTextsNotCut) {
     const LinkFields link = ReadLink(made);
     EXPECT_EQ(link.target, RunningProgramPath());
     EXPECT_EQ(link.arguments, "-e " + std::string(host.szMac) + " -m " + host.szBroadcast);
-    EXPECT_EQ(link.description, host.szAlias + kStartSuffix);
+    EXPECT_EQ(link.description, host.szAlias + startSuffix.str());
     EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
   }
 }

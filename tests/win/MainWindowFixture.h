@@ -129,20 +129,19 @@ inline std::string FileOf(const std::vector<Row>& rows) {
   return text;
 }
 
-// 削除しますか？ in code page 932.
-inline const std::string kConfirmDelete = "\x8d\xed\x8f\x9c\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";
-
-// 変更を MacList.txt に保存できませんでした。 in code page 932.
-inline const std::string kChangeNotSaved =
-    "\x95\xcf\x8d\x58\x82\xf0 MacList.txt \x82\xc9\x95\xdb\x91\xb6\x82\xc5\x82\xab\x82\xdc\x82\xb9\x82\xf1\x82\xc5"
-    "\x82\xb5\x82\xbd\x81\x42";
+// The program's text id, as the program reads it for a box.
+inline std::string ProgramText(UINT id) {
+  CString text;
+  text.LoadString(id);
+  return text.str();
+}
 
 // How many of boxes said a change was not saved, each checked to look as the program's others.
 template <typename Boxes>
 size_t UnsavedBoxes(const Boxes& boxes) {
   size_t count = 0;
   for (const auto& box : boxes) {
-    if (box.text != kChangeNotSaved) continue;
+    if (box.text != ProgramText(IDS_CHANGE_NOT_SAVED)) continue;
     ++count;
     EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
   }

@@ -64,7 +64,7 @@ TEST_F(KeyboardTest, KeysOnTheListMoveTheEditsAlongDeleteAndSelectAll) {
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), c.boxes);
     if (c.boxes == 1) {
-      EXPECT_EQ(shown[0].text, kConfirmDelete);
+      EXPECT_EQ(shown[0].text, ProgramText(IDS_CONFIRM_DELETE));
     }
     EXPECT_EQ(ReadBytes("MacList.txt"), FileOf(rows));
   }

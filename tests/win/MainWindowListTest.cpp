@@ -11,10 +11,6 @@
 namespace mainwindow {
 namespace {
 
-// 削除する項目を選択して下さい。 in code page 932.
-const std::string kSelectToDelete =
-    "\x8d\xed\x8f\x9c\x82\xb7\x82\xe9\x8d\x80\x96\xda\x82\xf0\x91\x49\x91\xf0\x82\xb5\x82\xc4\x89\xba\x82\xb3\x82\xa2"
-    "\x81\x42";
 const std::string kWebServer = "Web \x83\x54\x81\x5b\x83\x6f\x81\x5b";  // Web サーバー
 
 using HostListTest = MainWindowTest;
@@ -62,7 +58,8 @@ TEST_F(HostListTest, ColumnsAre120PixelsAt96DpiAndFullRowSelectionIsSetUp) {
     }
     listStyle = dlg.m_listHosts.GetStyle();
   });
-  EXPECT_EQ(captions, (std::vector<std::wstring>{L"Ethernet Address", L"\u5225\u540d", L"IP Broadcast Address"}));
+  EXPECT_EQ(captions, (std::vector<std::wstring>{LoadResourceString(IDS_COLUMN_MAC), LoadResourceString(IDS_COLUMN_ALIAS),
+                                                  LoadResourceString(IDS_COLUMN_BROADCAST)}));
   const int width = ::MulDiv(120, RunDpi(), 96);
   std::printf("dpi %d: column widths %d %d %d\n", RunDpi(), widths.size() > 0 ? widths[0] : -1,
               widths.size() > 1 ? widths[1] : -1, widths.size() > 2 ? widths[2] : -1);
@@ -147,6 +144,7 @@ TEST_F(HostListTest, DeleteRemovesExactlyTheSelectedRowsTheirRecordsAndLinesOnce
   for (int i = 0; i < 7; ++i) rows.push_back({"00000000000" + std::to_string(i), "host " + std::to_string(i), "127.0.0.1"});
   const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6};
   constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
+  const std::string kConfirmDelete = ProgramText(IDS_CONFIRM_DELETE);
   struct Case {
     const char* name;
     std::vector<int> selected;
@@ -161,7 +159,7 @@ TEST_F(HostListTest, DeleteRemovesExactlyTheSelectedRowsTheirRecordsAndLinesOnce
       {"every row", all, IDYES, {}, kConfirmDelete, kQuestion},
       {"answered No", {0, 1}, IDNO, all, kConfirmDelete, kQuestion},
       {"the question could not be shown", {0, 1}, 0, all, kConfirmDelete, kQuestion},
-      {"nothing selected: only the message", {}, IDYES, all, kSelectToDelete, MB_OK | MB_ICONEXCLAMATION},
+      {"nothing selected: only the message", {}, IDYES, all, ProgramText(IDS_SELECT_ITEMS_TO_DELETE), MB_OK | MB_ICONEXCLAMATION},
   };
   for (const Case& c : cases) {
     WriteBytes("MacList.txt", FileOf(rows));

@@ -5,11 +5,11 @@
 //   kestrin_e2e_driver close TIMEOUT_MS
 //   kestrin_e2e_driver select-first
 //   kestrin_e2e_driver click CONTROL_ID
-//   kestrin_e2e_driver wait-progress POSITION TIMEOUT_MS   (until bar 1009 shows at least POSITION)
+//   kestrin_e2e_driver wait-progress POSITION TIMEOUT_MS   (until the sweep bar shows at least POSITION)
 //   kestrin_e2e_driver about TIMEOUT_MS   (the system menu's About item; prints the box's rectangle)
 //   kestrin_e2e_driver message TIMEOUT_MS   (a message box of the program: prints its text, presses OK)
 //
-// sweep presses button 1010, checks that it hid and that bar 1009 shows position 0 of 0..100,
+// sweep presses the Auto button, checks that it hid and that its bar shows position 0 of 0..100,
 // then, until the button is back (or the window is gone after --close-after), keeps sending
 // WM_NULL to the window and records the longest round trip: the longest time the window's
 // thread did not handle messages. It prints key=value lines and exits 0 when every check held.
@@ -22,12 +22,9 @@
 #include <cstring>
 #include <cwchar>
 
-namespace {
+#include "res/resource.h"
 
-constexpr int kListId = 1001;
-constexpr int kProgressId = 1009;
-constexpr int kAutoAcquireId = 1010;
-constexpr WPARAM kAboutCommand = 0x0010;  // IDM_ABOUTBOX, the About item of the system menu
+namespace {
 
 using Clock = std::chrono::steady_clock;
 
@@ -61,7 +58,7 @@ HWND Control(int id) {
 int WaitWindow(int timeoutMs) {
   if (Poll(timeoutMs, 50, [] {
         const HWND dialog = FindKestrinWindow();
-        return dialog != nullptr && IsWindowVisible(dialog) && GetDlgItem(dialog, kAutoAcquireId) != nullptr;
+        return dialog != nullptr && IsWindowVisible(dialog) && GetDlgItem(dialog, IDC_BUTTON_AUTO) != nullptr;
       })) {
     return 0;
   }
@@ -82,7 +79,7 @@ int Close(int timeoutMs) {
 // Selects the list's first row as the Home key does, sent straight to the list: no keyboard focus,
 // and so no window manager, is needed.
 int SelectFirstRow() {
-  const HWND list = Control(kListId);
+  const HWND list = Control(IDC_LIST_HOSTS);
   if (list == nullptr) return 1;
   SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
   SendMessageW(list, WM_KEYUP, VK_HOME, 0);
@@ -103,7 +100,7 @@ int Click(int controlId) {
 // Waits until the sweep's bar has reached position; a bar that the sweep has hidden again has
 // passed it too.
 int WaitProgress(int position, int timeoutMs) {
-  const HWND bar = Control(kProgressId);
+  const HWND bar = Control(IDC_PROGRESS_SWEEP);
   if (bar == nullptr) return 1;
   long now = 0;
   if (Poll(timeoutMs, 20, [&] { return (now = static_cast<long>(SendMessageW(bar, PBM_GETPOS, 0, 0))) >= position; })) {
@@ -122,7 +119,7 @@ int OpenAbout(int timeoutMs) {
     std::printf("no window titled Kestrin\n");
     return 1;
   }
-  PostMessageW(dialog, WM_SYSCOMMAND, kAboutCommand, 0);
+  PostMessageW(dialog, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
   HWND about = nullptr;
   if (!Poll(timeoutMs, 50, [&] {
         // "バージョン情報 Kestrin"
@@ -152,10 +149,10 @@ int Sweep(int closeAfterMs) {
     std::printf("no window titled Kestrin\n");
     return 1;
   }
-  const HWND button = GetDlgItem(dialog, kAutoAcquireId);
-  const HWND bar = GetDlgItem(dialog, kProgressId);
-  const HWND list = GetDlgItem(dialog, kListId);
-  Check(button != nullptr && bar != nullptr && list != nullptr, "controls 1001, 1009, 1010 exist");
+  const HWND button = GetDlgItem(dialog, IDC_BUTTON_AUTO);
+  const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_SWEEP);
+  const HWND list = GetDlgItem(dialog, IDC_LIST_HOSTS);
+  Check(button != nullptr && bar != nullptr && list != nullptr, "the list, the sweep bar and the Auto button exist");
   if (failures) return 1;
   Check(IsWindowVisible(button) && !IsWindowVisible(bar), "idle: button shown, bar hidden");
 
@@ -247,7 +244,7 @@ BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
   GetClassNameW(window, cls, 16);
   GetWindowTextW(window, title, 16);
   if (std::wcscmp(cls, L"#32770") == 0 && std::wcscmp(title, L"Kestrin") == 0 && IsWindowVisible(window) &&
-      GetDlgItem(window, kAutoAcquireId) == nullptr) {
+      GetDlgItem(window, IDC_BUTTON_AUTO) == nullptr) {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
   }
