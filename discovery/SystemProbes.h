@@ -48,18 +48,4 @@ bool EchoAnswered(const std::string& address, DWORD timeoutMs);
 // resolveMac.
 Probes SystemProbes();
 
-// Winsock 1.1 for the length of one sweep.
-class WinsockSession {
- public:
-  WinsockSession();
-  ~WinsockSession();
-  WinsockSession(const WinsockSession&) = delete;
-  WinsockSession& operator=(const WinsockSession&) = delete;
-
-  bool started() const { return m_started; }
-
- private:
-  bool m_started;
-};
-
 }  // namespace sweep

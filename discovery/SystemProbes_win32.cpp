@@ -204,13 +204,4 @@ Probes SystemProbes() {
   return probes;
 }
 
-WinsockSession::WinsockSession() {
-  WSADATA data;
-  m_started = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-}
-
-WinsockSession::~WinsockSession() {
-  if (m_started) WSACleanup();
-}
-
 }  // namespace sweep
