@@ -37,7 +37,7 @@ NeighbourTable SystemNeighbourTable();
 NeighbourTable NeighbourTableFromRows(const MIB_IPNET_TABLE2& table, bool statesFromCacheFlags);
 
 // The name the reverse lookup gives for address; "" when it fails or gives no name.
-// Needs Winsock started on the calling thread's process.
+// Needs AfxSocketInit first.
 std::string ReverseLookupName(const std::string& address);
 
 // True when the host answered an echo within timeoutMs, as CPingSocket::Ping counts answers.
