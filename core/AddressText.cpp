@@ -1,5 +1,5 @@
 // ParseMacText and ParseBroadcastText, with our own %x/%d readers so every build reads the same bytes
-// (the C library's conversions differ between platforms, and overflow in them is undefined); the strict dotted quads.
+// (the C library's conversions differ between platforms, and overflow in them is undefined).
 #include "core/AddressText.h"
 
 #include <cstdint>
@@ -93,30 +93,4 @@ Ipv4Address ParseBroadcastText(const char* text) {
   Ipv4Address address = {0xFF, 0xFF, 0xFF, 0xFF};
   ScanBytes(text, 10, '.', address);
   return address;
-}
-
-std::optional<uint32_t> HostOrderFromDottedQuad(std::string_view text) {
-  uint32_t address = 0;
-  size_t at = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (i > 0 && (at >= text.size() || text[at++] != '.')) return std::nullopt;
-    uint32_t number = 0;
-    size_t digits = 0;
-    for (; at < text.size() && digits < 4 && DigitValue(text[at], 10) >= 0; ++at, ++digits) {
-      number = number * 10 + static_cast<uint32_t>(DigitValue(text[at], 10));
-    }
-    if (digits == 0 || digits > 3 || number > 255) return std::nullopt;
-    address = (address << 8) | number;
-  }
-  if (at != text.size()) return std::nullopt;
-  return address;
-}
-
-std::string DottedQuadFromHostOrder(uint32_t address) {
-  std::string text;
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    if (shift != 24) text += '.';
-    text += std::to_string((address >> shift) & 0xFFu);
-  }
-  return text;
 }

@@ -1,10 +1,6 @@
-// The address texts: the two lenient conversions every wake uses (hardware address, broadcast) and the one strict dotted-quad reader and writer.
+// The two text-to-bytes conversions every wake uses: hardware-address text and dotted-quad broadcast text.
 #pragma once
 #include <array>
-#include <cstdint>
-#include <optional>
-#include <string>
-#include <string_view>
 
 using MacAddress = std::array<unsigned char, 6>;   // byte 0 first, as the digit pairs run
 using Ipv4Address = std::array<unsigned char, 4>;  // network order, first number first
@@ -23,11 +19,3 @@ MacAddress ParseMacText(const char* text);
 // numbers that are missing give 0xFF ("" gives 255.255.255.255, "192.168.1" gives C0 A8 01 FF).
 // Each number is read as a %d conversion would (white space and a sign first; no octal).
 Ipv4Address ParseBroadcastText(const char* text);
-
-// A strict dotted quad as one number in host order, the first number in the high byte
-// ("192.0.2.1" gives 0xC0000201): exactly four decimal numbers 0..255 of one to three digits
-// joined by single dots, nothing before or after. Nothing for any other text.
-std::optional<uint32_t> HostOrderFromDottedQuad(std::string_view text);
-
-// The dotted quad of a number in host order, its high byte first (0xC0000201 gives "192.0.2.1").
-std::string DottedQuadFromHostOrder(uint32_t address);

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/AddressText.h"
+#include "core/DottedQuad.h"
 
 namespace sweep {
 

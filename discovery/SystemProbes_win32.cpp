@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "core/AddressText.h"
+#include "core/DottedQuad.h"
 #include "core/HostEntry.h"
 #include "discovery/PingSocket.h"
 
