@@ -41,7 +41,7 @@ TEST(KestrinAppWake, SendsOnePacketAndCreatesNoWindow) {
   app.m_lpCmdLine = "-e 00a0b1c2d3e4 -m 127.0.0.1";
   FakeWaitClock clock;
   EXPECT_FALSE(app.InitInstance());
-  EXPECT_EQ(clock.sleeps, 0) << "it waited for the list";
+  EXPECT_EQ(clock.waitedMs, 0) << "it waited for the list";
   UnlockFileEx(lock, 0, 1, 0, &firstByte);
   CloseHandle(lock);
   EXPECT_EQ(ReadBytes("MacList.txt"), "00a0b1c2d3e4,a,127.0.0.1\r\n");
