@@ -1,4 +1,4 @@
-// The host list's file calls as the host list sees them: each asks the step hook before the backend's call; and the clock its waits use.
+// The host list's file calls as the host list sees them, each asking the step hook first; and the clock of its waits.
 #include "hostlist/HostFileIo.h"
 
 #include <thread>

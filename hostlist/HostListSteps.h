@@ -1,4 +1,4 @@
-// Internal to the host list and its tests: the steps of a rewrite and a hook that can fail, hold or crash any of them at the file boundary, and the clock of its waits.
+// Internal to the host list and its tests: the file steps a hook can fail, hold or crash, and the clock of the waits.
 #pragma once
 #include <chrono>
 #include <cstddef>
