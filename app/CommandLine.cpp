@@ -21,7 +21,7 @@ std::string ExtractMarkerValue(const char* commandLine, const char* marker) {
   value.TrimLeft();
 
   char field[kWakeTextField];
-  CopyTextToField(field, sizeof field, value, static_cast<size_t>(value.GetLength()));
+  CopyTextToField(field, value.str());
   return field;
 }
 
@@ -30,8 +30,8 @@ bool ParseWakeCommandLine(const char* commandLine, WakeRequest& request) {
   const std::string broadcastText = ExtractMarkerValue(commandLine, "-m");
   if (macText.empty() || broadcastText.empty()) return false;
 
-  CopyTextToField(request.szMac, macText.c_str());
-  CopyTextToField(request.szBroadcast, broadcastText.c_str());
+  CopyTextToField(request.szMac, macText);
+  CopyTextToField(request.szBroadcast, broadcastText);
   request.mac = ParseMacText(request.szMac);
   request.destination = ParseBroadcastText(request.szBroadcast);
   return true;

@@ -28,21 +28,14 @@ constexpr int kMaxBroadcastChars = static_cast<int>(sizeof(HostEntry::szBroadcas
 
 // rec's texts as far as their fields hold them, each terminated within its field, as the file
 // reads them: a caller's record with a field full to its last byte must not make the list read
-// past the field, nor the list show another text than the file holds.
-template <size_t N>
-void CopyBoundedField(char (&field)[N], const char (&text)[N]) {
-  const std::string bounded = FieldText(text);
-  CopyTextToField(field, N, bounded.data(), bounded.size());
-}
-
-// The alias also made fit for the file (no "," or line end of its own), whether typed or found by the sweep.
+// past the field, nor the list show another text than the file holds. The alias also made fit
+// for the file (no "," or line end of its own), whether typed or found by the sweep.
 HostEntry TerminatedCopy(const HostEntry& rec) {
   HostEntry copy{};
-  CopyBoundedField(copy.szMac, rec.szMac);
-  CopyBoundedField(copy.szAlias, rec.szAlias);
-  const std::string alias = CleanAliasText(copy.szAlias);
-  CopyTextToField(copy.szAlias, sizeof copy.szAlias, alias.data(), alias.size());
-  CopyBoundedField(copy.szBroadcast, rec.szBroadcast);
+  CopyTextToField(copy.szMac, FieldText(rec.szMac));
+  CopyTextToField(copy.szAlias, FieldText(rec.szAlias));
+  CopyTextToField(copy.szAlias, CleanAliasText(copy.szAlias));
+  CopyTextToField(copy.szBroadcast, FieldText(rec.szBroadcast));
   return copy;
 }
 
@@ -180,9 +173,9 @@ void CKestrinDlg::OnBnClickedAdd() {
   // A failed length check leaves the fields after it unread: nothing is stored then.
   if (!UpdateData(TRUE)) return;
   HostEntry rec{};
-  CopyTextToField(rec.szMac, m_strMac);
-  CopyTextToField(rec.szAlias, m_strAlias);
-  CopyTextToField(rec.szBroadcast, m_strBroadcast);
+  CopyTextToField(rec.szMac, m_strMac.str());
+  CopyTextToField(rec.szAlias, m_strAlias.str());
+  CopyTextToField(rec.szBroadcast, m_strBroadcast.str());
   ListSaveTally tally;
   AddOrReplaceHost(&rec, &tally);
   ReportUnsavedChanges(tally);

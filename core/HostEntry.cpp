@@ -3,12 +3,13 @@
 
 #include "framework/Mbcs.h"
 
-bool CopyTextToField(char* field, size_t size, const char* text, size_t length) {
-  if (size == 0) return length == 0;
-  const size_t kept = mbcs::FitPrefix(text, length, size - 1);
-  std::memcpy(field, text, kept);
+bool CopyTextToField(char* field, size_t size, std::string_view text) {
+  text = text.substr(0, text.find('\0'));
+  if (size == 0) return text.empty();
+  const size_t kept = mbcs::FitPrefix(text.data(), text.size(), size - 1);
+  std::memcpy(field, text.data(), kept);
   field[kept] = '\0';
-  return kept == length;
+  return kept == text.size();
 }
 
 std::string CleanAliasText(std::string_view text) {

@@ -19,13 +19,14 @@ std::string FieldText(const char (&field)[N]) {
   return std::string(field, end != nullptr ? static_cast<size_t>(static_cast<const char*>(end) - field) : N);
 }
 
-// Copies length bytes of text into a field of size bytes, cut to fit without splitting a
-// double-byte character, and terminates it. Returns false when the text had to be cut.
-bool CopyTextToField(char* field, size_t size, const char* text, size_t length);
+// The one way a text goes into a field: the text up to its first zero byte, cut to fit the field
+// beside its terminator without splitting a double-byte character, and terminated. The bytes
+// after the terminator are left as they were. Returns false when the text had to be cut.
+bool CopyTextToField(char* field, size_t size, std::string_view text);
 
 template <size_t N>
-bool CopyTextToField(char (&field)[N], const char* text) {
-  return CopyTextToField(field, N, text, std::strlen(text));
+bool CopyTextToField(char (&field)[N], std::string_view text) {
+  return CopyTextToField(field, N, text);
 }
 
 // text made fit to stand as an alias in MacList.txt, where "," ends the alias and a line ends at

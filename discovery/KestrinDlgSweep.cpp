@@ -4,6 +4,7 @@
 #include "discovery/SweepLoop.h"
 #include "discovery/SweepWorker.h"
 #include "discovery/SystemProbes.h"
+#include "framework/Socket.h"
 
 // The worker touches the dialog only through its windows' handles, taken here once, and its
 // stop flag; both outlive the worker, because the window waits for it before it goes.
@@ -12,10 +13,9 @@ UINT CKestrinDlg::SweepThreadProc(void* pParam) {
   const HWND dialogWindow = dialog->GetSafeHwnd();
   const HWND bar = dialog->m_progressSweep.GetSafeHwnd();
 
-  sweep::WinsockSession winsock;
   sweep::Probes probes = sweep::ActiveProbes();
   // Without Winsock there is nothing to probe with: the sweep ends at once, silently.
-  if (!winsock.started()) probes.localAddress = [] { return std::string(); };
+  if (!AfxSocketInit()) probes.localAddress = [] { return std::string(); };
 
   sweep::Sinks sinks;
   sinks.progress = [bar](int position) {

@@ -2,9 +2,10 @@
 #include "discovery/SweepLoop.h"
 
 #include <chrono>
-#include <cstring>
 #include <thread>
 #include <vector>
+
+#include "core/DottedQuad.h"
 
 namespace sweep {
 
@@ -12,46 +13,6 @@ namespace {
 
 constexpr int kFirstHost = 1;
 constexpr int kLastHost = 254;
-
-// Reads one number 0..255 at text[*pos] (1 to 3 decimal digits) and moves *pos past it.
-bool ReadOctet(const std::string& text, size_t* pos, int* value) {
-  size_t digits = 0;
-  int number = 0;
-  while (*pos < text.size() && text[*pos] >= '0' && text[*pos] <= '9') {
-    if (++digits > 3) return false;
-    number = number * 10 + (text[*pos] - '0');
-    ++*pos;
-  }
-  if (digits == 0 || number > 255) return false;
-  *value = number;
-  return true;
-}
-
-// Reads exactly four numbers 0..255 joined by dots into one 32-bit value, first octet highest.
-bool ReadQuad(const std::string& text, int octets[4]) {
-  size_t pos = 0;
-  for (int i = 0; i < 4; ++i) {
-    if (i > 0) {
-      if (pos >= text.size() || text[pos] != '.') return false;
-      ++pos;
-    }
-    if (!ReadOctet(text, &pos, &octets[i])) return false;
-  }
-  return pos == text.size();
-}
-
-bool ReadQuad(const std::string& text, uint32_t* value) {
-  int octets[4];
-  if (!ReadQuad(text, octets)) return false;
-  *value = 0;
-  for (int octet : octets) *value = (*value << 8) | static_cast<uint32_t>(octet);
-  return true;
-}
-
-std::string QuadText(uint32_t value) {
-  return std::to_string(value >> 24) + '.' + std::to_string((value >> 16) & 0xFF) + '.' +
-         std::to_string((value >> 8) & 0xFF) + '.' + std::to_string(value & 0xFF);
-}
 
 // Whether text is an address with a network (see ParseLocalAddress).
 bool HasAddress(const std::string& text) {
@@ -85,13 +46,10 @@ std::string StripColons(const std::string& macText) {
 
 // The record of a found host.
 HostEntry FoundHost(const SweptNetwork& network, const std::string& macText, const std::string& name) {
-  HostEntry found;
-  std::memset(&found, 0, sizeof found);
-  const std::string mac = StripColons(macText);
-  CopyTextToField(found.szMac, sizeof found.szMac, mac.data(), mac.size());
-  CopyTextToField(found.szAlias, sizeof found.szAlias, name.data(), name.size());
-  CopyTextToField(found.szBroadcast, sizeof found.szBroadcast, network.broadcast.data(),
-                  network.broadcast.size());
+  HostEntry found{};
+  CopyTextToField(found.szMac, StripColons(macText));
+  CopyTextToField(found.szAlias, name);
+  CopyTextToField(found.szBroadcast, network.broadcast);
   return found;
 }
 
@@ -153,13 +111,12 @@ long long SteadyClockMs() {
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 bool ParseLocalAddress(const std::string& text, LocalAddress* out) {
-  int octets[4];
-  if (!ReadQuad(text, octets)) return false;
-  if (octets[0] == 0 && octets[1] == 0 && octets[2] == 0) return false;
-  out->a = octets[0];
-  out->b = octets[1];
-  out->c = octets[2];
-  out->d = octets[3];
+  const std::optional<uint32_t> address = HostOrderFromDottedQuad(text);
+  if (!address || (*address >> 8) == 0) return false;
+  out->a = static_cast<int>(*address >> 24);
+  out->b = static_cast<int>((*address >> 16) & 0xFF);
+  out->c = static_cast<int>((*address >> 8) & 0xFF);
+  out->d = static_cast<int>(*address & 0xFF);
   return true;
 }
 
@@ -188,14 +145,12 @@ SweptAdapter ChooseAdapter(const std::vector<AdapterAddresses>& adapters, unsign
 
 std::string AddressBeyondLocalNetworks(const std::vector<AdapterAddresses>& adapters) {
   for (const char* candidate : {"192.0.2.1", "198.51.100.1", "203.0.113.1"}) {
-    uint32_t address = 0;
-    ReadQuad(candidate, &address);
+    const uint32_t address = HostOrderFromDottedQuad(candidate).value_or(0);
     bool local = false;
     for (const AdapterAddresses& adapter : adapters) {
-      uint32_t own = 0, mask = 0;
-      if (ReadQuad(adapter.address, &own) && ReadQuad(adapter.mask, &mask)) {
-        local = local || (own & mask) == (address & mask);
-      }
+      const std::optional<uint32_t> own = HostOrderFromDottedQuad(adapter.address);
+      const std::optional<uint32_t> mask = HostOrderFromDottedQuad(adapter.mask);
+      if (own && mask) local = local || (*own & *mask) == (address & *mask);
     }
     if (!local) return candidate;
   }
@@ -203,14 +158,16 @@ std::string AddressBeyondLocalNetworks(const std::vector<AdapterAddresses>& adap
 }
 
 unsigned long RoutedInterface(const std::vector<Route>& routes, const std::string& address) {
-  uint32_t target = 0;
-  if (!ReadQuad(address, &target)) return kAnyInterface;
+  const std::optional<uint32_t> target = HostOrderFromDottedQuad(address);
+  if (!target) return kAnyInterface;
   const Route* best = nullptr;
   uint32_t bestMask = 0;
   for (const Route& route : routes) {
-    uint32_t destination = 0, mask = 0;
-    if (!ReadQuad(route.destination, &destination) || !ReadQuad(route.mask, &mask)) continue;
-    if ((target & mask) != (destination & mask)) continue;
+    const std::optional<uint32_t> destination = HostOrderFromDottedQuad(route.destination);
+    const std::optional<uint32_t> maskRead = HostOrderFromDottedQuad(route.mask);
+    if (!destination || !maskRead) continue;
+    const uint32_t mask = *maskRead;
+    if ((*target & mask) != (*destination & mask)) continue;
     // Masks are contiguous, so the longer prefix is the larger number.
     if (best == nullptr || mask > bestMask || (mask == bestMask && route.metric < best->metric)) {
       best = &route;
@@ -221,9 +178,10 @@ unsigned long RoutedInterface(const std::vector<Route>& routes, const std::strin
 }
 
 std::string DirectedBroadcastText(const std::string& address, const std::string& mask) {
-  uint32_t own = 0, bits = 0;
-  if (!ReadQuad(address, &own) || !ReadQuad(mask, &bits)) return std::string();
-  return QuadText(own | ~bits);
+  const std::optional<uint32_t> own = HostOrderFromDottedQuad(address);
+  const std::optional<uint32_t> bits = HostOrderFromDottedQuad(mask);
+  if (!own || !bits) return std::string();
+  return DottedQuadFromHostOrder(*own | ~*bits);
 }
 
 bool EchoReplyCounts(uint32_t status, uint32_t replyAddress, uint32_t probedAddress) {
@@ -262,8 +220,8 @@ NeighbourVerdict JudgeNeighbour(const NeighbourTable& table, const std::string& 
 }
 
 std::string HostAddressText(const LocalAddress& local, int n) {
-  return std::to_string(local.a) + '.' + std::to_string(local.b) + '.' + std::to_string(local.c) +
-         '.' + std::to_string(n);
+  return DottedQuadFromHostOrder(static_cast<uint32_t>(local.a) << 24 | static_cast<uint32_t>(local.b) << 16 |
+                                 static_cast<uint32_t>(local.c) << 8 | static_cast<uint32_t>(n));
 }
 
 std::string FormatHardwareAddress(const unsigned char* bytes, size_t length) {

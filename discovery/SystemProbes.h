@@ -37,7 +37,7 @@ NeighbourTable SystemNeighbourTable();
 NeighbourTable NeighbourTableFromRows(const MIB_IPNET_TABLE2& table, bool statesFromCacheFlags);
 
 // The name the reverse lookup gives for address; "" when it fails or gives no name.
-// Needs Winsock started on the calling thread's process.
+// Needs AfxSocketInit first.
 std::string ReverseLookupName(const std::string& address);
 
 // True when the host answered an echo within timeoutMs, as CPingSocket::Ping counts answers.
@@ -47,19 +47,5 @@ bool EchoAnswered(const std::string& address, DWORD timeoutMs);
 // The probes above, bound together for RunSweep; under wine, whose SendARP is a stub, without
 // resolveMac.
 Probes SystemProbes();
-
-// Winsock 1.1 for the length of one sweep.
-class WinsockSession {
- public:
-  WinsockSession();
-  ~WinsockSession();
-  WinsockSession(const WinsockSession&) = delete;
-  WinsockSession& operator=(const WinsockSession&) = delete;
-
-  bool started() const { return m_started; }
-
- private:
-  bool m_started;
-};
 
 }  // namespace sweep

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/DottedQuad.h"
 #include "core/HostEntry.h"
 #include "discovery/PingSocket.h"
 
@@ -14,10 +15,9 @@ namespace {
 // A strict dotted quad in network order; false for anything else (inet_addr would accept
 // trailing text) and for 255.255.255.255, which would make a probe a broadcast.
 bool ToNetworkAddress(const std::string& address, ULONG* out) {
-  in_addr parsed;
-  if (inet_pton(AF_INET, address.c_str(), &parsed) != 1) return false;
-  if (parsed.s_addr == INADDR_BROADCAST) return false;
-  *out = parsed.s_addr;
+  const std::optional<uint32_t> parsed = HostOrderFromDottedQuad(address);
+  if (!parsed || *parsed == INADDR_BROADCAST) return false;
+  *out = htonl(*parsed);
   return true;
 }
 
@@ -51,13 +51,6 @@ AdapterKind KindOf(UINT type) {
   }
 }
 
-std::string QuadText(DWORD networkOrder) {
-  in_addr address;
-  address.s_addr = networkOrder;
-  char quad[INET_ADDRSTRLEN];
-  return inet_ntop(AF_INET, &address, quad, sizeof quad) == nullptr ? std::string() : quad;
-}
-
 // wine's GetBestInterface takes the last of equally long routes, whatever their metrics; there
 // the routing table is read and weighed here instead.
 unsigned long RoutedInterfaceFromTable(const std::string& address) {
@@ -75,8 +68,8 @@ unsigned long RoutedInterfaceFromTable(const std::string& address) {
   std::vector<Route> routes;
   for (DWORD i = 0; i < rows.dwNumEntries; ++i) {
     const MIB_IPFORWARDROW& row = rows.table[i];
-    routes.push_back({QuadText(row.dwForwardDest), QuadText(row.dwForwardMask), row.dwForwardMetric1,
-                      row.dwForwardIfIndex});
+    routes.push_back({DottedQuadFromHostOrder(ntohl(row.dwForwardDest)),
+                      DottedQuadFromHostOrder(ntohl(row.dwForwardMask)), row.dwForwardMetric1, row.dwForwardIfIndex});
   }
   return RoutedInterface(routes, address);
 }
@@ -159,7 +152,7 @@ NeighbourTable NeighbourTableFromRows(const MIB_IPNET_TABLE2& table, bool states
     const ULONG length = row.PhysicalAddressLength < sizeof row.PhysicalAddress
                              ? row.PhysicalAddressLength
                              : static_cast<ULONG>(sizeof row.PhysicalAddress);
-    neighbours.push_back({QuadText(row.Address.Ipv4.sin_addr.s_addr), row.InterfaceIndex, state,
+    neighbours.push_back({DottedQuadFromHostOrder(ntohl(row.Address.Ipv4.sin_addr.s_addr)), row.InterfaceIndex, state,
                           NeighbourHardwareText(row.PhysicalAddress, length)});
   }
   return neighbours;
@@ -209,15 +202,6 @@ Probes SystemProbes() {
   probes.neighbourTable = SystemNeighbourTable;
   probes.reverseName = ReverseLookupName;
   return probes;
-}
-
-WinsockSession::WinsockSession() {
-  WSADATA data;
-  m_started = WSAStartup(MAKEWORD(1, 1), &data) == 0;
-}
-
-WinsockSession::~WinsockSession() {
-  if (m_started) WSACleanup();
 }
 
 }  // namespace sweep

@@ -161,22 +161,37 @@ class EditInput : public CWnd {
     ReplaceSelection(decision.insert);
   }
 
+  // A paste into a field with a filter is taken whole from the clipboard and converted before it
+  // goes in: the control's own paste would cut it to its limit in units first, so that a separated
+  // address, longer than the digits it holds, lost its end. What fits goes in as one undoable
+  // replacement; a refused paste changes nothing.
+  void PasteWhole() {
+    std::u16string line;
+    if ((GetStyle() & ES_READONLY) != 0 || !ClipboardLine(m_hWnd, &line)) return;
+    const editlimit::Decision decision = DecideInsertion(Read(), line);
+    if (decision.balloon) ShowRefusal();
+    if (!decision.insert.empty()) ReplaceSelection(decision.insert);
+  }
+
+  // A composition message while composing: the result, once there is one, held to the filter.
+  LRESULT Compose(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = DefWindowProc(message, wParam, lParam);
+    if (message == WM_IME_ENDCOMPOSITION || (lParam & GCS_RESULTSTR) != 0) {
+      Settle(m_committed);
+      m_committed = Read();
+    }
+    if (message == WM_IME_ENDCOMPOSITION) m_composing = false;
+    return result;
+  }
+
   bool m_composing = false;
   EditState m_committed;  // the text and selection when the composition began
 };
 
 LRESULT EditInput::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_QUERY_EDIT_INPUT) return reinterpret_cast<LRESULT>(this);
-  // A paste into a field with a filter is taken whole from the clipboard and converted before it
-  // goes in: the control's own paste would cut it to its limit in units first, so that a separated
-  // address, longer than the digits it holds, lost its end. What fits goes in as one undoable
-  // replacement; a refused paste changes nothing.
   if (m_filter != nullptr && IsPaste(message, wParam)) {
-    std::u16string line;
-    if ((GetStyle() & ES_READONLY) != 0 || !ClipboardLine(m_hWnd, &line)) return 0;
-    const editlimit::Decision decision = DecideInsertion(Read(), line);
-    if (decision.balloon) ShowRefusal();
-    if (!decision.insert.empty()) ReplaceSelection(decision.insert);
+    PasteWhole();
     return 0;
   }
   switch (message) {
@@ -198,15 +213,7 @@ LRESULT EditInput::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return DefWindowProc(message, wParam, lParam);
     case WM_IME_COMPOSITION:
     case WM_IME_ENDCOMPOSITION:
-      if (m_composing) {
-        const LRESULT result = DefWindowProc(message, wParam, lParam);
-        if (message == WM_IME_ENDCOMPOSITION || (lParam & GCS_RESULTSTR) != 0) {
-          Settle(m_committed);
-          m_committed = Read();
-        }
-        if (message == WM_IME_ENDCOMPOSITION) m_composing = false;
-        return result;
-      }
+      if (m_composing) return Compose(message, wParam, lParam);
       break;
     default:
       break;

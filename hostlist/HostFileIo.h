@@ -1,4 +1,6 @@
 // The few binary file calls the host list needs, with one backend per platform (_posix / _win32).
+// The calls named in detail::Step ask the step hook first (HostFileIo.cpp): tests fail, hold or
+// crash them here, at the boundary, and nowhere else.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +29,7 @@ class InputFile {
 
  private:
   friend class OutputFile;
+  long long SystemRead(char* buffer, size_t size);  // the backend's call behind Read, and so on
   intptr_t m_handle = -1;
 };
 
@@ -53,6 +56,10 @@ class OutputFile {
   bool IsOpen() const { return m_handle != -1; }
 
  private:
+  bool SystemCreate(const char* path);
+  bool SystemWrite(const char* data, size_t size);
+  bool SystemSync();
+  bool SystemClose();
   intptr_t m_handle = -1;
 };
 
@@ -66,6 +73,8 @@ enum class MoveResult {
 // file and never neither. Fails, leaving both as they are, when to is read-only (no write
 // permission bit on POSIX, the read-only attribute on Windows) or cannot be replaced.
 MoveResult MoveIntoPlace(const char* from, const char* to);
+// The backend's call behind MoveIntoPlace, without the hook.
+MoveResult SystemMoveIntoPlace(const char* from, const char* to);
 
 // Removes a file; false when it could not be removed (a missing file counts as removed).
 bool RemoveFile(const char* path);

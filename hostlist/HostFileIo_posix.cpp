@@ -50,7 +50,7 @@ OpenResult InputFile::Open(const char* path) {
   return OpenResult::kOpened;
 }
 
-long long InputFile::Read(char* buffer, size_t size) {
+long long InputFile::SystemRead(char* buffer, size_t size) {
   for (;;) {
     const ssize_t count = read(Fd(m_handle), buffer, size);
     if (count >= 0) return count;
@@ -67,7 +67,7 @@ OutputFile::~OutputFile() {
   if (m_handle != -1) close(Fd(m_handle));
 }
 
-bool OutputFile::Create(const char* path) {
+bool OutputFile::SystemCreate(const char* path) {
   // A leftover of an interrupted rewrite, or a link someone put there: never write through it.
   if (unlink(path) != 0 && errno != ENOENT) return false;
   const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -82,7 +82,7 @@ void OutputFile::CopyPermissionsFrom(const InputFile& model) {
   (void)fchmod(Fd(m_handle), status.st_mode & 0777);
 }
 
-bool OutputFile::Write(const char* data, size_t size) {
+bool OutputFile::SystemWrite(const char* data, size_t size) {
   while (size > 0) {
     const ssize_t written = write(Fd(m_handle), data, size);
     if (written < 0) {
@@ -95,15 +95,15 @@ bool OutputFile::Write(const char* data, size_t size) {
   return true;
 }
 
-bool OutputFile::Sync() { return fsync(Fd(m_handle)) == 0; }
+bool OutputFile::SystemSync() { return fsync(Fd(m_handle)) == 0; }
 
-bool OutputFile::Close() {
+bool OutputFile::SystemClose() {
   const int fd = Fd(m_handle);
   m_handle = -1;
   return close(fd) == 0;
 }
 
-MoveResult MoveIntoPlace(const char* from, const char* to) {
+MoveResult SystemMoveIntoPlace(const char* from, const char* to) {
   // An open file never stands in the way of a rename here: nothing is worth trying again.
   if (IsReadOnly(to)) return MoveResult::kFailed;
   if (rename(from, to) != 0) return MoveResult::kFailed;

@@ -35,7 +35,7 @@ OpenResult InputFile::Open(const char* path) {
   return OpenResult::kOpened;
 }
 
-long long InputFile::Read(char* buffer, size_t size) {
+long long InputFile::SystemRead(char* buffer, size_t size) {
   DWORD count = 0;
   const DWORD wanted = static_cast<DWORD>(size < kMaxTransfer ? size : kMaxTransfer);
   if (!::ReadFile(Handle(m_handle), buffer, wanted, &count, nullptr)) return -1;
@@ -51,7 +51,7 @@ OutputFile::~OutputFile() {
   if (m_handle != -1) CloseHandle(Handle(m_handle));
 }
 
-bool OutputFile::Create(const char* path) {
+bool OutputFile::SystemCreate(const char* path) {
   // A leftover of an interrupted rewrite goes first; a read-only one stays and makes CREATE_NEW fail.
   if (!DeleteFileA(path)) {
     const DWORD error = GetLastError();
@@ -66,7 +66,7 @@ bool OutputFile::Create(const char* path) {
 
 void OutputFile::CopyPermissionsFrom(const InputFile&) {}
 
-bool OutputFile::Write(const char* data, size_t size) {
+bool OutputFile::SystemWrite(const char* data, size_t size) {
   while (size > 0) {
     const DWORD wanted = static_cast<DWORD>(size < kMaxTransfer ? size : kMaxTransfer);
     DWORD written = 0;
@@ -77,15 +77,15 @@ bool OutputFile::Write(const char* data, size_t size) {
   return true;
 }
 
-bool OutputFile::Sync() { return FlushFileBuffers(Handle(m_handle)) != FALSE; }
+bool OutputFile::SystemSync() { return FlushFileBuffers(Handle(m_handle)) != FALSE; }
 
-bool OutputFile::Close() {
+bool OutputFile::SystemClose() {
   const HANDLE file = Handle(m_handle);
   m_handle = -1;
   return CloseHandle(file) != FALSE;
 }
 
-MoveResult MoveIntoPlace(const char* from, const char* to) {
+MoveResult SystemMoveIntoPlace(const char* from, const char* to) {
   // Windows refuses to replace a read-only target by itself; asking first gives the same answer
   // where the system does not (Wine replaces it), and keeps that refusal from passing for a hold.
   const DWORD attributes = GetFileAttributesA(to);

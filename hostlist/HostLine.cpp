@@ -7,21 +7,6 @@
 #include "framework/Mbcs.h"
 
 namespace hostlist {
-namespace {
-
-// A text up to its first zero byte: what a terminated field can hold of it.
-std::string_view UpToZero(std::string_view text) {
-  const size_t zero = text.find('\0');
-  return zero == std::string_view::npos ? text : text.substr(0, zero);
-}
-
-template <size_t N>
-void CopyField(char (&field)[N], std::string_view text) {
-  const std::string_view kept = UpToZero(text);
-  CopyTextToField(field, N, kept.data(), kept.size());
-}
-
-}  // namespace
 
 size_t FindComma(std::string_view line, size_t from) {
   size_t pos = from;
@@ -51,9 +36,9 @@ bool ParseHostLine(std::string_view line, HostEntry& entry) {
 
   HostEntry parsed;
   std::memset(&parsed, 0, sizeof(parsed));
-  CopyField(parsed.szMac, line.substr(0, first));
-  CopyField(parsed.szAlias, line.substr(first + 1, second - first - 1));
-  CopyField(parsed.szBroadcast, broadcast.str());
+  CopyTextToField(parsed.szMac, line.substr(0, first));
+  CopyTextToField(parsed.szAlias, line.substr(first + 1, second - first - 1));
+  CopyTextToField(parsed.szBroadcast, broadcast.str());
   entry = parsed;
   return true;
 }

@@ -6,7 +6,6 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "hostlist/HostFileIo.h"
@@ -21,6 +20,7 @@ using detail::LineReader;
 using detail::LineStatus;
 using detail::Outcome;
 using Clock = std::chrono::steady_clock;
+using detail::CurrentWaitClock;
 
 constexpr char kListPath[] = "./MacList.txt";
 constexpr char kTempPath[] = "./MacTemp.txt";
@@ -41,16 +41,16 @@ io::LockFile::Result TakeListLock(io::LockFile& lock, Clock::time_point deadline
   for (;;) {
     const io::LockFile::Result result = lock.TryLock(kLockPath);
     if (result != io::LockFile::Result::kBusy) return result;
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = CurrentWaitClock().Now();
     if (now >= deadline) return result;
-    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+    CurrentWaitClock().Sleep(std::min<Clock::duration>(pause, deadline - now));
     pause = std::min(pause * 2, std::chrono::milliseconds{4});
   }
 }
 
-std::chrono::milliseconds WaitFor(LockWait wait) {
-  if (wait != LockWait::kBounded) return std::chrono::milliseconds{0};
-  return std::max(detail::LockWaitSeam().Get(), std::chrono::milliseconds{0});
+// When a rewrite that starts now must have ended.
+Clock::time_point DeadlineOf(LockWait wait) {
+  return CurrentWaitClock().Now() + (wait == LockWait::kBounded ? detail::kLockWait : std::chrono::milliseconds{0});
 }
 
 // What a rewrite does to the old list on its way to the new one.
@@ -98,7 +98,6 @@ Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWr
   for (;;) {
     const LineStatus status = reader.Next(line);
     if (status == LineStatus::kEnd) break;
-    if (status == LineStatus::kCrashed) return Outcome::kCrashed;
     // A failed read or a line we could not hold would leave the new list short of it.
     if (status != LineStatus::kLine) return Outcome::kFailed;
 
@@ -133,30 +132,18 @@ Outcome CopyEdited(io::InputFile& list, const ListEdit& edit, detail::BufferedWr
 // A replace that fails in the end removes MacTemp.txt: the list stays the old one either way.
 // A hold that outlasts the tries counts as a busy list, so an action's later changes try once.
 int ReplaceList(Clock::time_point deadline) {
-  deadline = std::min(deadline, Clock::now() + detail::kReplaceRetry);
+  deadline = std::min(deadline, CurrentWaitClock().Now() + detail::kReplaceRetry);
   // Such holds last some milliseconds; the pauses grow so a longer one costs few attempts.
   std::chrono::milliseconds pause{5};
   for (;;) {
-    io::MoveResult result = io::MoveResult::kFailed;
-    switch (detail::AskStep(detail::Step::kReplaceList)) {
-      case detail::StepAction::kCrash:
-        return kNotStored;  // MacTemp.txt stays, as a crash leaves it
-      case detail::StepAction::kFail:
-        break;
-      case detail::StepAction::kHeld:
-        result = io::MoveResult::kHeld;
-        break;
-      case detail::StepAction::kProceed:
-        result = io::MoveIntoPlace(kTempPath, kListPath);
-        break;
-    }
+    const io::MoveResult result = io::MoveIntoPlace(kTempPath, kListPath);
     if (result == io::MoveResult::kMoved) return kStored;
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = CurrentWaitClock().Now();
     if (result != io::MoveResult::kHeld || now >= deadline) {
       io::RemoveFile(kTempPath);
       return result == io::MoveResult::kHeld ? kListBusy : kNotStored;
     }
-    std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+    CurrentWaitClock().Sleep(std::min<Clock::duration>(pause, deadline - now));
     pause = std::min(pause * 2, std::chrono::milliseconds{100});
   }
 }
@@ -171,15 +158,7 @@ int Rewrite(const ListEdit& edit, Clock::time_point deadline) {
   if (opened == io::OpenResult::kMissing && !edit.createWhenMissing) return kStored;
 
   io::OutputFile temp;
-  switch (detail::AskStep(detail::Step::kCreateTemp)) {
-    case detail::StepAction::kCrash:
-    case detail::StepAction::kFail:
-    case detail::StepAction::kHeld:
-      return kNotStored;
-    case detail::StepAction::kProceed:
-      if (!temp.Create(kTempPath)) return kNotStored;
-      break;
-  }
+  if (!temp.Create(kTempPath)) return kNotStored;
 
   Outcome outcome = Outcome::kOk;
   detail::BufferedWriter out(temp);
@@ -193,7 +172,6 @@ int Rewrite(const ListEdit& edit, Clock::time_point deadline) {
   }
   if (outcome == Outcome::kOk) outcome = out.Finish();
 
-  if (outcome == Outcome::kCrashed) return kNotStored;  // left exactly as a crash would leave it
   if (outcome == Outcome::kFailed) {
     // An incomplete copy is worth nothing; the list itself was never touched.
     if (temp.IsOpen()) temp.Close();
@@ -210,7 +188,7 @@ int LockedRewrite(const ListEdit& edit, LockWait wait) {
   if (!edit.createWhenMissing && !io::FileExists(kListPath)) return kStored;
   io::LockFile lock;
   // One bound for the lock wait and the replace's retries together.
-  const Clock::time_point deadline = Clock::now() + WaitFor(wait);
+  const Clock::time_point deadline = DeadlineOf(wait);
   switch (TakeListLock(lock, deadline)) {
     case io::LockFile::Result::kBusy:
       return kListBusy;
@@ -226,25 +204,6 @@ int LockedRewrite(const ListEdit& edit, LockWait wait) {
 
 }  // namespace
 
-namespace detail {
-
-Overridable<StepHook>& StepHookSeam() {
-  static Overridable<StepHook> hook;
-  return hook;
-}
-
-Overridable<std::chrono::milliseconds>& LockWaitSeam() {
-  static Overridable<std::chrono::milliseconds> wait{kLockWait};
-  return wait;
-}
-
-StepAction AskStep(Step step) {
-  const StepHook hook = StepHookSeam().Get();
-  return hook ? hook(step) : StepAction::kProceed;
-}
-
-}  // namespace detail
-
 void LoadHostList(const std::function<void(const HostEntry&)>& addRow) {
   if (!addRow) return;
   std::vector<HostEntry> rows;
@@ -254,7 +213,7 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow) {
     if (!io::FileExists(kListPath)) return;
     io::LockFile lock;
     // Read all the same when it cannot be had: a list we may only read still shows.
-    (void)TakeListLock(lock, Clock::now() + WaitFor(LockWait::kBounded));
+    (void)TakeListLock(lock, DeadlineOf(LockWait::kBounded));
     io::InputFile list;
     if (list.Open(kListPath) != io::OpenResult::kOpened) return;
     LineReader reader(list);

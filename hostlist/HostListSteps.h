@@ -1,4 +1,4 @@
-// Internal to the host list and its tests: the steps of a rewrite, and a hook that can fail or stop any of them.
+// Internal to the host list and its tests: the file steps a hook can fail, hold or crash, and the clock of the waits.
 #pragma once
 #include <chrono>
 #include <cstddef>
@@ -8,23 +8,29 @@
 
 namespace hostlist::detail {
 
-// The system calls a load or a rewrite makes, in the order a rewrite makes them. kReadList and
-// kWriteTemp come once per buffer of data.
+// The system calls a load or a rewrite makes, in the order a rewrite makes them, each at the file
+// boundary (HostFileIo). kReadList and kWriteTemp come once per buffer of data.
 enum class Step {
-  kReadList,     // read the next buffer of MacList.txt
-  kCreateTemp,   // create MacTemp.txt
-  kWriteTemp,    // write the next buffer of MacTemp.txt
-  kSyncTemp,     // flush MacTemp.txt to the disk
-  kCloseTemp,    // close MacTemp.txt
-  kReplaceList,  // put MacTemp.txt in the place of MacList.txt
+  kReadList,     // InputFile::Read: the next buffer of MacList.txt
+  kCreateTemp,   // OutputFile::Create: MacTemp.txt
+  kWriteTemp,    // OutputFile::Write: the next buffer of MacTemp.txt
+  kSyncTemp,     // OutputFile::Sync: MacTemp.txt to the disk
+  kCloseTemp,    // OutputFile::Close: MacTemp.txt
+  kReplaceList,  // MoveIntoPlace: MacTemp.txt in the place of MacList.txt
 };
 
 enum class StepAction {
   kProceed,  // make the call
-  kFail,     // skip the call and report it as failed, as the system would
-  kCrash,    // stop the operation right here with no cleanup, as a crash or power cut would
+  kFail,     // skip the call and report it as failed, as the system would (a close lets go of the file all the same)
+  kCrash,    // throw SimulatedCrash from the call (see there)
   kHeld,     // skip the call and report the file as held open by another program for a moment
+             // (a failure for any call but the replace, the one that tries again)
 };
+
+// What a call the hook crashes throws: it unwinds the operation to the test without a line of
+// the host list's own cleanup, leaving the files as a crash or power cut would. Only what the
+// system does for a dead process happens on the way: handles closed, the lock dropped.
+struct SimulatedCrash {};
 
 using StepHook = std::function<StepAction(Step)>;
 
@@ -45,9 +51,19 @@ constexpr std::chrono::milliseconds kLockWait{4000};
 // start, whatever it met, so the window stays clear of "not responding".
 constexpr std::chrono::milliseconds kReplaceRetry{1000};
 
-// The wait of every following load and rewrite of this process (kLockWait; a negative one is
-// none); tests shorten it with a ScopedOverride.
-Overridable<std::chrono::milliseconds>& LockWaitSeam();
+// The clock the waits above read and sleep on.
+class WaitClock {
+ public:
+  virtual ~WaitClock() = default;
+  virtual std::chrono::steady_clock::time_point Now() = 0;
+  virtual void Sleep(std::chrono::steady_clock::duration span) = 0;
+};
+
+// The clock of every following load and rewrite of this process: the system's steady clock while
+// this holds null; tests put theirs in with a ScopedOverride and count the waits.
+Overridable<WaitClock*>& WaitClockSeam();
+// The clock in place: the seam's, or the system's.
+WaitClock& CurrentWaitClock();
 
 // Longest line the host list holds in memory (64 MiB). A longer line is not a host line: the
 // load skips it, and a rewrite refuses to run rather than store the file without it.

@@ -7,36 +7,19 @@
 namespace hostlist::detail {
 namespace {
 
-// How a hooked call turns out: the hook's verdict, or the call's own result.
-template <typename Call>
-Outcome RunStep(Step step, Call call) {
-  switch (AskStep(step)) {
-    case StepAction::kFail:
-    case StepAction::kHeld:  // only the replace tries again; elsewhere a hold fails the step
-      return Outcome::kFailed;
-    case StepAction::kCrash:
-      return Outcome::kCrashed;
-    case StepAction::kProceed:
-      break;
-  }
-  return call() ? Outcome::kOk : Outcome::kFailed;
-}
+Outcome OutcomeOf(bool succeeded) { return succeeded ? Outcome::kOk : Outcome::kFailed; }
 
 }  // namespace
 
 LineReader::LineReader(io::InputFile& file) : m_file(file), m_buffer(kIoBufferBytes) {}
 
-Outcome LineReader::Fill() {
-  long long count = 0;
-  const Outcome outcome = RunStep(Step::kReadList, [&] {
-    count = m_file.Read(m_buffer.data(), m_buffer.size());
-    return count >= 0;
-  });
-  if (outcome != Outcome::kOk) return outcome;
+bool LineReader::Fill() {
+  const long long count = m_file.Read(m_buffer.data(), m_buffer.size());
+  if (count < 0) return false;
   m_pos = 0;
   m_end = static_cast<size_t>(count);
   m_atEnd = count == 0;
-  return Outcome::kOk;
+  return true;
 }
 
 LineStatus LineReader::Next(std::string& line) {
@@ -46,9 +29,7 @@ LineStatus LineReader::Next(std::string& line) {
   for (;;) {
     if (m_pos == m_end) {
       if (m_atEnd) break;
-      const Outcome outcome = Fill();
-      if (outcome == Outcome::kFailed) return LineStatus::kFailed;
-      if (outcome == Outcome::kCrashed) return LineStatus::kCrashed;
+      if (!Fill()) return LineStatus::kFailed;
       continue;
     }
     const char* start = m_buffer.data() + m_pos;
@@ -79,7 +60,7 @@ BufferedWriter::BufferedWriter(io::OutputFile& file) : m_file(file), m_buffer(kI
 
 Outcome BufferedWriter::Flush() {
   if (m_outcome != Outcome::kOk || m_used == 0) return m_outcome;
-  m_outcome = RunStep(Step::kWriteTemp, [&] { return m_file.Write(m_buffer.data(), m_used); });
+  m_outcome = OutcomeOf(m_file.Write(m_buffer.data(), m_used));
   m_used = 0;
   return m_outcome;
 }
@@ -98,9 +79,7 @@ Outcome BufferedWriter::Append(std::string_view data) {
 
 Outcome BufferedWriter::Finish() {
   if (Flush() != Outcome::kOk) return m_outcome;
-  m_outcome = RunStep(Step::kSyncTemp, [&] { return m_file.Sync(); });
-  if (m_outcome != Outcome::kOk) return m_outcome;
-  m_outcome = RunStep(Step::kCloseTemp, [&] { return m_file.Close(); });
+  m_outcome = OutcomeOf(m_file.Sync() && m_file.Close());
   return m_outcome;
 }
 

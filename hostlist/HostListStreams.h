@@ -1,5 +1,4 @@
-// Buffered line reading and writing for the host list files, one system call per buffer, each
-// passed through the step hook so tests can fail or stop it.
+// Buffered line reading and writing for the host list files, one system call per buffer.
 #pragma once
 #include <string>
 #include <string_view>
@@ -10,17 +9,13 @@
 
 namespace hostlist::detail {
 
-enum class Outcome { kOk, kFailed, kCrashed };
-
-// What the installed hook says about step (kProceed when there is none). Caller holds the lock.
-StepAction AskStep(Step step);
+enum class Outcome { kOk, kFailed };
 
 enum class LineStatus {
   kLine,     // line holds the next line
   kEnd,      // no more lines
   kTooLong,  // the next line was longer than kMaxLineBytes; it has been passed over
   kFailed,   // a read failed
-  kCrashed,  // the step hook stopped the read
 };
 
 // Splits a file into lines at LF. A line is returned without its LF and without the CR of a
@@ -32,7 +27,7 @@ class LineReader {
   LineStatus Next(std::string& line);
 
  private:
-  Outcome Fill();
+  bool Fill();
 
   io::InputFile& m_file;
   std::vector<char> m_buffer;

@@ -23,7 +23,7 @@ namespace {
 
 // Once an action has waited its few seconds for another process in vain, its later changes try
 // once: a Delete of many rows or a sweep must not freeze the window for a wait per host.
-hostlist::LockWait WaitFor(const CKestrinDlg::ListSaveTally* tally) {
+hostlist::LockWait LockWaitAfter(const CKestrinDlg::ListSaveTally* tally) {
   return tally != nullptr && tally->listBusy ? hostlist::LockWait::kTryOnce : hostlist::LockWait::kBounded;
 }
 
@@ -37,9 +37,9 @@ int Tally(int result, CKestrinDlg::ListSaveTally* tally) {
 }  // namespace
 
 int CKestrinDlg::StoreHostEntry(const HostEntry& entry, ListSaveTally* tally) {
-  return Tally(hostlist::StoreHostEntry(entry, WaitFor(tally)), tally);
+  return Tally(hostlist::StoreHostEntry(entry, LockWaitAfter(tally)), tally);
 }
 
 int CKestrinDlg::RemoveHostEntry(const HostEntry& entry, ListSaveTally* tally) {
-  return Tally(hostlist::RemoveHostEntry(entry, WaitFor(tally)), tally);
+  return Tally(hostlist::RemoveHostEntry(entry, LockWaitAfter(tally)), tally);
 }

@@ -115,9 +115,8 @@ TEST(HostListStore, CleanedAliasesLoadBackWhole) {
   };
   for (const Case& c : cases) {
     ScratchFolder dir;
-    const std::string clean = CleanAliasText(c.raw);
     HostEntry entry = MakeHost(kMac, "");
-    CopyTextToField(entry.szAlias, sizeof entry.szAlias, clean.data(), clean.size());
+    CopyTextToField(entry.szAlias, CleanAliasText(c.raw));
     EXPECT_EQ(entry.szAlias, c.stored) << c.name;
     ASSERT_EQ(hostlist::StoreHostEntry(entry), 0) << c.name;
     const std::vector<hostlist_test::Row> expected = {{kMac, c.stored, "127.0.0.1"}};

@@ -12,7 +12,7 @@
 
 #include "core/HostEntry.h"
 #include "hostlist/HostListFile.h"
-#include "hostlist/HostListSteps.h"
+#include "tests/support/FakeWaitClock.h"
 #include "tests/support/ScratchFolder.h"
 #include "tests/support/TestHost.h"
 

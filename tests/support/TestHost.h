@@ -10,8 +10,8 @@
 inline HostEntry MakeHost(std::string_view mac, std::string_view alias, std::string_view broadcast = "127.0.0.1") {
   HostEntry host;
   std::memset(&host, 0x5A, sizeof host);
-  CopyTextToField(host.szMac, sizeof host.szMac, mac.data(), mac.size());
-  CopyTextToField(host.szAlias, sizeof host.szAlias, alias.data(), alias.size());
-  CopyTextToField(host.szBroadcast, sizeof host.szBroadcast, broadcast.data(), broadcast.size());
+  CopyTextToField(host.szMac, mac);
+  CopyTextToField(host.szAlias, alias);
+  CopyTextToField(host.szBroadcast, broadcast);
   return host;
 }

@@ -1,11 +1,10 @@
 // The main window's host list, driven through the real dialog: load, Add/Modify, Delete and the click.
 #include "tests/win/MainWindowFixture.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 
-#include "hostlist/HostListSteps.h"
+#include "tests/support/FakeWaitClock.h"
 #include "tests/support/MessageBoxRecorder.h"
 
 namespace mainwindow {
@@ -232,9 +231,7 @@ enum class Obstacle { kNone, kTempNotCreated, kLockHeld, kListHeldBriefly, kList
 class ScopedObstacle {
  public:
   explicit ScopedObstacle(Obstacle obstacle)
-      : m_wait(hostlist::detail::LockWaitSeam(),
-               obstacle == Obstacle::kLockHeld ? std::chrono::milliseconds(300) : hostlist::detail::kLockWait),
-        m_hook(hostlist::detail::StepHookSeam(), [this, obstacle](hostlist::detail::Step step) {
+      : m_hook(hostlist::detail::StepHookSeam(), [this, obstacle](hostlist::detail::Step step) {
           using hostlist::detail::Step;
           using hostlist::detail::StepAction;
           if (obstacle == Obstacle::kTempNotCreated && step == Step::kCreateTemp) return StepAction::kFail;
@@ -262,9 +259,10 @@ class ScopedObstacle {
   ScopedObstacle(const ScopedObstacle&) = delete;
   ScopedObstacle& operator=(const ScopedObstacle&) = delete;
 
+  FakeWaitClock clock;  // the waits' own while the obstacle stands
+
  private:
   int m_replaces = 0;  // first, as the hook counts with it
-  ScopedOverride<std::chrono::milliseconds> m_wait;
   ScopedOverride<hostlist::detail::StepHook> m_hook;
   HANDLE m_lock = INVALID_HANDLE_VALUE;
 };
@@ -278,20 +276,20 @@ TEST_F(HostListTest, ChangeThatCannotBeStoredIsToldOncePerActionAndTheListKeepsI
     Action action;
     Obstacle obstacle;
     size_t unsavedBoxes;
-    long long maxMs;  // the whole action: a Delete waits for the lock once, not once per row
+    long long waitedMs;  // the whole action: a Delete waits for the list once, not once per row
   };
+  const long long lockWait = hostlist::detail::kLockWait.count(), retries = hostlist::detail::kReplaceRetry.count();
   const std::vector<Case> cases = {
-      {"add, stored", Action::kAddNew, Obstacle::kNone, 0, 5000},
-      {"add, no temporary file", Action::kAddNew, Obstacle::kTempNotCreated, 1, 5000},
-      {"add, list held by another process", Action::kAddNew, Obstacle::kLockHeld, 1, 5000},
-      {"add, list held open by another program for a moment", Action::kAddNew, Obstacle::kListHeldBriefly, 0, 1500},
-      {"add, list held open by another program throughout", Action::kAddNew, Obstacle::kListHeldLong, 1, 2000},
-      {"replace, stored", Action::kReplace, Obstacle::kNone, 0, 5000},
-      {"replace, no temporary file", Action::kReplace, Obstacle::kTempNotCreated, 1, 5000},
-      {"delete of three, stored", Action::kDeleteThree, Obstacle::kNone, 0, 5000},
-      {"delete of three, no temporary file", Action::kDeleteThree, Obstacle::kTempNotCreated, 1, 5000},
-      {"delete of three, list held by another process", Action::kDeleteThree, Obstacle::kLockHeld, 1, 700},
-      {"delete of three, list held open by another program", Action::kDeleteThree, Obstacle::kListHeldLong, 1, 1800},
+      {"add, stored", Action::kAddNew, Obstacle::kNone, 0, 0},
+      {"add, no temporary file", Action::kAddNew, Obstacle::kTempNotCreated, 1, 0},
+      {"add, list held by another process", Action::kAddNew, Obstacle::kLockHeld, 1, lockWait},
+      {"add, list held open by another program for a moment", Action::kAddNew, Obstacle::kListHeldBriefly, 0, 5 + 10 + 20},
+      {"replace, stored", Action::kReplace, Obstacle::kNone, 0, 0},
+      {"replace, no temporary file", Action::kReplace, Obstacle::kTempNotCreated, 1, 0},
+      {"delete of three, stored", Action::kDeleteThree, Obstacle::kNone, 0, 0},
+      {"delete of three, no temporary file", Action::kDeleteThree, Obstacle::kTempNotCreated, 1, 0},
+      {"delete of three, list held by another process", Action::kDeleteThree, Obstacle::kLockHeld, 1, lockWait},
+      {"delete of three, list held open by another program", Action::kDeleteThree, Obstacle::kListHeldLong, 1, retries},
   };
   for (const Case& c : cases) {
     const std::string file = HostFile(lines);
@@ -305,10 +303,9 @@ TEST_F(HostListTest, ChangeThatCannotBeStoredIsToldOncePerActionAndTheListKeepsI
     CKestrinDlg dlg;
     MessageBoxRecorder boxes(IDYES);
     std::vector<Row> after;
-    long long tookMs = 0;
+    long long waitedMs = 0;
     Run(dlg, [&](HWND hDlg) {
       ScopedObstacle obstacle(c.obstacle);
-      const auto start = std::chrono::steady_clock::now();
       if (c.action == Action::kDeleteThree) {
         SelectRows(dlg, {0, 2, 3});
         ClickButton(hDlg, IDC_BUTTON_DELETE);
@@ -318,13 +315,13 @@ TEST_F(HostListTest, ChangeThatCannotBeStoredIsToldOncePerActionAndTheListKeepsI
         SetEditText(hDlg, IDC_EDIT_BROADCAST, "127.0.0.1");
         ClickButton(hDlg, IDC_BUTTON_ADD);
       }
-      tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+      waitedMs = obstacle.clock.waitedMs;
       after = RecordRows(dlg);
     });
     EXPECT_EQ(UnsavedBoxes(boxes.Boxes()), c.unsavedBoxes) << c.name;
     EXPECT_EQ(boxes.Boxes().size(), c.unsavedBoxes + (c.action == Action::kDeleteThree ? 1 : 0)) << c.name;
     EXPECT_EQ(after, expected) << c.name << ": the list keeps what the user did";
-    EXPECT_LE(tookMs, c.maxMs) << c.name;
+    EXPECT_EQ(waitedMs, c.waitedMs) << c.name;
     EXPECT_EQ(ReadBytes("MacList.txt"), c.unsavedBoxes ? file : FileOf(expected)) << c.name;
     EXPECT_EQ(ReadBytes("MacTemp.txt"), std::nullopt) << c.name;
   }
