@@ -2,6 +2,7 @@
 #include "app/ListViewEx.h"
 
 #include "app/FitText.h"
+#include "framework/CommonControls_win32.h"
 
 namespace {
 
@@ -197,13 +198,13 @@ void CListViewEx::DrawItem(DRAWITEMSTRUCT* pDrawItemStruct) {
   const UINT stateImage = item.state & LVIS_STATEIMAGEMASK;
   HIMAGELIST stateImages = GetImageList(LVSIL_STATE);
   if (stateImage != 0 && stateImages != nullptr) {
-    ::ImageList_Draw(stateImages, static_cast<int>(stateImage >> 12) - 1, dc.m_hDC, rcItem.left, rcItem.top,
-                     ILD_TRANSPARENT);
+    comctl::ImageList_Draw(stateImages, static_cast<int>(stateImage >> 12) - 1, dc.m_hDC, rcItem.left,
+                           rcItem.top, ILD_TRANSPARENT);
   }
   HIMAGELIST smallImages = GetImageList(LVSIL_SMALL);
   if (smallImages != nullptr && rcItem.left < rcItem.right - 1) {
-    ::ImageList_DrawEx(smallImages, item.iImage, dc.m_hDC, rcIcon.left, rcIcon.top, 16, 16, m_crBackground, imageBlend,
-                       imageStyle | (item.state & LVIS_OVERLAYMASK));
+    comctl::ImageList_DrawEx(smallImages, item.iImage, dc.m_hDC, rcIcon.left, rcIcon.top, 16, 16, m_crBackground,
+                             imageBlend, imageStyle | (item.state & LVIS_OVERLAYMASK));
   }
 
   // Column 0: always left-aligned.
