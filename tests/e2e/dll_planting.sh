@@ -29,27 +29,34 @@ if [ "${1:-}" = "--session" ]; then
   : >"$log"
   links=("$WINEPREFIX/drive_c/users/Public/Desktop/Kestrin probe.lnk"
          "$WINEPREFIX/drive_c/users/$(id -un)/Desktop/Kestrin probe.lnk")
+  no_probe_ran() {
+    if grep -q . "$log" 2>/dev/null; then echo "PROBE RAN in $1: $(cat "$log")"; exit 1; fi
+  }
+  # A probe that ran may be what broke the program: it is named first.
+  window_failed() { kill "$pid" 2>/dev/null; no_probe_ran "the window"; echo "$1"; exit 1; }
   for name in "${NAMES[@]}"; do
     export WINEDLLOVERRIDES="$BASE_OVERRIDES;$name=n,b"
     cp "$work/probe.dll" "$app/$name.dll"
     echo "$name: the command-line wake"
-    (cd "$app" && $LISTEN "$MAC" 1 -- "$WINE" "$app/Kestrin.exe" -e "$MAC" -m 127.0.0.1) || exit 1
+    (cd "$app" && $LISTEN "$MAC" 1 -- "$WINE" "$app/Kestrin.exe" -e "$MAC" -m 127.0.0.1) ||
+      { no_probe_ran "the command-line wake"; exit 1; }
+    no_probe_ran "the command-line wake"
     echo "$name: the window sweeps and makes the row's shortcut"
     (cd "$app" && exec "$WINE" "$app/Kestrin.exe") >/dev/null 2>&1 &
     pid=$!
     # The sweep asks IP Helper for the adapters first thing, and the window waits for it to end
     # before it goes; with loopback alone it ends at once.
     "$WINE" "$DRIVER" wait-window 120000 && "$WINE" "$DRIVER" click 1001 && "$WINE" "$DRIVER" select-first &&
-      "$WINE" "$DRIVER" click 1008 || { kill "$pid"; echo "driving the window failed"; exit 1; }
+      "$WINE" "$DRIVER" click 1008 || window_failed "driving the window failed"
     for _ in $(seq 1 300); do
       [ -f "${links[0]}" ] || [ -f "${links[1]}" ] && break
       sleep 0.1
     done
-    [ -f "${links[0]}" ] || [ -f "${links[1]}" ] || { kill "$pid"; echo "no shortcut was made"; exit 1; }
+    [ -f "${links[0]}" ] || [ -f "${links[1]}" ] || window_failed "no shortcut was made"
     "$WINE" "$DRIVER" close 20000 || true
-    wait "$pid" || { echo "the window did not end well"; exit 1; }
+    wait "$pid" || window_failed "the window did not end well"
     rm -f "$app/$name.dll" "${links[@]}"
-    if grep -q . "$log" 2>/dev/null; then echo "PROBE RAN: $(cat "$log")"; exit 1; fi
+    no_probe_ran "the window"
   done
   exit 0
 fi

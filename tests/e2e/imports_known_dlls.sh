@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Each built Kestrin.exe imports only Windows' KnownDLLs, which Windows always takes from system32
 # and never from the program's folder (where a planted DLL of another name would run before
-# WinMain), and keeps ASLR and DEP: a relocatable image with DYNAMIC_BASE and NX_COMPAT.
+# WinMain), and keeps ASLR and DEP: a relocatable image with DYNAMIC_BASE and NX_COMPAT; the 32-bit
+# one is marked NO_SEH as well.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 # KnownDLLs of every Windows from 7 to 11 (Session Manager\KnownDLLs).
@@ -21,7 +22,9 @@ for build in win32 win64; do
   for dll in $imports; do
     case " $(echo $KNOWN_DLLS) " in *" $dll "*) ;; *) echo "$build: $dll.dll is not a KnownDLL"; failed=1 ;; esac
   done
-  for flag in DYNAMIC_BASE NX_COMPAT; do
+  flags="DYNAMIC_BASE NX_COMPAT"
+  [ "$build" = win32 ] && flags+=" NO_SEH"
+  for flag in $flags; do
     grep -q "^[[:space:]]*$flag\$" <<<"$headers" || { echo "$build: no $flag"; failed=1; }
   done
   grep -qE '^Entry 5 [0-9a-f]+ 0*[1-9a-f][0-9a-f]* Base Relocation Directory' <<<"$headers" ||
