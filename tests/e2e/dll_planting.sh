@@ -94,7 +94,10 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID unused) {
   return TRUE;
 }
 EOF
-printf '#include <windows.h>\nint main(int c, char** v) { return c > 1 && LoadLibraryA(v[1]) ? 0 : 1; }\n' >"$work/control.c"
+cat >"$work/control.c" <<'EOF'
+#include <windows.h>
+int main(int argc, char** argv) { return argc > 1 && LoadLibraryA(argv[1]) != NULL ? 0 : 1; }
+EOF
 "$CC" -shared -O2 -o "$work/probe.dll" "$work/probe.c"
 "$CC" -O2 -o "$work/app/control.exe" "$work/control.c"
 
