@@ -3,13 +3,13 @@
 
 #include "framework/Platform.h"
 
-#include <commctrl.h>
+#include "framework/CommonControls_win32.h"
 
 #include "app/CommandLine.h"
 #include "app/KestrinDlg.h"
 
 BOOL CKestrinApp::InitInstance() {
-  InitCommonControls();
+  comctl::InitCommonControls();
   CWinApp::InitInstance();
   AfxEnableControlContainer();
 

@@ -2,6 +2,7 @@
 #include "app/ListViewEx.h"
 
 #include "app/FitText.h"
+#include "framework/CommonControls_win32.h"
 
 namespace {
 
@@ -211,13 +212,13 @@ void CListViewEx::DrawRowImages(CDC& dc, const RowLook& row) {
   const UINT stateImage = row.state & LVIS_STATEIMAGEMASK;
   HIMAGELIST stateImages = GetImageList(LVSIL_STATE);
   if (stateImage != 0 && stateImages != nullptr) {
-    ::ImageList_Draw(stateImages, static_cast<int>(stateImage >> 12) - 1, dc.m_hDC, row.rcItem.left, row.rcItem.top,
-                     ILD_TRANSPARENT);
+    comctl::ImageList_Draw(stateImages, static_cast<int>(stateImage >> 12) - 1, dc.m_hDC, row.rcItem.left,
+                           row.rcItem.top, ILD_TRANSPARENT);
   }
   HIMAGELIST smallImages = GetImageList(LVSIL_SMALL);
   if (smallImages != nullptr && row.rcItem.left < row.rcItem.right - 1) {
-    ::ImageList_DrawEx(smallImages, row.image, dc.m_hDC, row.rcIcon.left, row.rcIcon.top, 16, 16, m_crBackground,
-                       imageBlend, imageStyle | (row.state & LVIS_OVERLAYMASK));
+    comctl::ImageList_DrawEx(smallImages, row.image, dc.m_hDC, row.rcIcon.left, row.rcIcon.top, 16, 16,
+                             m_crBackground, imageBlend, imageStyle | (row.state & LVIS_OVERLAYMASK));
   }
 }
 

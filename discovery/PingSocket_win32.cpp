@@ -3,9 +3,7 @@
 
 #include <cstddef>
 
-#include <iphlpapi.h>
-#include <icmpapi.h>
-
+#include "discovery/IpHelper_win32.h"
 #include "discovery/SweepLoop.h"
 
 namespace {
@@ -39,9 +37,9 @@ static_assert(sizeof(EchoReplyBuffer) == 96, "one 32-bit reply and 68 bytes afte
 
 class EchoHandle {
  public:
-  EchoHandle() : m_handle(IcmpCreateFile()) {}
+  EchoHandle() : m_handle(iphelper::IcmpCreateFile()) {}
   ~EchoHandle() {
-    if (valid()) IcmpCloseHandle(m_handle);
+    if (valid()) iphelper::IcmpCloseHandle(m_handle);
   }
   EchoHandle(const EchoHandle&) = delete;
   EchoHandle& operator=(const EchoHandle&) = delete;
@@ -61,8 +59,8 @@ DWORD CPingSocket::Ping(ULONG address, DWORD timeoutMs) {
   EchoHandle echo;
   if (!echo.valid()) return 0;  // counts as a silent host
   EchoReplyBuffer buffer = {};
-  const DWORD replies = IcmpSendEcho(echo.get(), address, nullptr, static_cast<WORD>(kRequestSize),
-                                     nullptr, &buffer, sizeof buffer, timeoutMs);
+  const DWORD replies = iphelper::IcmpSendEcho(echo.get(), address, nullptr, static_cast<WORD>(kRequestSize),
+                                               nullptr, &buffer, sizeof buffer, timeoutMs);
   // The buffer has room for one reply only, so that one is all there is to examine.
   if (replies == 0) return 0;
   return sweep::EchoReplyCounts(buffer.reply.Status, buffer.reply.Address, address) ? 1 : 0;

@@ -6,6 +6,7 @@
 
 #include "core/DottedQuad.h"
 #include "core/HostEntry.h"
+#include "discovery/IpHelper_win32.h"
 #include "discovery/PingSocket.h"
 
 namespace sweep {
@@ -58,7 +59,7 @@ unsigned long RoutedInterfaceFromTable(const std::string& address) {
   ULONG size = 4096;
   const DWORD result = QueryGrowing(&table, &size, ERROR_INSUFFICIENT_BUFFER,
                                     [](unsigned char* buffer, ULONG* length) {
-                                      return GetIpForwardTable(
+                                      return iphelper::GetIpForwardTable(
                                           reinterpret_cast<MIB_IPFORWARDTABLE*>(buffer), length, FALSE);
                                     });
   if (result != NO_ERROR || table.size() < sizeof(MIB_IPFORWARDTABLE)) return kAnyInterface;
@@ -81,7 +82,7 @@ unsigned long RoutedInterfaceFor(const std::string& address) {
   if (!ToNetworkAddress(address, &destination)) return kAnyInterface;
   if (RunningUnderWine()) return RoutedInterfaceFromTable(address);
   DWORD index = 0;
-  return GetBestInterface(destination, &index) == NO_ERROR ? index : kAnyInterface;
+  return iphelper::GetBestInterface(destination, &index) == NO_ERROR ? index : kAnyInterface;
 }
 
 }  // namespace
@@ -116,7 +117,7 @@ SweptAdapter LocalIPv4Address() {
   ULONG size = 0;
   const DWORD result = QueryGrowing(&table, &size, ERROR_BUFFER_OVERFLOW,
                                     [](unsigned char* buffer, ULONG* length) {
-                                      return GetAdaptersInfo(
+                                      return iphelper::GetAdaptersInfo(
                                           reinterpret_cast<IP_ADAPTER_INFO*>(buffer), length);
                                     });
   if (result != ERROR_SUCCESS || table.size() < sizeof(IP_ADAPTER_INFO)) return SweptAdapter();
@@ -160,9 +161,9 @@ NeighbourTable NeighbourTableFromRows(const MIB_IPNET_TABLE2& table, bool states
 
 NeighbourTable SystemNeighbourTable() {
   MIB_IPNET_TABLE2* table = nullptr;
-  if (GetIpNetTable2(AF_INET, &table) != NO_ERROR || table == nullptr) return NeighbourTable();
+  if (iphelper::GetIpNetTable2(AF_INET, &table) != NO_ERROR || table == nullptr) return NeighbourTable();
   const NeighbourTable neighbours = NeighbourTableFromRows(*table, RunningUnderWine());
-  FreeMibTable(table);
+  iphelper::FreeMibTable(table);
   return neighbours;
 }
 
@@ -172,7 +173,7 @@ std::string ResolveMacAddressText(const std::string& address) {
   unsigned char mac[8];
   std::memset(mac, 0xFF, sizeof mac);
   ULONG length = sizeof mac;  // in: the room we give; out: the address's length
-  const DWORD result = SendARP(destination, 0, mac, &length);
+  const DWORD result = iphelper::SendARP(destination, 0, mac, &length);
   if (result != NO_ERROR || length == 0) return std::string();
   return FormatHardwareAddress(mac, length < sizeof mac ? length : sizeof mac);
 }

@@ -1,19 +1,19 @@
 // CWnd's attachment to windows and its message dispatch.
 #include "framework/Wnd.h"
 
-#include <commctrl.h>
+#include "framework/CommonControls_win32.h"
 
 // The subclass's id is the object too: objects of their own on one window never replace each other.
 CWnd::~CWnd() {
   if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
-    ::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, reinterpret_cast<UINT_PTR>(this));
+    comctl::RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, reinterpret_cast<UINT_PTR>(this));
   }
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
   if (m_hWnd != nullptr || hWnd == nullptr || !::IsWindow(hWnd)) return FALSE;
   const auto self = reinterpret_cast<UINT_PTR>(this);
-  if (!::SetWindowSubclass(hWnd, &CWnd::SubclassProc, self, static_cast<DWORD_PTR>(self))) return FALSE;
+  if (!comctl::SetWindowSubclass(hWnd, &CWnd::SubclassProc, self, static_cast<DWORD_PTR>(self))) return FALSE;
   m_hWnd = hWnd;
   return TRUE;
 }
@@ -49,7 +49,7 @@ LRESULT CWnd::Default() {
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  return ::DefSubclassProc(m_hWnd, message, wParam, lParam);
+  return comctl::DefSubclassProc(m_hWnd, message, wParam, lParam);
 }
 
 const MessageMap* CWnd::GetThisMessageMap() {
@@ -96,7 +96,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
   auto* wnd = reinterpret_cast<CWnd*>(data);
   const LRESULT result = wnd->WindowProc(message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    ::RemoveWindowSubclass(hWnd, &CWnd::SubclassProc, id);
+    comctl::RemoveWindowSubclass(hWnd, &CWnd::SubclassProc, id);
     wnd->Detach();
   }
   return result;

@@ -10,6 +10,7 @@
 #include "app/AboutDlg.h"
 #include "app/KestrinApp.h"
 #include "core/MagicPacketSender.h"
+#include "framework/CommonControls_win32.h"
 #include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 #include "tests/support/MessageBoxRecorder.h"
@@ -149,7 +150,7 @@ void Enter(HWND edit, Input how, const std::wstring& text) {
 // Counts the balloon tips the edit is asked to show; the request goes on to the control.
 LRESULT CALLBACK CountBalloons(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR count) {
   if (message == EM_SHOWBALLOONTIP) ++*reinterpret_cast<int*>(count);
-  return ::DefSubclassProc(edit, message, wParam, lParam);
+  return comctl::DefSubclassProc(edit, message, wParam, lParam);
 }
 
 TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
@@ -223,9 +224,9 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
       const WPARAM length = c.preset.size();
       ::SendMessageW(edit, EM_SETSEL, c.selStart == kEnd ? length : static_cast<WPARAM>(c.selStart),
                      c.selEnd == kEnd ? static_cast<LPARAM>(length) : c.selEnd);
-      ::SetWindowSubclass(edit, &CountBalloons, 1, reinterpret_cast<DWORD_PTR>(&balloons));
+      comctl::SetWindowSubclass(edit, &CountBalloons, 1, reinterpret_cast<DWORD_PTR>(&balloons));
       Enter(edit, c.how, c.input);
-      ::RemoveWindowSubclass(edit, &CountBalloons, 1);
+      comctl::RemoveWindowSubclass(edit, &CountBalloons, 1);
       shown = EditTextW(hDlg, c.id);
       fields = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
       ClickButton(hDlg, IDC_BUTTON_ADD);

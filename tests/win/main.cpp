@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "framework/Platform.h"
-#include <commctrl.h>
+#include "framework/CommonControls_win32.h"
 
 #include "framework/MessageBox.h"
 
 int main(int argc, char** argv) {
-  InitCommonControls();
+  comctl::InitCommonControls();
   // A box nobody answers would hang the run: any box a test did not expect fails it instead.
   ScopedOverride failOnUnexpectedBox(MessageBoxSeam(), [](const MessageBoxRequest& box) {
     ADD_FAILURE() << "unexpected message box: " << box.text;
