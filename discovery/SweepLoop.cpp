@@ -192,6 +192,8 @@ std::string AddressBeyondLocalNetworks(const std::vector<AdapterAddresses>& adap
     ReadQuad(candidate, &address);
     bool local = false;
     for (const AdapterAddresses& adapter : adapters) {
+      // A disconnected adapter (0.0.0.0 under 0.0.0.0) would hold every address.
+      if (!HasAddress(adapter.address)) continue;
       uint32_t own = 0, mask = 0;
       if (ReadQuad(adapter.address, &own) && ReadQuad(adapter.mask, &mask)) {
         local = local || (own & mask) == (address & mask);

@@ -109,7 +109,8 @@ struct AdapterAddresses {
 SweptAdapter ChooseAdapter(const std::vector<AdapterAddresses>& adapters, unsigned long routedIndex);
 
 // An address in none of the adapters' networks, to ask the routing table where the world is:
-// the first of three documentation addresses that fits; "" when every one is local.
+// the first of three documentation addresses that fits; "" when every one is local. Adapters
+// without an address (see ParseLocalAddress) have no network and count for none.
 std::string AddressBeyondLocalNetworks(const std::vector<AdapterAddresses>& adapters);
 
 // One row of the routing table: destination and mask (dotted quads), metric and interface.
