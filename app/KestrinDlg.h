@@ -13,7 +13,7 @@
 // Private messages the sweep worker sends to the dialog, so that the list and the file are only
 // ever changed on the window's thread.
 constexpr UINT WM_SWEEP_HOST_FOUND = WM_APP + 1;  // LPARAM: const HostEntry*, valid during the send
-constexpr UINT WM_SWEEP_FINISHED = WM_APP + 2;
+constexpr UINT WM_SWEEP_FINISHED = WM_APP + 2;  // WPARAM: how it ended, a sweep::SweepEnd
 
 class CKestrinDlg : public CDialog {
  public:

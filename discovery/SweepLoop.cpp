@@ -283,7 +283,7 @@ SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bo
   const SweptAdapter adapter = probes.localAddress();
   SweptNetwork network;
   if (!ParseLocalAddress(adapter.address, &network.local)) {
-    sinks.finished();
+    sinks.finished(SweepEnd::kNoNetwork);
     return SweepEnd::kNoNetwork;
   }
   network.interfaceIndex = adapter.interfaceIndex;
@@ -293,7 +293,7 @@ SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bo
   std::vector<EchoedHost> echoed, waiting;
   for (int n = kFirstHost; n <= kLastHost; ++n) {
     if (stopRequested.load()) {
-      sinks.finished();
+      sinks.finished(SweepEnd::kStopped);
       return SweepEnd::kStopped;
     }
     sinks.progress(ProgressBeforeHost(n));
@@ -310,8 +310,9 @@ SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bo
       WaitUntil(probes, waiting.back().echoedAtMs + kNeighbourCheckMs, stopRequested)) {
     LookUpHosts(probes, sinks, network, stopRequested, &waiting, &echoed, true);
   }
-  sinks.finished();
-  return stopRequested.load() ? SweepEnd::kStopped : SweepEnd::kCompleted;
+  const SweepEnd end = stopRequested.load() ? SweepEnd::kStopped : SweepEnd::kCompleted;
+  sinks.finished(end);
+  return end;
 }
 
 }  // namespace sweep
