@@ -15,6 +15,7 @@
 #include "core/MagicPacketSender.h"
 #include "discovery/SweepWorker.h"
 #include "framework/MessageBox.h"
+#include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -46,6 +47,16 @@ HostEntry TerminatedCopy(const HostEntry& rec) {
   return copy;
 }
 
+// After the length check, while saving: an address the wake would not read whole is refused
+// with its own box, and the fields after it stay unread, so nothing is stored.
+void DDV_HardwareAddress(CDataExchange* pDX, const CString& value) {
+  if (pDX->Failed() || !pDX->m_bSaveAndValidate) return;
+  const std::wstring wide = WideFromCodePage(value.str(), CP_ACP);
+  if (editrules::IsWholeHardwareAddress(std::u16string(wide.begin(), wide.end()))) return;
+  AfxMessageBox(IDS_HARDWARE_ADDRESS_DIGITS, MB_OK | MB_ICONEXCLAMATION);
+  pDX->Fail();
+}
+
 HICON LoadMainIcon() {
   CWinApp* app = AfxGetApp();
   if (app != nullptr) return app->LoadIcon(IDR_MAINFRAME);
@@ -68,6 +79,7 @@ void CKestrinDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Text(pDX, IDC_EDIT_MAC, m_strMac);
   DDV_MaxChars(pDX, m_strMac, kMaxMacChars);
+  DDV_HardwareAddress(pDX, m_strMac);
   DDX_Text(pDX, IDC_EDIT_ALIAS, m_strAlias);
   DDV_MaxChars(pDX, m_strAlias, kMaxAliasChars);
   DDX_Text(pDX, IDC_EDIT_BROADCAST, m_strBroadcast);
@@ -177,7 +189,8 @@ int CKestrinDlg::AddOrReplaceHost(const HostEntry* caller, ListSaveTally* tally)
 }
 
 void CKestrinDlg::OnBnClickedAdd() {
-  // A failed length check leaves the fields after it unread: nothing is stored then.
+  // A failed check (length, then the address's digits) leaves the fields after it unread:
+  // nothing is stored then.
   if (!UpdateData(TRUE)) return;
   HostEntry rec{};
   CopyTextToField(rec.szMac, m_strMac);
