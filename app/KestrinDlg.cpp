@@ -202,6 +202,10 @@ void CKestrinDlg::OnBnClickedAdd() {
 }
 
 void CKestrinDlg::OnBnClickedWake() {
+  if (m_listHosts.GetSelectedCount() == 0) {
+    AfxMessageBox(IDS_SELECT_ITEMS_TO_WAKE, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   CMagicPacketSender sender;
   for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;
        item = m_listHosts.GetNextItem(item, LVNI_SELECTED)) {
@@ -213,7 +217,8 @@ void CKestrinDlg::OnBnClickedWake() {
 }
 
 void CKestrinDlg::OnNMDblclkHostList(NMHDR*, LRESULT* pResult) {
-  OnBnClickedWake();
+  // A double-click beside the rows clears the selection: it asked for nothing, so no box.
+  if (m_listHosts.GetSelectedCount() != 0) OnBnClickedWake();
   *pResult = 0;
 }
 

@@ -49,6 +49,7 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
       {"button, three rows selected from the highest", {3, 0, 4}, How::Button,
        {"00a0b1c2d3e4", "102030405060", "a1a2a3a4a5a6"}},
       {"double-click, two neighbours", {2, 1}, How::DoubleClick, {"001122334455", "0a0b0c0d0e0f"}},
+      {"double-click beside the rows", {}, How::DoubleClick, {}},
       {"button, nothing selected", {}, How::Button, {}},
       {"Enter on the list, two rows", {4, 1}, How::EnterOnList, {"001122334455", "a1a2a3a4a5a6"}},
       {"Enter on the list, nothing selected", {}, How::EnterOnList, {}},
@@ -60,8 +61,9 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
   const modal::ModalRun run = Run(dlg, [&](HWND hDlg) {
     for (const Case& c : cases) {
       SelectRows(dlg, c.selected);
+      const size_t boxesBefore = boxes.Boxes().size();
       if (c.how == How::DoubleClick) {
-        EXPECT_EQ(NotifyFromList(hDlg, NM_DBLCLK, c.selected.front()), 0) << c.name;
+        EXPECT_EQ(NotifyFromList(hDlg, NM_DBLCLK, c.selected.empty() ? -1 : c.selected.front()), 0) << c.name;
       } else if (c.how == How::EnterOnList) {
         PressKey(hDlg, IDC_LIST_HOSTS, VK_RETURN);
       } else if (c.how == How::EnterInEdit) {
@@ -74,10 +76,14 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
       std::vector<std::string> woken;
       for (const auto& datagram : listener.ReceiveAll(300)) woken.push_back(WokenAddress(datagram));
       EXPECT_EQ(woken, c.woken) << c.name;
+      // Only the button and Enter ask for something; no length check either.
+      const auto shown = boxes.Boxes();
+      const bool told = c.selected.empty() && c.how != How::DoubleClick;
+      ASSERT_EQ(shown.size() - boxesBefore, told ? 1u : 0u) << c.name;
+      if (told) EXPECT_EQ(shown.back().text, ProgramText(IDS_SELECT_ITEMS_TO_WAKE)) << c.name;
     }
   });
   EXPECT_EQ(run.result, IDCANCEL) << "Enter leaves the window open";
-  EXPECT_TRUE(boxes.Boxes().empty()) << "no length check either";
 }
 
 enum class Input { Type, ImeChar, ImeResult, Paste, CtrlV, ShiftInsert, ContextMenuPaste, TypeThenUndo };
