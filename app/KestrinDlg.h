@@ -2,6 +2,8 @@
 // are defined in hostlist/, discovery/ and shortcut/ beside the work they do.
 #pragma once
 #include <atomic>
+#include <string>
+#include <vector>
 
 #include "app/ListViewEx.h"
 #include "core/HostEntry.h"
@@ -54,7 +56,8 @@ class CKestrinDlg : public CDialog {
   static UINT SweepThreadProc(void* pParam);        // the worker; pParam is the dialog
 
   // --- Desktop shortcuts (shortcut/) ---
-  void CreateDesktopShortcut(int nItem);  // the shell link itself: shortcut::CreateShellLinkFile
+  // Row nItem's shortcut, named apart from namesTaken (the selection's made so far), which it joins.
+  void CreateDesktopShortcut(int nItem, std::vector<std::string>* namesTaken);
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;
