@@ -80,7 +80,9 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
       const auto shown = boxes.Boxes();
       const bool told = c.selected.empty() && c.how != How::DoubleClick;
       ASSERT_EQ(shown.size() - boxesBefore, told ? 1u : 0u) << c.name;
-      if (told) EXPECT_EQ(shown.back().text, ProgramText(IDS_SELECT_ITEMS_TO_WAKE)) << c.name;
+      if (told) {
+        EXPECT_EQ(shown.back().text, ProgramText(IDS_SELECT_ITEMS_TO_WAKE)) << c.name;
+      }
     }
   });
   EXPECT_EQ(run.result, IDCANCEL) << "Enter leaves the window open";

@@ -60,7 +60,9 @@ TEST_F(IconButtonTest, SelectedRowsWithARecordGetShortcutsInListOrder) {
     }
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), c.selected.empty() ? 1u : 0u) << c.name;
-    if (c.selected.empty()) EXPECT_EQ(shown[0].text, mainwindow::ProgramText(IDS_SELECT_ITEMS_FOR_SHORTCUTS));
+    if (c.selected.empty()) {
+      EXPECT_EQ(shown[0].text, mainwindow::ProgramText(IDS_SELECT_ITEMS_FOR_SHORTCUTS));
+    }
   }
 }
 
