@@ -8,7 +8,10 @@ constexpr size_t kWakeTextField = 128;  // each value holds at most 127 bytes an
 
 // The first blank-delimited word after the first occurrence of marker (case-sensitive,
 // anywhere in the text, also inside a word). White space between the marker and the word
-// is skipped; a tab does not end the word, a blank does. Empty when the marker is absent.
+// is skipped; a tab does not end the word, a blank does. Double quotes are read as Windows
+// reads an argument: the text between them is the value's, blanks included, and the quotes
+// go (backslashes before a quote and "" within quotes as Windows takes them); white space
+// after the last quoted part is dropped. Empty when the marker is absent.
 // A word of 128 bytes or more is cut to 127 bytes, never splitting a double-byte character.
 std::string ExtractMarkerValue(const char* commandLine, const char* marker);
 

@@ -37,6 +37,12 @@ editlimit::Filtered HexDigits(const std::u16string& text) {
   return {digits, false};
 }
 
+bool IsWholeHardwareAddress(const std::u16string& text) {
+  constexpr size_t kDigits = 12;
+  const editlimit::Filtered digits = HexDigits(text);
+  return !digits.refused && digits.text.size() == kDigits;
+}
+
 editlimit::Filtered HalfWidth(const std::u16string& text) {
   std::u16string half(text);
   for (char16_t& c : half) c = ToHalfWidth(c);

@@ -15,6 +15,7 @@
 #include "core/MagicPacketSender.h"
 #include "discovery/SweepWorker.h"
 #include "framework/MessageBox.h"
+#include "framework/TextConvert.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -39,6 +40,16 @@ HostEntry TerminatedCopy(const HostEntry& rec) {
   return copy;
 }
 
+// After the length check, while saving: an address the wake would not read whole is refused
+// with its own box, and the fields after it stay unread, so nothing is stored.
+void DDV_HardwareAddress(CDataExchange* pDX, const CString& value) {
+  if (pDX->Failed() || !pDX->m_bSaveAndValidate) return;
+  const std::wstring wide = WideFromCodePage(value.str(), CP_ACP);
+  if (editrules::IsWholeHardwareAddress(std::u16string(wide.begin(), wide.end()))) return;
+  AfxMessageBox(IDS_HARDWARE_ADDRESS_DIGITS, MB_OK | MB_ICONEXCLAMATION);
+  pDX->Fail();
+}
+
 HICON LoadMainIcon() {
   CWinApp* app = AfxGetApp();
   if (app != nullptr) return app->LoadIcon(IDR_MAINFRAME);
@@ -61,6 +72,7 @@ void CKestrinDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
   DDX_Text(pDX, IDC_EDIT_MAC, m_strMac);
   DDV_MaxChars(pDX, m_strMac, kMaxMacChars);
+  DDV_HardwareAddress(pDX, m_strMac);
   DDX_Text(pDX, IDC_EDIT_ALIAS, m_strAlias);
   DDV_MaxChars(pDX, m_strAlias, kMaxAliasChars);
   DDX_Text(pDX, IDC_EDIT_BROADCAST, m_strBroadcast);
@@ -170,7 +182,8 @@ int CKestrinDlg::AddOrReplaceHost(const HostEntry* caller, ListSaveTally* tally)
 }
 
 void CKestrinDlg::OnBnClickedAdd() {
-  // A failed length check leaves the fields after it unread: nothing is stored then.
+  // A failed check (length, then the address's digits) leaves the fields after it unread:
+  // nothing is stored then.
   if (!UpdateData(TRUE)) return;
   HostEntry rec{};
   CopyTextToField(rec.szMac, m_strMac.str());
@@ -182,6 +195,10 @@ void CKestrinDlg::OnBnClickedAdd() {
 }
 
 void CKestrinDlg::OnBnClickedWake() {
+  if (m_listHosts.GetSelectedCount() == 0) {
+    AfxMessageBox(IDS_SELECT_ITEMS_TO_WAKE, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   CMagicPacketSender sender;
   for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;
        item = m_listHosts.GetNextItem(item, LVNI_SELECTED)) {
@@ -193,7 +210,8 @@ void CKestrinDlg::OnBnClickedWake() {
 }
 
 void CKestrinDlg::OnNMDblclkHostList(NMHDR*, LRESULT* pResult) {
-  OnBnClickedWake();
+  // A double-click beside the rows clears the selection: it asked for nothing, so no box.
+  if (m_listHosts.GetSelectedCount() != 0) OnBnClickedWake();
   *pResult = 0;
 }
 

@@ -2,6 +2,8 @@
 // are defined in hostlist/, discovery/ and shortcut/ beside the work they do.
 #pragma once
 #include <atomic>
+#include <string>
+#include <vector>
 
 #include "app/ListViewEx.h"
 #include "core/HostEntry.h"
@@ -13,7 +15,7 @@
 // Private messages the sweep worker sends to the dialog, so that the list and the file are only
 // ever changed on the window's thread.
 constexpr UINT WM_SWEEP_HOST_FOUND = WM_APP + 1;  // LPARAM: const HostEntry*, valid during the send
-constexpr UINT WM_SWEEP_FINISHED = WM_APP + 2;
+constexpr UINT WM_SWEEP_FINISHED = WM_APP + 2;  // WPARAM: how it ended, a sweep::SweepEnd
 
 class CKestrinDlg : public CDialog {
  public:
@@ -54,7 +56,8 @@ class CKestrinDlg : public CDialog {
   static UINT SweepThreadProc(void* pParam);        // the worker; pParam is the dialog
 
   // --- Desktop shortcuts (shortcut/) ---
-  void CreateDesktopShortcut(int nItem);  // the shell link itself: shortcut::CreateShellLinkFile
+  // Row nItem's shortcut, named apart from namesTaken (the selection's made so far), which it joins.
+  void CreateDesktopShortcut(int nItem, std::vector<std::string>* namesTaken);
 
  protected:
   void DoDataExchange(CDataExchange* pDX) override;

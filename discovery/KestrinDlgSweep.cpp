@@ -4,6 +4,7 @@
 #include "discovery/SweepLoop.h"
 #include "discovery/SweepWorker.h"
 #include "discovery/SystemProbes.h"
+#include "framework/MessageBox.h"
 #include "framework/Socket.h"
 
 // The worker touches the dialog only through its windows' handles, taken here once, and its
@@ -14,7 +15,7 @@ UINT CKestrinDlg::SweepThreadProc(void* pParam) {
   const HWND bar = dialog->m_progressSweep.GetSafeHwnd();
 
   sweep::Probes probes = sweep::ActiveProbes();
-  // Without Winsock there is nothing to probe with: the sweep ends at once, silently.
+  // Without Winsock there is nothing to probe with: the sweep ends at once, as without a network.
   if (!AfxSocketInit()) probes.localAddress = [] { return std::string(); };
 
   sweep::Sinks sinks;
@@ -25,7 +26,9 @@ UINT CKestrinDlg::SweepThreadProc(void* pParam) {
   sinks.hostFound = [dialogWindow](const HostEntry& host) {
     ::SendMessageA(dialogWindow, WM_SWEEP_HOST_FOUND, 0, reinterpret_cast<LPARAM>(&host));
   };
-  sinks.finished = [dialogWindow] { ::SendMessageA(dialogWindow, WM_SWEEP_FINISHED, 0, 0); };
+  sinks.finished = [dialogWindow](sweep::SweepEnd end) {
+    ::SendMessageA(dialogWindow, WM_SWEEP_FINISHED, static_cast<WPARAM>(end), 0);
+  };
 
   sweep::RunSweep(probes, sinks, dialog->m_bStopSweep);
   return 0;
@@ -47,7 +50,8 @@ void CKestrinDlg::OnBnClickedAutoAcquire() {
   m_bStopSweep = false;
   m_sweepSave = ListSaveTally();
   m_hSweepThread = sweep::StartWorker(SweepThreadProc, this);
-  if (m_hSweepThread == nullptr) OnSweepFinished(0, 0);  // no thread: back to idle, silently
+  // No thread: back to idle, silently, as after a stop.
+  if (m_hSweepThread == nullptr) OnSweepFinished(static_cast<WPARAM>(sweep::SweepEnd::kStopped), 0);
 }
 
 LRESULT CKestrinDlg::OnSweepHostFound(WPARAM, LPARAM lParam) {
@@ -57,7 +61,7 @@ LRESULT CKestrinDlg::OnSweepHostFound(WPARAM, LPARAM lParam) {
   return 0;
 }
 
-LRESULT CKestrinDlg::OnSweepFinished(WPARAM, LPARAM) {
+LRESULT CKestrinDlg::OnSweepFinished(WPARAM wParam, LPARAM) {
   m_btnAutoAcquire.ShowWindow(SW_SHOW);
   m_progressSweep.ShowWindow(SW_HIDE);
   // One box for the whole sweep, once it has run to its end. A sweep stopped because the window
@@ -65,7 +69,12 @@ LRESULT CKestrinDlg::OnSweepFinished(WPARAM, LPARAM) {
   // The worker waits in its send until the box is closed, so it cannot end twice meanwhile.
   const ListSaveTally sweepSave = m_sweepSave;
   m_sweepSave = ListSaveTally();
-  if (!m_bStopSweep) ReportUnsavedChanges(sweepSave);
+  if (m_bStopSweep) return 0;
+  // Without this the bar would only flash: the user could not tell a sweep ran at all.
+  if (wParam == static_cast<WPARAM>(sweep::SweepEnd::kNoNetwork)) {
+    AfxMessageBox(IDS_NO_NETWORK_TO_SWEEP, MB_OK | MB_ICONEXCLAMATION);
+  }
+  ReportUnsavedChanges(sweepSave);
   return 0;
 }
 

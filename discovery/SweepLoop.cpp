@@ -148,6 +148,8 @@ std::string AddressBeyondLocalNetworks(const std::vector<AdapterAddresses>& adap
     const uint32_t address = HostOrderFromDottedQuad(candidate).value_or(0);
     bool local = false;
     for (const AdapterAddresses& adapter : adapters) {
+      // A disconnected adapter (0.0.0.0 under 0.0.0.0) would hold every address.
+      if (!HasAddress(adapter.address)) continue;
       const std::optional<uint32_t> own = HostOrderFromDottedQuad(adapter.address);
       const std::optional<uint32_t> mask = HostOrderFromDottedQuad(adapter.mask);
       if (own && mask) local = local || (*own & *mask) == (address & *mask);
@@ -239,7 +241,7 @@ SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bo
   const SweptAdapter adapter = probes.localAddress();
   SweptNetwork network;
   if (!ParseLocalAddress(adapter.address, &network.local)) {
-    sinks.finished();
+    sinks.finished(SweepEnd::kNoNetwork);
     return SweepEnd::kNoNetwork;
   }
   network.interfaceIndex = adapter.interfaceIndex;
@@ -249,7 +251,7 @@ SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bo
   std::vector<EchoedHost> echoed, waiting;
   for (int n = kFirstHost; n <= kLastHost; ++n) {
     if (stopRequested.load()) {
-      sinks.finished();
+      sinks.finished(SweepEnd::kStopped);
       return SweepEnd::kStopped;
     }
     sinks.progress(ProgressBeforeHost(n));
@@ -266,8 +268,9 @@ SweepEnd RunSweep(const Probes& probes, const Sinks& sinks, const std::atomic<bo
       WaitUntil(probes, waiting.back().echoedAtMs + kNeighbourCheckMs, stopRequested)) {
     LookUpHosts(probes, sinks, network, stopRequested, &waiting, &echoed, true);
   }
-  sinks.finished();
-  return stopRequested.load() ? SweepEnd::kStopped : SweepEnd::kCompleted;
+  const SweepEnd end = stopRequested.load() ? SweepEnd::kStopped : SweepEnd::kCompleted;
+  sinks.finished(end);
+  return end;
 }
 
 }  // namespace sweep

@@ -69,6 +69,12 @@ struct Probes {
   std::function<void(int ms)> sleepMs = SleepMs;
 };
 
+enum class SweepEnd {
+  kCompleted,  // hosts 1..254 were all visited
+  kNoNetwork,  // no usable local address: nothing was probed
+  kStopped,    // stopRequested was seen between two hosts
+};
+
 // Where the sweep reports. All three are required.
 struct Sinks {
   // Position 0..100 of the progress bar, once per host number (own number included), before its probe.
@@ -77,8 +83,8 @@ struct Sinks {
   // ascending within one look-up, so a host confirmed late may follow higher numbers. The record
   // is valid during the call only.
   std::function<void(const HostEntry& host)> hostFound;
-  // Called exactly once, as the last call of every sweep, however it ended.
-  std::function<void()> finished;
+  // Called exactly once, as the last call of every sweep, with how it ended (as RunSweep returns it).
+  std::function<void(SweepEnd end)> finished;
 };
 
 struct LocalAddress {
@@ -109,7 +115,8 @@ struct AdapterAddresses {
 SweptAdapter ChooseAdapter(const std::vector<AdapterAddresses>& adapters, unsigned long routedIndex);
 
 // An address in none of the adapters' networks, to ask the routing table where the world is:
-// the first of three documentation addresses that fits; "" when every one is local.
+// the first of three documentation addresses that fits; "" when every one is local. Adapters
+// without an address (see ParseLocalAddress) have no network and count for none.
 std::string AddressBeyondLocalNetworks(const std::vector<AdapterAddresses>& adapters);
 
 // One row of the routing table: destination and mask (dotted quads), metric and interface.
@@ -163,12 +170,6 @@ constexpr int ProgressBeforeHost(int n) { return 100 * n / 254; }
 std::string HostAddressText(const LocalAddress& local, int n);
 // length bytes as upper-case hexadecimal pairs joined by ':' ("00:A0:B1:C2:D3:E4"); "" for none.
 std::string FormatHardwareAddress(const unsigned char* bytes, size_t length);
-
-enum class SweepEnd {
-  kCompleted,  // hosts 1..254 were all visited
-  kNoNetwork,  // no usable local address: nothing was probed
-  kStopped,    // stopRequested was seen between two hosts
-};
 
 // Host numbers echoed before their hardware addresses are looked up together: the neighbour
 // table is read once for them all, as reading it costs time in proportion to its length.

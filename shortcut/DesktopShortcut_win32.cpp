@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "framework/AfxString.h"
+#include "framework/TextConvert.h"
 #include "res/resource.h"
 #include "shortcut/ShortcutText.h"
 
@@ -97,6 +98,24 @@ HRESULT CreateShellLinkFile(const char* linkPath, const char* targetPath, const 
   return file->Save(wideLinkPath.c_str(), TRUE);
 }
 
+bool ReadShellLinkArguments(const std::string& linkPath, std::string* arguments) {
+  const std::wstring wideLinkPath = WideFromCodePage(linkPath, CP_ACP);
+  if (wideLinkPath.empty()) return false;
+  ComRef<IShellLinkA> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              link.Receive()))) {
+    return false;
+  }
+  ComRef<IPersistFile> file;
+  if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive()))) return false;
+  if (FAILED(file->Load(wideLinkPath.c_str(), STGM_READ))) return false;
+  // Far longer than any arguments this program writes: one cut short is another host's anyway.
+  char text[1024] = {};
+  if (FAILED(link->GetArguments(text, sizeof text))) return false;
+  *arguments = FieldText(text);
+  return true;
+}
+
 ShortcutSystem& SystemShortcutSystem() {
   static WindowsShortcutSystem system;
   return system;
@@ -123,7 +142,7 @@ std::string ProgramPath() {
   }
 }
 
-std::string PlaceDesktopShortcut(const HostEntry& host, HWND owner) {
+std::string PlaceDesktopShortcut(const HostEntry& host, HWND owner, std::vector<std::string>* namesTaken) {
   const std::string programPath = ProgramPath();
   if (programPath.empty()) return "";
   CString descriptionSuffix;
@@ -136,13 +155,21 @@ std::string PlaceDesktopShortcut(const HostEntry& host, HWND owner) {
   ShortcutSystem& system = replaced ? *replaced : SystemShortcutSystem();
   // Ordinary users cannot write the shared desktop on current Windows: their own desktop
   // shows the shortcut just the same.
+  const std::vector<std::string> noNames;
   for (const int csidl : {CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_DESKTOPDIRECTORY}) {
-    const std::string linkPath = ShortcutLinkPath(system.FolderPath(owner, csidl),
-                                                  texts.fileName);
+    const std::string folder = system.FolderPath(owner, csidl);
+    const std::string fileName = ChooseFileName(
+        texts, namesTaken ? *namesTaken : noNames, [&folder](const std::string& name, std::string* arguments) {
+          const std::string existing = ShortcutLinkPath(folder, name);
+          return !existing.empty() && ReadShellLinkArguments(existing, arguments);
+        });
+    const std::string linkPath = ShortcutLinkPath(folder, fileName);
     if (linkPath.empty()) continue;
     const HRESULT saved =
         system.SaveShellLink(linkPath, programPath, texts.description, texts.arguments);
-    if (SUCCEEDED(saved)) return linkPath;
+    if (FAILED(saved)) continue;
+    if (namesTaken != nullptr) namesTaken->push_back(fileName);
+    return linkPath;
   }
   return "";
 }

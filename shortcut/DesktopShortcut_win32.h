@@ -2,6 +2,7 @@
 #pragma once
 #ifdef _WIN32
 #include <string>
+#include <vector>
 
 #include "core/HostEntry.h"
 #include "framework/Platform.h"
@@ -16,6 +17,10 @@ namespace shortcut {
 HRESULT CreateShellLinkFile(const char* linkPath, const char* targetPath, const char* description,
                             const char* arguments, const char* workingDirectory,
                             const char* iconPath, int iconIndex, int showCommand);
+
+// The arguments of the shell link saved in the file at linkPath; false when there is no such file
+// or it cannot be read as a shell link. COM must be initialised on the calling thread.
+bool ReadShellLinkArguments(const std::string& linkPath, std::string* arguments);
 
 // What placing a shortcut asks of the system; tests put their own in place of it.
 class ShortcutSystem {
@@ -42,10 +47,13 @@ std::string ProgramPath();
 
 // Places host's shortcut, which starts this program with "-e <mac> -m <broadcast>", in the
 // desktop folder shared by all users; when that folder cannot be had, the path there would be
-// too long, or the save there fails, on the user's own desktop instead. COM is initialised
-// around this one shortcut; owner owns any window the folder lookup shows. Reports nothing to
-// the user. Returns the path of the file made, or "" when no shortcut was made.
-std::string PlaceDesktopShortcut(const HostEntry& host, HWND owner);
+// too long, or the save there fails, on the user's own desktop instead. Its name is the one
+// ChooseFileName gives, over namesTaken (the names of the shortcuts made before it for the same
+// selection; null: none) and the shortcut of that name in the folder, read by
+// ReadShellLinkArguments; the name made is added to namesTaken. COM is initialised around this
+// one shortcut; owner owns any window the folder lookup shows. Reports nothing to the user.
+// Returns the path of the file made, or "" when no shortcut was made.
+std::string PlaceDesktopShortcut(const HostEntry& host, HWND owner, std::vector<std::string>* namesTaken = nullptr);
 
 }  // namespace shortcut
 #endif

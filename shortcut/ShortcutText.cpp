@@ -16,20 +16,32 @@ bool IsForbiddenInFileName(unsigned char c) {
   return c < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr;
 }
 
+// name as the file system tells names apart: single-byte letters folded to lower case, double-byte
+// characters as they are (a trail byte that looks like a letter is no letter).
+std::string FoldedFileName(const std::string& name) {
+  std::string folded = name;
+  for (size_t at = 0; at < folded.size();) {
+    const size_t length = mbcs::CharLength(folded.data() + at, folded.size() - at);
+    if (length == 1 && folded[at] >= 'A' && folded[at] <= 'Z') folded[at] = static_cast<char>(folded[at] - 'A' + 'a');
+    at += length;
+  }
+  return folded;
+}
+
 }  // namespace
 
-std::string FileNameSafeAlias(const std::string& alias) {
+std::string FileNameSafeText(const std::string& text) {
   std::string safe;
-  safe.reserve(alias.size());
+  safe.reserve(text.size());
   size_t at = 0;
-  while (at < alias.size()) {
-    const size_t length = mbcs::WholeCharLength(alias.data() + at, alias.size() - at);
+  while (at < text.size()) {
+    const size_t length = mbcs::WholeCharLength(text.data() + at, text.size() - at);
     if (length == 2) {
-      safe.append(alias, at, 2);
+      safe.append(text, at, 2);
       at += 2;
       continue;
     }
-    const unsigned char c = static_cast<unsigned char>(alias[at]);
+    const unsigned char c = static_cast<unsigned char>(text[at]);
     safe += (length == 0 || IsForbiddenInFileName(c)) ? '_' : static_cast<char>(c);
     ++at;
   }
@@ -37,7 +49,7 @@ std::string FileNameSafeAlias(const std::string& alias) {
 }
 
 std::string ShortcutFileName(const std::string& alias) {
-  return kFileNamePrefix + FileNameSafeAlias(alias) + kFileNameSuffix;
+  return kFileNamePrefix + FileNameSafeText(alias) + kFileNameSuffix;
 }
 
 std::string ShortcutArguments(const std::string& macText, const std::string& broadcastText) {
@@ -48,8 +60,22 @@ std::string ShortcutArguments(const std::string& macText, const std::string& bro
 
 ShortcutTexts ComposeShortcutTexts(const HostEntry& host, const std::string& descriptionSuffix) {
   const std::string alias = FieldText(host.szAlias);
-  return {ShortcutFileName(alias), alias + descriptionSuffix,
-          ShortcutArguments(FieldText(host.szMac), FieldText(host.szBroadcast))};
+  const std::string address = FieldText(host.szMac);
+  const std::string shown = alias.empty() ? address : alias;
+  const std::string withAddress = (alias.empty() ? "" : alias + " ") + "(" + address + ")";
+  return {ShortcutFileName(shown), ShortcutFileName(withAddress), shown + descriptionSuffix,
+          ShortcutArguments(address, FieldText(host.szBroadcast))};
+}
+
+std::string ChooseFileName(const ShortcutTexts& texts, const std::vector<std::string>& namesTaken,
+                           const ExistingArgumentsReader& readExisting) {
+  const std::string folded = FoldedFileName(texts.fileName);
+  for (const std::string& taken : namesTaken) {
+    if (FoldedFileName(taken) == folded) return texts.addressFileName;
+  }
+  std::string arguments;
+  if (readExisting(texts.fileName, &arguments) && arguments != texts.arguments) return texts.addressFileName;
+  return texts.fileName;
 }
 
 std::string ShortcutLinkPath(const std::string& folder, const std::string& fileName) {

@@ -2,8 +2,9 @@
 # The subnet sweep end to end: Kestrin.exe under wine and Xvfb in a namespace "LAN" bridged to peer
 # namespaces of 198.51.100.0/24 (an office: PCs, printers and NAS that answer, one that drops echo, one
 # that rejects it, one without a name), Kestrin's adapter on a /25 with the LAN's gateway, a second
-# adapter listed first whose default route has a higher metric, and stale neighbour entries: one for an
-# address where nothing is, one with an old hardware address for a peer that drops echo. Checks the list
+# adapter listed first whose default route has a higher metric, before it an adapter without an
+# address (an unplugged port), and stale neighbour entries: one for an address where nothing is, one
+# with an old hardware address for a peer that drops echo. Checks the list
 # and MacList.txt after a full sweep and after closing the window mid-sweep, that an echo answered by an
 # error counts as none, and prints the sweep's duration, its ratio to the floor and the window's longest
 # unresponsive spell. Nothing is ever probed outside the namespaces this script makes.
@@ -24,6 +25,8 @@ LAN_GATEWAY=2
 # so must the sweep.
 LAN_SIDE_ADDRESS=203.0.113.10
 LAN_SIDE_GATEWAY=1
+# Before both: 0.0.0.0 under 0.0.0.0 would make every address look local, and the route go unasked.
+LAN_BARE_LINK=1
 # Past the first look-up of found hosts (after host 64, some 4.5 s in), so the close meets stores.
 CLOSE_AFTER_MS=8000
 LAN_PREFIX=kst LAN_LINK=k
@@ -161,7 +164,7 @@ if [ $? -eq 0 ] && grep -q '^\[  PASSED  \] 1 test' "$WORK/ping/tests.log" && ! 
   echo "ok: Ping returns 0 for an error reply"
 else echo "FAILED: the in-process echo test:"; sed 's/^/   | /' "$WORK/ping/tests.log"; status=1; fi
 
-echo "== full sweep of 198.51.100.0/24 from $LAN_ADDRESS/$LAN_MASK_BITS (adapter $LAN_SIDE_ADDRESS listed first)"
+echo "== full sweep of 198.51.100.0/24 from $LAN_ADDRESS/$LAN_MASK_BITS (an adapter without an address, then $LAN_SIDE_ADDRESS, listed first)"
 run_in_lan full || { echo "FAILED: the full run"; status=1; }
 log="$WORK/full/driver.log"
 expected=$(printf '%s\n' "${EXPECTED[@]}" | LC_ALL=C sort)

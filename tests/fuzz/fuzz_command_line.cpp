@@ -20,7 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (std::strlen(request.szMac) > 127 || std::strlen(request.szBroadcast) > 127) __builtin_trap();
   }
   const std::string value = ExtractMarkerValue(line, "-e");
-  // A blank may survive only as the second byte of a (malformed) double-byte pair.
   if (value.size() > 127) __builtin_trap();
   return 0;
 }

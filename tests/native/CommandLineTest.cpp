@@ -41,6 +41,9 @@ TEST(CommandLine, OutcomeTable) {
       {"\t-e\t00a0b1c2d3e4 -m 192.168.10.255\r\n", true, kMac, kBroadcast},
       // Only the first marker counts; a tab does not end a value, a blank does.
       {"-e 00a0b1c2d3e4 -e 112233445566 -m 192.168.10.255", true, kMac, kBroadcast},
+      // Quoted out of habit in a batch file or a scheduled task: the quotes go.
+      {"-e \"00-a0-b1-c2-d3-e4\" -m \"192.168.10.255\"", true, kMac, kBroadcast},
+      {"-e \"\" -m 192.168.10.255", false, {}, {}},
   };
   for (const CommandLineCase& c : cases) {
     WakeRequest request;
@@ -99,6 +102,17 @@ TEST(CommandLine, ValueIsTheFirstWordAfterTheMarker) {
       {"-m " + std::string(300, 'a'), "-m", a127},
       // 126 bytes, then a two-byte character: 128 bytes, which cannot end at byte 127.
       {"-e " + std::string(126, '1') + "\x83\x5c", "-e", std::string(126, '1')},
+      // Quoted as Windows reads an argument: blanks inside kept, white space after it dropped.
+      {"-e \"00 a0 b1\" -m x", "-e", "00 a0 b1"},
+      {"-e \" a\tb \"\t -m x", "-e", " a\tb "},
+      {"-e a\"b c\"d e", "-e", "ab cd"},
+      {"-e \"no end quote -m x", "-e", "no end quote -m x"},
+      {"-e \"a\"\"b\" \\\"c", "-e", "a\"b"},
+      {"-e a\\\"b c", "-e", "a\"b"},
+      {"-e x\\\\\"c d\" e", "-e", "x\\c d"},
+      {"-e e\\f", "-e", "e\\f"},
+      {"-e \"\x83\x5c\" -m x", "-e", "\x83\x5c"},  // the trail byte 0x5C escapes no quote
+      {"-e \"" + a127 + "a\"", "-e", a127},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ExtractMarkerValue(c.commandLine.c_str(), c.marker), c.value)

@@ -102,27 +102,30 @@ TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
     std::u16string input;
     std::u16string held;
     bool balloon;
+    bool wholeAddress = false;  // what the address edit holds then, Add takes
   };
   const std::u16string alias61 = u"xy" + Repeat(a, 29) + u"a";  // 61 bytes in 32 units
   const std::vector<Case> cases = {
-      {"hex: typing stops at the limit", hex, 12, u"", kEnd, kEnd, kType, u"00a0b1c2d3e4ff", u"00a0b1c2d3e4", false},
+      {"hex: typing stops at the limit", hex, 12, u"", kEnd, kEnd, kType, u"00a0b1c2d3e4ff", u"00a0b1c2d3e4", false, true},
       {"hex: separators and blanks typed are dropped silently, case kept", hex, 12, u"", kEnd, kEnd, kType,
-       u"00-A0:b1.C2 d3-e4", u"00A0b1C2d3e4", false},
+       u"00-A0:b1.C2 d3-e4", u"00A0b1C2d3e4", false, true},
       {"hex: a letter past F typed is refused", hex, 12, u"", kEnd, kEnd, kType, u"g", u"", true},
       {"hex: full-width digits typed go in half-width", hex, 12, u"00", kEnd, kEnd, kType,
        u"\uff21\uff22\uff43\uff44\uff11\uff12", u"00ABcd12", false},
       {"hex: a lone surrogate typed is refused", hex, 12, u"", kEnd, kEnd, kType, u"\xd83d", u"", true},
       {"hex: ipconfig's form with its line end", hex, 12, u"", kEnd, kEnd, kPaste, u" 00-A0-B1-C2-D3-E4\r\n",
-       u"00A0B1C2D3E4", false},
+       u"00A0B1C2D3E4", false, true},
       {"hex: colons and dots, case kept", hex, 12, u"", kEnd, kEnd, kPaste, u"00:a0:B1.c2d3.e4", u"00a0B1c2d3e4",
-       false},
+       false, true},
       {"hex: full-width, with the ideographic space around it", hex, 12, u"", kEnd, kEnd, kPaste,
        u"\u3000\uff10\uff10\uff0d\uff41\uff10\uff1a\uff22\uff11", u"00a0B1", false},
       {"hex: a full-width paste over a selection, converted then fitted", hex, 12, u"00a0b1c2d3e4", 4, 8,
-       kPaste, u"\uff22\uff22\uff0d\uff43\uff43\uff0d\uff44", u"00a0BBccd3e4", false},
+       kPaste, u"\uff22\uff22\uff0d\uff43\uff43\uff0d\uff44", u"00a0BBccd3e4", false, true},
       {"hex: a blank inside refuses the whole paste", hex, 12, u"00a0", kEnd, kEnd, kPaste, u"b1 c2", u"00a0", true},
       {"hex: any other character refuses the whole paste", hex, 12, u"00a0", kEnd, kEnd, kPaste,
        u"b1\uff71c2", u"00a0", true},
+      {"hex: eleven digits are no whole address", hex, 12, u"00a0b1c2d3", kEnd, kEnd, kType, u"e", u"00a0b1c2d3e",
+       false},
       {"alias: 31 Japanese characters, then one single-byte, never a 32nd", alias, 63, u"", kEnd, kEnd,
        kType, Repeat(a, 32) + u"x" + u"\u3044", Repeat(a, 31) + u"x", false},
       {"alias: a Japanese paste is never cut in half", alias, 63, u"", kEnd, kEnd, kPaste, Repeat(a, 40),
@@ -170,6 +173,9 @@ TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
     }
     EXPECT_EQ(held, c.held) << c.name;
     EXPECT_EQ(balloon, c.balloon) << c.name;
+    if (c.filter == hex) {
+      EXPECT_EQ(editrules::IsWholeHardwareAddress(held), c.wholeAddress) << c.name;
+    }
   }
 }
 

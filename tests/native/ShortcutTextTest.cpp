@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "framework/Mbcs.h"
 #include "shortcut/ShortcutText.h"
@@ -12,7 +13,7 @@
 namespace {
 
 using shortcut::ComposeShortcutTexts;
-using shortcut::FileNameSafeAlias;
+using shortcut::FileNameSafeText;
 using shortcut::ShortcutLinkPath;
 
 // What the caller hands in from the string table; its text is no matter here.
@@ -42,8 +43,11 @@ TEST(ShortcutText, TextsOfAHost) {
       {"Japanese alias", "00a0b1c2d3e4", kWebServer, "192.168.10.255",
        "\\Kestrin " + kWebServer + ".lnk", kWebServer + kStartSuffix,
        "-e 00a0b1c2d3e4 -m 192.168.10.255"},
-      {"empty alias", "00a0b1c2d3e4", "", "127.0.0.1", "\\Kestrin .lnk", kStartSuffix,
+      // The sweep stores hosts without a name: each goes by its address, not all by "Kestrin .lnk".
+      {"empty alias", "00a0b1c2d3e4", "", "127.0.0.1", "\\Kestrin 00a0b1c2d3e4.lnk", "00a0b1c2d3e4" + kStartSuffix,
        "-e 00a0b1c2d3e4 -m 127.0.0.1"},
+      {"empty alias, address with colons", "00:a0:b1:c2:d3:e4", "", "127.0.0.1", "\\Kestrin 00_a0_b1_c2_d3_e4.lnk",
+       "00:a0:b1:c2:d3:e4" + kStartSuffix, "-e 00:a0:b1:c2:d3:e4 -m 127.0.0.1"},
       {"texts as stored, case and separators kept", "00-A0-b1-C2-d3-E4", "pc", "192.168.010.255",
        "\\Kestrin pc.lnk", "pc" + kStartSuffix, "-e 00-A0-b1-C2-d3-E4 -m 192.168.010.255"},
       // "-m" with nothing after it would open the window instead of waking.
@@ -63,6 +67,46 @@ TEST(ShortcutText, TextsOfAHost) {
     EXPECT_EQ(Hex(texts.fileName), Hex(c.fileName)) << c.name;
     EXPECT_EQ(Hex(texts.description), Hex(c.description)) << c.name;
     EXPECT_EQ(texts.arguments, c.arguments) << c.name;
+  }
+}
+
+// Which name a host's shortcut takes, given the names earlier selected hosts took and what the
+// desktop holds under its own name.
+TEST(ShortcutText, ANameTakenByAnotherHostGivesTheNameWithTheAddress) {
+  const std::string ours = "-e 00a0b1c2d3e4 -m 127.0.0.1";
+  const std::string none = "<no shortcut>";
+  struct Case {
+    const char* what;
+    std::string alias;
+    std::vector<std::string> taken;
+    std::string existing;  // the arguments of the desktop's shortcut of that name, or none
+    std::string name;
+    int reads;
+  };
+  const Case cases[] = {
+      {"name free", "pc", {}, none, "\\Kestrin pc.lnk", 1},
+      {"an earlier host took it", "pc", {"\\Kestrin pc.lnk"}, none, "\\Kestrin pc (00a0b1c2d3e4).lnk", 0},
+      {"an earlier host took it in other letter case", "pc", {"\\Kestrin x.lnk", "\\Kestrin PC.lnk"}, none,
+       "\\Kestrin pc (00a0b1c2d3e4).lnk", 0},
+      // 0x83 0x41 and 0x83 0x61 are two katakana, not a letter in two cases.
+      {"trail bytes are no letters", "\x83\x41", {"\\Kestrin \x83\x61.lnk"}, none, "\\Kestrin \x83\x41.lnk", 1},
+      {"the desktop's shortcut wakes the same host", "pc", {}, ours, "\\Kestrin pc.lnk", 1},
+      {"the desktop's shortcut wakes another host", "pc", {}, "-e 112233445566 -m 127.0.0.1",
+       "\\Kestrin pc (00a0b1c2d3e4).lnk", 1},
+      {"unnamed host, its name taken", "", {"\\Kestrin 00a0b1c2d3e4.lnk"}, none, "\\Kestrin (00a0b1c2d3e4).lnk", 0},
+  };
+  for (const Case& c : cases) {
+    const shortcut::ShortcutTexts texts = ComposeShortcutTexts(MakeHost("00a0b1c2d3e4", c.alias, "127.0.0.1"), kStartSuffix);
+    int reads = 0;
+    const std::string name = shortcut::ChooseFileName(texts, c.taken, [&](const std::string& asked, std::string* arguments) {
+      ++reads;
+      EXPECT_EQ(asked, texts.fileName) << c.what;
+      if (c.existing == none) return false;
+      *arguments = c.existing;
+      return true;
+    });
+    EXPECT_EQ(name, c.name) << c.what;
+    EXPECT_EQ(reads, c.reads) << c.what;
   }
 }
 
@@ -110,7 +154,7 @@ TEST(ShortcutText, FileNameKeepsDoubleByteCharactersWhole) {
       {"Japanese alias unchanged", kWebServer, kWebServer},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Hex(FileNameSafeAlias(c.alias)), Hex(c.safe)) << c.name;
+    EXPECT_EQ(Hex(FileNameSafeText(c.alias)), Hex(c.safe)) << c.name;
   }
 }
 

@@ -86,12 +86,16 @@ class FakeNetwork {
       log.push_back(std::string("found ") + host.szMac);
       found.push_back(host);
     };
-    sinks.finished = [this] {
+    sweep::SweepEnd told = sweep::SweepEnd::kCompleted;
+    sinks.finished = [this, &told](sweep::SweepEnd end) {
       log.push_back("finished");
       ++finishedCount;
+      told = end;
     };
     if (withoutArp) probes.resolveMac = nullptr;
-    return sweep::RunSweep(probes, sinks, stop);
+    const sweep::SweepEnd end = sweep::RunSweep(probes, sinks, stop);
+    EXPECT_EQ(told, end) << "the window is told how the sweep ended";
+    return end;
   }
 
   // Where entry stands in the log; -1 when it is not there.

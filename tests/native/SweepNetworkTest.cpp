@@ -34,6 +34,7 @@ TEST(SweepNetwork, AdapterIsTheRoutedOneUnlessItLeadsNowhereNear) {
       {"routed VPN: the first LAN adapter with a gateway", {vpn, virtualNet, wifi, wired}, 13, "203.0.113.77", 12},
       {"routed dial-up", {ppp, wired}, 14, "198.51.100.10", 11},
       {"routed adapter without an address", {unset, wifi}, 17, "203.0.113.77", 12},
+      {"disconnected adapter listed first, the VPN routed", {unset, vpn, wired}, 13, "198.51.100.10", 11},
       {"no route: first LAN adapter with a gateway", {virtualNet, other, wired}, 0, "198.51.100.10", 11},
       {"route to an adapter not listed", {virtualNet, wired}, 99, "198.51.100.10", 11},
       {"no gateway anywhere: the first with an address", {unset, virtualNet, vpn}, 0, "172.20.0.1", 15},
@@ -57,6 +58,8 @@ TEST(SweepNetwork, RouteIsLookedUpForAnAddressBeyondEveryLocalNetwork) {
                                                A{"198.51.100.130", "", "255.255.255.128"}}),
             "198.51.100.1");  // .1 is not on the upper /25
   EXPECT_EQ(sweep::AddressBeyondLocalNetworks({A{"10.0.0.1", "", "0.0.0.0"}}), "");
+  EXPECT_EQ(sweep::AddressBeyondLocalNetworks({A{"0.0.0.0", "", "0.0.0.0"}, A{"192.0.2.200", "", "255.255.255.0"}}),
+            "198.51.100.1") << "a disconnected adapter holds no address";
   // Longest prefix first, then the lowest metric; the first listed of equals.
   const std::vector<sweep::Route> routes = {
       {"0.0.0.0", "0.0.0.0", 200, 1}, {"0.0.0.0", "0.0.0.0", 100, 2}, {"0.0.0.0", "0.0.0.0", 100, 3},

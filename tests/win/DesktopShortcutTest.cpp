@@ -128,6 +128,42 @@ TEST(DesktopShortcut, FallsBackToTheUsersOwnDesktopAndElseMakesNone) {
   }
 }
 
+TEST(DesktopShortcut, AShortcutOfItsNameIsReplacedUnlessItWakesAnotherHost) {
+  const std::string ours = "-e 00a0b1c2d3e4 -m 127.0.0.1", another = "-e 112233445566 -m 127.0.0.1";
+  const std::string plain = "Kestrin pc.lnk", withAddress = "Kestrin pc (00a0b1c2d3e4).lnk";
+  struct Case {
+    const char* what;
+    std::string existing;  // the arguments of the shortcut there, or "" for a file that is none
+    std::string made;
+  };
+  const Case cases[] = {
+      {"it wakes the same host", ours, plain},
+      {"it wakes another host", another, withAddress},
+      {"it is no shortcut", "", plain},
+  };
+  for (const Case& c : cases) {
+    FakeDesktops desktops;
+    const std::string existing = desktops.shared.Path() + "\\" + plain;
+    if (c.existing.empty()) {
+      WriteBytes(existing, "not a shell link");
+    } else {
+      ComForTest com;
+      ASSERT_EQ(CreateShellLinkFile(existing.c_str(), "C:\\k.exe", "old", c.existing.c_str(), nullptr, nullptr, 0,
+                                    SW_SHOWNORMAL), S_OK);
+    }
+    std::vector<std::string> taken;
+    const std::string made = PlaceDesktopShortcut(MakeHost("00a0b1c2d3e4", "pc", "127.0.0.1"), nullptr, &taken);
+    EXPECT_EQ(made, desktops.shared.Path() + "\\" + c.made) << c.what;
+    EXPECT_EQ(ReadLink(made).arguments, ours) << c.what;
+    EXPECT_EQ(taken, std::vector<std::string>{"\\" + c.made}) << c.what;
+    if (c.made == withAddress) {
+      EXPECT_EQ(ReadLink(existing).arguments, another) << c.what << ": the other host's shortcut stays";
+    } else {
+      EXPECT_EQ(FileNames(desktops.shared), std::vector<std::string>{plain}) << c.what;
+    }
+  }
+}
+
 TEST(DesktopShortcut, NoShortcutWhenComCannotBeInitialised) {
   // A thread already in the multithreaded apartment refuses CoInitialize.
   FakeDesktops desktops;

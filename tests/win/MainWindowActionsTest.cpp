@@ -50,6 +50,7 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
       {"button, three rows selected from the highest", {3, 0, 4}, How::Button,
        {"00a0b1c2d3e4", "102030405060", "a1a2a3a4a5a6"}},
       {"double-click, two neighbours", {2, 1}, How::DoubleClick, {"001122334455", "0a0b0c0d0e0f"}},
+      {"double-click beside the rows", {}, How::DoubleClick, {}},
       {"button, nothing selected", {}, How::Button, {}},
       {"Enter on the list, two rows", {4, 1}, How::EnterOnList, {"001122334455", "a1a2a3a4a5a6"}},
       {"Enter on the list, nothing selected", {}, How::EnterOnList, {}},
@@ -61,8 +62,9 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
   const modal::ModalRun run = Run(dlg, [&](HWND hDlg) {
     for (const Case& c : cases) {
       SelectRows(dlg, c.selected);
+      const size_t boxesBefore = boxes.Boxes().size();
       if (c.how == How::DoubleClick) {
-        EXPECT_EQ(NotifyFromList(hDlg, NM_DBLCLK, c.selected.front()), 0) << c.name;
+        EXPECT_EQ(NotifyFromList(hDlg, NM_DBLCLK, c.selected.empty() ? -1 : c.selected.front()), 0) << c.name;
       } else if (c.how == How::EnterOnList) {
         PressKey(hDlg, IDC_LIST_HOSTS, VK_RETURN);
       } else if (c.how == How::EnterInEdit) {
@@ -75,10 +77,16 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
       std::vector<std::string> woken;
       for (const auto& datagram : listener.ReceiveAll(300)) woken.push_back(WokenAddress(datagram));
       EXPECT_EQ(woken, c.woken) << c.name;
+      // Only the button and Enter ask for something; no length check either.
+      const auto shown = boxes.Boxes();
+      const bool told = c.selected.empty() && c.how != How::DoubleClick;
+      ASSERT_EQ(shown.size() - boxesBefore, told ? 1u : 0u) << c.name;
+      if (told) {
+        EXPECT_EQ(shown.back().text, ProgramText(IDS_SELECT_ITEMS_TO_WAKE)) << c.name;
+      }
     }
   });
   EXPECT_EQ(run.result, IDCANCEL) << "Enter leaves the window open";
-  EXPECT_TRUE(boxes.Boxes().empty()) << "no length check either";
 }
 
 enum class Input { Type, ImeChar, ImeResult, Paste, CtrlV, ShiftInsert, ContextMenuPaste, TypeThenUndo };
@@ -165,39 +173,40 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
     Input how;
     std::wstring input;
     std::wstring shown;
-    bool stored;  // Add stores it; otherwise the length check refuses it
+    UINT box;  // Add's box: none (it stores), the refused address's, or kLengthBox
     bool balloon = false;  // the edit says why it refused a character
   };
+  constexpr UINT kNone = 0, kAddress = IDS_HARDWARE_ADDRESS_DIGITS, kLengthBox = ~0u;
   // One case for each way text reaches an edit, and for each edit's rule: what a rule makes of a
   // text is the native table's matter.
   const std::vector<Case> cases = {
-      {"address: a typed letter past F is refused, the digits around it go in", IDC_EDIT_MAC, L"", kEnd, kEnd,
-       Input::Type, L"a" + a + L"gb", L"ab", true, true},
+      {"address: a typed letter past F is refused, the digits around it go in", IDC_EDIT_MAC, L"00a0b1c2d3", kEnd,
+       kEnd, Input::Type, L"a" + a + L"gb", L"00a0b1c2d3ab", kNone, true},
       {"address: Ctrl+V of the colon form", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::CtrlV, L"00:a0:b1:c2:d3:e4",
-       L"00a0b1c2d3e4", true},
+       L"00a0b1c2d3e4", kNone},
       {"address: the context menu's Paste of ipconfig's form", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::ContextMenuPaste,
-       L"00-A0-B1-C2-D3-E4", L"00A0B1C2D3E4", true},
+       L"00-A0-B1-C2-D3-E4", L"00A0B1C2D3E4", kNone},
       {"address: Shift+Insert of groups of four", IDC_EDIT_MAC, L"", kEnd, kEnd, Input::ShiftInsert, L"00a0.b1c2.d3e4",
-       L"00a0b1c2d3e4", true},
+       L"00a0b1c2d3e4", kNone},
       {"address: a paste with one non-hex character is refused whole", IDC_EDIT_MAC, L"00a0", kEnd, kEnd, Input::Paste,
-       L"b1\uff71c2", L"00a0", true, true},
+       L"b1\uff71c2", L"00a0", kAddress, true},
       {"address: a program's text is never filtered", IDC_EDIT_MAC, L"00-a0:b1", kEnd, kEnd, Input::Type, L"c",
-       L"00-a0:b1c", true},
+       L"00-a0:b1c", kAddress},
       {"address: undo brings the program's text back by the rule", IDC_EDIT_MAC, L"00-a0-b1-c2", 0, -1,
-       Input::TypeThenUndo, L"b", L"00a0b1c2", true},
+       Input::TypeThenUndo, L"b", L"00a0b1c2", kAddress},
       {"address: a longer text from a record stays whole and takes nothing more", IDC_EDIT_MAC,
-       L"00a0b1c2d3e4ffeeddcc", kEnd, kEnd, Input::Type, L"f", L"00a0b1c2d3e4ffeeddcc", false},
+       L"00a0b1c2d3e4ffeeddcc", kEnd, kEnd, Input::Type, L"f", L"00a0b1c2d3e4ffeeddcc", kLengthBox},
       {"alias: undo brings back only what fits", IDC_EDIT_ALIAS, std::wstring(40, a[0]), 0, -1, Input::TypeThenUndo, L"x",
-       std::wstring(31, a[0]), true},
+       std::wstring(31, a[0]), kNone},
       {"alias: an IME result is cut to what fits, though its composition showed whole", IDC_EDIT_ALIAS,
        std::wstring(60, L'a'), kEnd, kEnd, Input::ImeResult, nichi + hon + L"\u8a9e", std::wstring(60, L'a') + nichi,
-       true},
+       kNone},
       {"alias: an IME result over a selection", IDC_EDIT_ALIAS, L"x" + std::wstring(31, a[0]), 1, 3, Input::ImeResult,
-       nichi + hon + L"\u8a9e", L"x" + nichi + hon + std::wstring(29, a[0]), true},
+       nichi + hon + L"\u8a9e", L"x" + nichi + hon + std::wstring(29, a[0]), kNone},
       {"alias: the IME's characters", IDC_EDIT_ALIAS, L"", kEnd, kEnd, Input::ImeChar, std::wstring(32, nichi[0]) + L"1",
-       std::wstring(31, nichi[0]) + L"1", true},
+       std::wstring(31, nichi[0]) + L"1", kNone},
       {"broadcast: full-width typed becomes half-width", IDC_EDIT_BROADCAST, L"", kEnd, kEnd, Input::Type,
-       L"\uff11\uff12\uff17\uff0e\uff10\u3002\uff10\uff0e\uff11", L"127.0.0.1", true},
+       L"\uff11\uff12\uff17\uff0e\uff10\u3002\uff10\uff0e\uff11", L"127.0.0.1", kNone},
   };
   for (const Case& c : cases) {
     std::remove("MacList.txt");
@@ -206,7 +215,7 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
     std::vector<LRESULT> limits;
     std::vector<bool> inputMethod;
     std::wstring shown;
-    Row fields;
+    Row fields, fieldsAfter;
     int balloons = 0;
     Run(dlg, [&](HWND hDlg) {
       for (int id : {IDC_EDIT_MAC, IDC_EDIT_ALIAS, IDC_EDIT_BROADCAST}) {
@@ -230,7 +239,9 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
       shown = EditTextW(hDlg, c.id);
       fields = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
       ClickButton(hDlg, IDC_BUTTON_ADD);
+      fieldsAfter = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
     });
+    EXPECT_EQ(fieldsAfter, fields) << c.name << ": Add leaves the fields as they were";
     EXPECT_EQ(limits, (std::vector<LRESULT>{12, 63, 31})) << c.name;
     EXPECT_EQ(inputMethod, (std::vector<bool>{false, true, false})) << c.name << ": input method in the alias alone";
     EXPECT_EQ(shown, c.shown) << c.name;
@@ -238,11 +249,16 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
     const size_t field = c.id == IDC_EDIT_MAC ? 0 : c.id == IDC_EDIT_ALIAS ? 1 : 2;
     EXPECT_EQ(fields[field], CodePageFromWide(c.shown, 932))
         << c.name << ": the exchange reads the text shown, in code page 932";
-    if (c.stored) {
+    if (c.box == kNone) {
       EXPECT_TRUE(boxes.Boxes().empty()) << c.name;
       EXPECT_EQ(ReadBytes("MacList.txt"), fields[0] + "," + fields[1] + "," + fields[2] + "\r\n") << c.name;
     } else {
-      EXPECT_EQ(boxes.Boxes().size(), 1u) << c.name;
+      const auto shown = boxes.Boxes();
+      ASSERT_EQ(shown.size(), 1u) << c.name;
+      if (c.box == kAddress) {
+        EXPECT_EQ(shown[0].text, ProgramText(kAddress)) << c.name;
+        EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION)) << c.name;
+      }
       EXPECT_EQ(ReadBytes("MacList.txt"), std::nullopt) << c.name;
     }
   }

@@ -149,7 +149,7 @@ TEST_F(SweepWindowTest, PressWhileSweepingStartsNoSecondSweepAndALaterPressDoes)
   EXPECT_EQ(rows, (std::vector<Row>{{"025A00000003", "three", "127.0.0.255"}})) << "found twice, stored once";
 }
 
-TEST_F(SweepWindowTest, NoLocalAddressEndsAtOnceWithoutAMessage) {
+TEST_F(SweepWindowTest, NoLocalAddressEndsAtOnceAndSaysSo) {
   const char* locals[] = {"", "0.0.0.0", "not an address"};
   CKestrinDlg dlg;
   Run(dlg, [&](HWND hDlg) {
@@ -157,10 +157,15 @@ TEST_F(SweepWindowTest, NoLocalAddressEndsAtOnceWithoutAMessage) {
       FakeLan lan;
       lan.local = local;
       ScopedOverride fake(sweep::ProbesSeam(), lan.Probes());
+      MessageBoxRecorder boxes;
       ClickButton(hDlg, IDC_BUTTON_AUTO);
       EXPECT_TRUE(WaitForIdle(hDlg, 5000)) << '"' << local << '"';
       EXPECT_EQ(lan.localCalls.load(), 1) << '"' << local << '"';
       EXPECT_EQ(lan.echoes.load(), 0) << '"' << local << '"';
+      const auto shown = boxes.Boxes();
+      ASSERT_EQ(shown.size(), 1u) << '"' << local << '"';
+      EXPECT_EQ(shown[0].text, ProgramText(IDS_NO_NETWORK_TO_SWEEP)) << '"' << local << '"';
+      EXPECT_EQ(shown[0].type, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION)) << '"' << local << '"';
     }
   });
   EXPECT_EQ(ReadBytes("MacList.txt"), std::nullopt);

@@ -1,10 +1,12 @@
-// The main window's Icon button on the real dialog: which rows get shortcuts, in which order.
+// The main window's Icon button on the real dialog: which rows get shortcuts, in which order, under which names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/KestrinDlg.h"
+#include "tests/support/MessageBoxRecorder.h"
 #include "tests/win/MainWindowFixture.h"
 #include "tests/win/ShortcutTestSupport.h"
 
@@ -15,37 +17,51 @@ using IconButtonTest = mainwindow::MainWindowTest;
 
 // What goes into each link is the shortcut tests' matter; here, which rows are asked for.
 TEST_F(IconButtonTest, SelectedRowsWithARecordGetShortcutsInListOrder) {
+  struct Host {
+    std::string mac, alias;
+  };
+  // After a row without a record; the fourth shares the first's alias, the fifth has none.
+  const Host hosts[] = {{"aaaaaaaaaaaa", "alpha"}, {"bbbbbbbbbbbb", "beta"}, {"cccccccccccc", "gamma"},
+                        {"dddddddddddd", "alpha"}, {"eeeeeeeeeeee", ""}};
   struct Case {
     const char* name;
-    std::vector<int> selected;  // of: a row without a record, alpha, beta, gamma
-    std::vector<std::string> made;
+    std::vector<int> selected;
+    std::vector<std::string> made;  // file names, in the order made
   };
   const Case cases[] = {
-      {"two rows selected from the last", {3, 1}, {"alpha", "gamma"}},
-      {"nothing selected", {}, {}},
-      {"the row without a record is passed over", {0, 2}, {"beta"}},
+      {"two rows selected from the last", {3, 1}, {"Kestrin alpha.lnk", "Kestrin gamma.lnk"}},
+      {"nothing selected: only the message", {}, {}},
+      {"the row without a record is passed over", {0, 2}, {"Kestrin beta.lnk"}},
+      {"a shared alias and no alias: the first by row keeps the name", {5, 4, 1},
+       {"Kestrin alpha.lnk", "Kestrin alpha (dddddddddddd).lnk", "Kestrin eeeeeeeeeeee.lnk"}},
   };
   for (const Case& c : cases) {
     FakeDesktops desktops;
+    MessageBoxRecorder boxes;
     CKestrinDlg dlg;
     Run(dlg, [&](HWND hDlg) {
       dlg.m_listHosts.InsertItem(0, "no record");
-      for (const char* alias : {"alpha", "beta", "gamma"}) {
-        const HostEntry host = MakeHost(std::string(12, alias[0]), alias);
-        dlg.AddOrReplaceHost(&host);
+      for (const Host& host : hosts) {
+        const HostEntry entry = MakeHost(host.mac, host.alias);
+        dlg.AddOrReplaceHost(&entry);
       }
       mainwindow::SelectRows(dlg, c.selected);
       mainwindow::ClickButton(hDlg, IDC_BUTTON_ICON);
     });
-    std::vector<std::string> attempts, names;
-    for (const std::string& alias : c.made) {
-      attempts.push_back(desktops.shared.Path() + "\\Kestrin " + alias + ".lnk");
-      names.push_back("Kestrin " + alias + ".lnk");
-    }
+    std::vector<std::string> attempts;
+    for (const std::string& name : c.made) attempts.push_back(desktops.shared.Path() + "\\" + name);
+    std::vector<std::string> names = c.made;
+    std::sort(names.begin(), names.end());
     EXPECT_EQ(desktops.system.saveAttempts, attempts) << c.name;
     EXPECT_EQ(FileNames(desktops.shared), names) << c.name;
     if (!attempts.empty()) {
-      EXPECT_EQ(ReadLink(attempts[0]).arguments, "-e " + std::string(12, c.made[0][0]) + " -m 127.0.0.1") << c.name;
+      const int lastRow = *std::max_element(c.selected.begin(), c.selected.end());
+      EXPECT_EQ(ReadLink(attempts.back()).arguments, "-e " + hosts[lastRow - 1].mac + " -m 127.0.0.1") << c.name;
+    }
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), c.selected.empty() ? 1u : 0u) << c.name;
+    if (c.selected.empty()) {
+      EXPECT_EQ(shown[0].text, mainwindow::ProgramText(IDS_SELECT_ITEMS_FOR_SHORTCUTS));
     }
   }
 }

@@ -15,6 +15,8 @@
 #                     card's. Its other end leads nowhere.
 #   LAN_SIDE_GATEWAY  host number in 203.0.113.0/24 of a default gateway for that adapter, on a
 #                     route of higher metric (200) than the LAN's: the system routes by the LAN.
+#   LAN_BARE_LINK     set to 1: one more adapter, up but without an address, listed before the
+#                     others: an unplugged port as the system lists it (0.0.0.0, mask 0.0.0.0).
 #   LAN_STALE         lines "host-number hardware-address": neighbour entries of the LAN namespace
 #                     left stale, as a PC keeps them long after it last heard of a host; set
 #                     afresh by lan_set_stale.
@@ -71,6 +73,11 @@ lan_start() {
   ip link del "${tag}t-$id"
   LAN_WHY="setting up the test LAN failed"
   ip -n "$LAN_SW_NS" link set br0 up || return 2
+  if [ "${LAN_BARE_LINK:-}" = 1 ]; then
+    # First of all, so its interface index is the lowest; its other end is on no bridge.
+    ip -n "$LAN_NS" link add bare0 type veth peer name "${tag}b-$id" netns "$LAN_SW_NS" || return 2
+    ip -n "$LAN_NS" link set bare0 up && ip -n "$LAN_SW_NS" link set "${tag}b-$id" up || return 2
+  fi
   if [ -n "${LAN_SIDE_ADDRESS:-}" ]; then
     # Made in the namespace before eth0 arrives, so its interface index comes first.
     ip -n "$LAN_NS" link add side0 type veth peer name "${tag}s-$id" netns "$LAN_SW_NS" || return 2
@@ -122,6 +129,11 @@ lan_start() {
     side=$(ip -n "$LAN_NS" -o link show side0 | cut -d: -f1)
     eth=$(ip -n "$LAN_NS" -o link show eth0 | cut -d: -f1)
     [ "$side" -lt "$eth" ] || { LAN_WHY="side0 ($side) is not listed before eth0 ($eth)"; return 2; }
+  fi
+  if [ "${LAN_BARE_LINK:-}" = 1 ]; then
+    local bare
+    bare=$(ip -n "$LAN_NS" -o link show bare0 | cut -d: -f1)
+    [ "$bare" -lt "$(ip -n "$LAN_NS" -o link show eth0 | cut -d: -f1)" ] || { LAN_WHY="bare0 is not listed first"; return 2; }
   fi
   LAN_WHY=""
 }
