@@ -53,7 +53,7 @@ void ScanBytes(const char* p, int base, char separator, std::array<unsigned char
   }
 }
 
-// The forms other tools print: "00-a0-b1-c2-d3-e4" or "00:a0:b1:c2:d3:e4" (one separator
+// The forms other tools print: "00-a0-b1-c2-d3-e4", "00:a0:b1:c2:d3:e4" or "00 a0 b1 c2 d3 e4" (one separator
 // throughout, 17 characters) and "00a0.b1c2.d3e4" (14 characters). digitsPerGroup hex digits
 // per group, one separator between groups, nothing before or after.
 bool ReadSeparatedForm(const char* text, size_t digitsPerGroup, const char* separators, MacAddress& mac) {
@@ -78,7 +78,7 @@ bool ReadSeparatedForm(const char* text, size_t digitsPerGroup, const char* sepa
 
 MacAddress ParseMacText(const char* text) {
   MacAddress mac = {0, 0, 0, 0, 0, 0};
-  if (ReadSeparatedForm(text, 2, "-:", mac) || ReadSeparatedForm(text, 4, ".", mac)) return mac;
+  if (ReadSeparatedForm(text, 2, "-: ", mac) || ReadSeparatedForm(text, 4, ".", mac)) return mac;
   // Regroup the first 12 characters into pairs "xx-xx-...", ending where the text ends.
   std::string grouped;
   for (size_t i = 0; i < 12 && text[i] != '\0'; ++i) {

@@ -6,8 +6,8 @@ using MacAddress = std::array<unsigned char, 6>;   // byte 0 first, as the digit
 using Ipv4Address = std::array<unsigned char, 4>;  // network order, first number first
 
 // The six bytes a hardware-address text spells. Never fails. The separated forms other tools
-// print are read whole: six pairs of hexadecimal digits joined by one and the same "-" or ":"
-// ("00-a0-b1-c2-d3-e4", "00:A0:B1:C2:D3:E4") and three groups of four joined by "."
+// print are read whole: six pairs of hexadecimal digits joined by one and the same "-", ":" or
+// blank ("00-a0-b1-c2-d3-e4", "00:A0:B1:C2:D3:E4", "00 a0 b1 c2 d3 e4") and three groups of four joined by "."
 // ("00a0.b1c2.d3e4"), exactly so, nothing before or after. Any other text: its first 12
 // characters read as six pairs of hexadecimal digits; reading stops at the first pair that is
 // not a number, and unread bytes stay 0x00 ("00a0b" gives 00 A0 0B 00 00 00; "00:a0:b1" gives

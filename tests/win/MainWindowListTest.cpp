@@ -85,14 +85,10 @@ TEST_F(HostListTest, AddCreatesTheListAppendsNewHostsAndReplacesOnlyAnExactAddre
        "00A0B1C2D3E4", "upper", "127.0.0.1",
        {{"00a0b1c2d3e4", kWebServer, "127.0.0.2"}, {"001122334455", "nas", "127.0.0.1"},
         {"00A0B1C2D3E4", "upper", "127.0.0.1"}}},
-      {"an empty address is accepted as a host of its own",
-       "", "no address", "127.0.0.1",
-       {{"00a0b1c2d3e4", kWebServer, "127.0.0.2"}, {"001122334455", "nas", "127.0.0.1"},
-        {"00A0B1C2D3E4", "upper", "127.0.0.1"}, {"", "no address", "127.0.0.1"}}},
       {"a comma in an alias is kept as the full-width comma, so the line reads back",
        "001122334455", "1F,2F", "127.0.0.1",
        {{"00a0b1c2d3e4", kWebServer, "127.0.0.2"}, {"001122334455", "1F\x81\x43" "2F", "127.0.0.1"},
-        {"00A0B1C2D3E4", "upper", "127.0.0.1"}, {"", "no address", "127.0.0.1"}}},
+        {"00A0B1C2D3E4", "upper", "127.0.0.1"}}},
   };
   CKestrinDlg dlg;
   MessageBoxRecorder boxes;
