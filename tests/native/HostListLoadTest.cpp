@@ -23,6 +23,9 @@ std::string Repeat(const std::string& text, int count) {
   return out;
 }
 
+std::string AliasLine(const std::string& alias) { return "00a0b1c2d3e4," + alias + ",127.0.0.1\r\n"; }
+std::vector<Row> AliasRow(const std::string& alias) { return {{"00a0b1c2d3e4", alias, "127.0.0.1"}}; }
+
 struct LoadCase {
   const char* name;
   std::string file;
@@ -103,64 +106,31 @@ TEST(HostListLoad, LinesToRows) {
        {{"00a0b1c2d3e4", "\xC3\xBD", "127.0.0.1"}, {"112233445566", kA, "127.0.0.1"}}},
       {"a broadcast text cut after the trim", "00a0b1c2d3e4,a,   " + std::string(31, 'b') + "   \r\n",
        {{"00a0b1c2d3e4", "a", std::string(31, 'b')}}},
+      // An alias is cut at 63 bytes, never between the two bytes of a character.
+      {"31 double-byte (62 bytes) fit", AliasLine(Repeat(kA, 31)), AliasRow(Repeat(kA, 31))},
+      {"31 double-byte + 1 ASCII (63 bytes) fit", AliasLine(Repeat(kA, 31) + "x"), AliasRow(Repeat(kA, 31) + "x")},
+      {"1 ASCII + 31 double-byte (63 bytes) fit", AliasLine("x" + Repeat(kA, 31)), AliasRow("x" + Repeat(kA, 31))},
+      {"32 double-byte (64 bytes) lose the last character", AliasLine(Repeat(kA, 32)), AliasRow(Repeat(kA, 31))},
+      {"31 double-byte + 2 ASCII (64 bytes) lose one byte", AliasLine(Repeat(kA, 31) + "xy"),
+       AliasRow(Repeat(kA, 31) + "x")},
+      {"2 ASCII + 31 double-byte (64 bytes) cannot keep half of the last", AliasLine("xy" + Repeat(kA, 31)),
+       AliasRow("xy" + Repeat(kA, 30))},
+      {"1 ASCII + 32 double-byte (65 bytes)", AliasLine("x" + Repeat(kA, 32)), AliasRow("x" + Repeat(kA, 31))},
+      // Pieces of a fixed-size buffer would turn the tail of each line into rows of their own.
+      {"long lines are judged whole",
+       std::string(2000000, 'x') + "00a0b1c2d3e4\r\n" + std::string(2000000, 'y') + "00a0b1c2d3e4,bogus,127.0.0.1\r\n" +
+           "112233445566," + std::string(2000000 - 30, 'a') + ",127.0.0.1\r\n",
+       {{std::string(31, 'y'), "bogus", "127.0.0.1"}, {"112233445566", std::string(63, 'a'), "127.0.0.1"}}},
+      {"a line beyond the limit is passed over",
+       "112233445566,before,127.0.0.1\r\n00a0b1c2d3e4,a," + std::string(hostlist::detail::kMaxLineBytes, ' ') +
+           "x\r\naabbccddeeff,after,127.0.0.1",
+       {{"112233445566", "before", "127.0.0.1"}, {"aabbccddeeff", "after", "127.0.0.1"}}},
   };
   for (const LoadCase& c : cases) {
     ScratchFolder dir;
     WriteBytes("MacList.txt", c.file);
     EXPECT_EQ(LoadRows(), c.rows) << "case: " << c.name;
   }
-}
-
-TEST(HostListLoad, DoubleByteAliasIsCutWithoutSplittingACharacter) {
-  struct AliasCase {
-    const char* name;
-    std::string alias;
-    std::string loaded;
-  };
-  const AliasCase cases[] = {
-      {"31 double-byte (62 bytes) fits", Repeat(kA, 31), Repeat(kA, 31)},
-      {"31 double-byte + 1 ASCII (63 bytes) fits", Repeat(kA, 31) + "x", Repeat(kA, 31) + "x"},
-      {"1 ASCII + 31 double-byte (63 bytes) fits", "x" + Repeat(kA, 31), "x" + Repeat(kA, 31)},
-      {"32 double-byte (64 bytes) loses the last character", Repeat(kA, 32), Repeat(kA, 31)},
-      {"31 double-byte + 2 ASCII (64 bytes) loses one byte", Repeat(kA, 31) + "xy",
-       Repeat(kA, 31) + "x"},
-      {"2 ASCII + 31 double-byte (64 bytes) cannot keep half of the last", "xy" + Repeat(kA, 31),
-       "xy" + Repeat(kA, 30)},
-      {"1 ASCII + 32 double-byte (65 bytes)", "x" + Repeat(kA, 32), "x" + Repeat(kA, 31)},
-  };
-  for (const AliasCase& c : cases) {
-    ScratchFolder dir;
-    WriteBytes("MacList.txt", "00a0b1c2d3e4," + c.alias + ",127.0.0.1\r\n");
-    const std::vector<Row> rows = LoadRows();
-    ASSERT_EQ(rows.size(), 1u) << "case: " << c.name;
-    EXPECT_EQ(rows[0].alias, c.loaded) << "case: " << c.name;
-    EXPECT_EQ(rows[0].broadcast, "127.0.0.1") << "case: " << c.name;
-  }
-}
-
-TEST(HostListLoad, LongLinesAreJudgedWhole) {
-  // Pieces of a fixed-size buffer would turn the tail of each line into rows of their own.
-  const std::string tail = "00a0b1c2d3e4,bogus,127.0.0.1";
-  const std::string noComma = std::string(2000000, 'x') + tail.substr(0, 12);
-  const std::string longAlias = std::string(2000000 - 30, 'a');
-  ScratchFolder dir;
-  WriteBytes("MacList.txt", noComma + "\r\n" + std::string(2000000, 'y') + tail + "\r\n" +
-                                "112233445566," + longAlias + ",127.0.0.1\r\n");
-  const std::vector<Row> rows = LoadRows();
-  const std::vector<Row> expected = {
-      {std::string(31, 'y'), "bogus", "127.0.0.1"},
-      {"112233445566", std::string(63, 'a'), "127.0.0.1"},
-  };
-  EXPECT_EQ(rows, expected);
-}
-
-TEST(HostListLoad, LineBeyondTheLimitIsPassedOver) {
-  ScratchFolder dir;
-  const std::string huge = "00a0b1c2d3e4,a," + std::string(hostlist::detail::kMaxLineBytes, ' ') + "x";
-  WriteBytes("MacList.txt", "112233445566,before,127.0.0.1\r\n" + huge + "\r\naabbccddeeff,after,127.0.0.1");
-  const std::vector<Row> expected = {{"112233445566", "before", "127.0.0.1"},
-                                     {"aabbccddeeff", "after", "127.0.0.1"}};
-  EXPECT_EQ(LoadRows(), expected);
 }
 
 TEST(HostListLoad, FilesThatAreNoListLoadNothingAndCreateNothing) {

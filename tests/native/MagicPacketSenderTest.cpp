@@ -31,11 +31,9 @@ TEST(MagicPacket, DestinationCarriesProtocolNumberUnconverted) {
   for (const Case& c : cases) {
     const sockaddr_in to = BuildWakeDestination({0xC0, 0xA8, 0x0A, 0xFF}, c.protocolNumber);
     const unsigned char* raw = reinterpret_cast<const unsigned char*>(&to);
-    EXPECT_EQ(sizeof to, 16u);
     EXPECT_EQ(to.sin_family, AF_INET) << c.why;
     EXPECT_EQ(raw[2], 0x11) << c.why;
     EXPECT_EQ(raw[3], 0x00) << c.why;
-    EXPECT_EQ(ntohs(to.sin_port), 4352) << c.why;
     EXPECT_EQ(0, std::memcmp(&to.sin_addr, "\xC0\xA8\x0A\xFF", 4)) << c.why;
     for (int i = 8; i < 16; ++i) EXPECT_EQ(raw[i], 0) << c.why << ", zero byte " << i;
   }

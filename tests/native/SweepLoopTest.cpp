@@ -130,6 +130,12 @@ std::vector<std::string> ExpectedEchoes(const std::string& network, int skipped)
   return addresses;
 }
 
+std::string Repeat(const std::string& text, int count) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += text;
+  return out;
+}
+
 TEST(SweepLoop, ProbesEveryHostNumberButItsOwnInOrder) {
   struct Case {
     const char* local;
@@ -140,6 +146,9 @@ TEST(SweepLoop, ProbesEveryHostNumberButItsOwnInOrder) {
       {"192.168.1.10", "192.168.1.", 10}, {"10.1.2.0", "10.1.2.", 0},
       {"10.1.2.255", "10.1.2.", 0},       {"172.16.0.1", "172.16.0.", 1},
       {"172.16.0.254", "172.16.0.", 254}, {"1.0.0.77", "1.0.0.", 77},
+      // Decimal octets (never octal), in order; leading zeros never reach a probe address.
+      {"010.001.002.003", "10.1.2.", 3},  {"0.0.1.0", "0.0.1.", 0},
+      {"255.255.255.255", "255.255.255.", 0},
   };
   for (const Case& c : cases) {
     FakeNetwork net(c.local);
@@ -317,6 +326,7 @@ TEST(SweepLoop, AliasIsCutToTheFieldWithoutSplittingADoubleByteCharacter) {
       {"64 single bytes", std::string(64, 'y'), std::string(63, 'y')},
       {"long name", std::string(300, 'z'), std::string(63, 'z')},
       {"lead byte as the very last byte", ascii62 + "\x82", ascii62 + "\x82"},
+      {"double-byte characters only: 31 fit, the 32nd does not", Repeat("\x83\x41", 40), Repeat("\x83\x41", 31)},
   };
   for (const Case& c : cases) {
     FakeNetwork net("198.51.100.1");
@@ -325,14 +335,6 @@ TEST(SweepLoop, AliasIsCutToTheFieldWithoutSplittingADoubleByteCharacter) {
     ASSERT_EQ(net.found.size(), 1u) << c.what;
     EXPECT_EQ(std::string(net.found[0].szAlias), c.alias) << c.what;
   }
-  // A name of double-byte characters only: 31 characters fit, the 32nd does not.
-  std::string kana;
-  for (int i = 0; i < 40; ++i) kana += "\x83\x41";
-  FakeNetwork net("198.51.100.1");
-  net.Add("198.51.100.9", {true, "02:00:00:00:00:09", kana});
-  net.Run();
-  ASSERT_EQ(net.found.size(), 1u);
-  EXPECT_EQ(std::string(net.found[0].szAlias), kana.substr(0, 62));
 }
 
 TEST(SweepLoop, NoUsableLocalAddressEndsAtOnce) {
@@ -347,59 +349,47 @@ TEST(SweepLoop, NoUsableLocalAddressEndsAtOnce) {
   }
 }
 
-TEST(SweepLoop, ParseLocalAddressReadsDecimalOctets) {
+// The stop flag is looked at before each host and during the wait at the end; the step under way
+// finishes, and nothing is touched after it, not even the hosts already echoed.
+TEST(SweepLoop, StopRequestEndsTheSweepAtItsNextStep) {
   struct Case {
-    const char* text;
-    int a, b, c, d;
+    const char* what;
+    void (*setUp)(FakeNetwork&);
+    size_t echoes;
+    const char* lastBeforeFinished;  // nullptr: nothing at all
+    long long sleptMs;
+    size_t tableReads;
   };
-  const Case cases[] = {{"192.168.1.10", 192, 168, 1, 10}, {"010.001.002.003", 10, 1, 2, 3},
-                        {"255.255.255.255", 255, 255, 255, 255}, {"0.0.1.0", 0, 0, 1, 0}};
+  const Case cases[] = {
+      {"raised before the start", [](FakeNetwork& net) { net.stop = true; }, 0, nullptr, 0, 0},
+      {"raised during host 5's echo",
+       [](FakeNetwork& net) {
+         net.Add("198.51.100.5", {true, "02:00:00:00:00:05", "five"});
+         net.StopDuringEcho("198.51.100.5");
+       },
+       5, "echo 198.51.100.5", 0, 0},
+      {"raised during the wait for an undecided row: one short step of it, not the whole wait",
+       [](FakeNetwork& net) {
+         net.Add("198.51.100.250", {false, "", "late", "02:00:00:00:00:FA",
+                                    {State::kDelay, State::kDelay, State::kDelay, State::kDelay, State::kReachable}});
+         net.stopDuringSleep = true;
+       },
+       253, "table", 50, 4},
+  };
+  const std::vector<std::string> all = ExpectedEchoes("198.51.100.", 200);
   for (const Case& c : cases) {
-    sweep::LocalAddress local;
-    ASSERT_TRUE(sweep::ParseLocalAddress(c.text, &local)) << c.text;
-    EXPECT_EQ(local.a, c.a) << c.text;
-    EXPECT_EQ(local.b, c.b) << c.text;
-    EXPECT_EQ(local.c, c.c) << c.text;
-    EXPECT_EQ(local.d, c.d) << c.text;
-    // Leading zeros never reach a probe address: the texts are made from the numbers.
-    EXPECT_EQ(sweep::HostAddressText(local, 255),
-              std::to_string(c.a) + "." + std::to_string(c.b) + "." + std::to_string(c.c) + ".255");
+    FakeNetwork net("198.51.100.200");
+    c.setUp(net);
+    EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped) << c.what;
+    EXPECT_EQ(net.echoed, std::vector<std::string>(all.begin(), all.begin() + c.echoes)) << c.what;
+    EXPECT_EQ(net.found.size(), 0u) << c.what;
+    EXPECT_EQ(net.finishedCount, 1) << c.what;
+    EXPECT_EQ(net.log.back(), "finished") << c.what;
+    EXPECT_EQ(net.log.size() >= 2 ? net.log[net.log.size() - 2] : "", c.lastBeforeFinished ? c.lastBeforeFinished : "")
+        << c.what;
+    EXPECT_EQ(net.sleptMs, c.sleptMs) << c.what;
+    EXPECT_EQ(net.tableReads, c.tableReads) << c.what;
   }
-}
-
-TEST(SweepLoop, StopRequestIsHonouredBeforeTheNextHost) {
-  FakeNetwork net("198.51.100.200");
-  net.Add("198.51.100.5", {true, "02:00:00:00:00:05", "five"});
-  net.StopDuringEcho("198.51.100.5");
-  EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
-  // The echo under way finishes; nothing is touched after it, not even the hosts already echoed.
-  const std::vector<std::string> all = ExpectedEchoes("198.51.100.", 0);
-  EXPECT_EQ(net.echoed, std::vector<std::string>(all.begin(), all.begin() + 5));
-  EXPECT_EQ(net.found.size(), 0u);
-  EXPECT_EQ(net.log[net.log.size() - 2], "echo 198.51.100.5");
-  EXPECT_EQ(net.positions.size(), 5u);
-  EXPECT_EQ(net.finishedCount, 1);
-  EXPECT_EQ(net.log.back(), "finished");
-}
-
-TEST(SweepLoop, StopRequestEndsTheWaitForUndecidedRows) {
-  FakeNetwork net("198.51.100.1");
-  net.Add("198.51.100.250", {false, "", "late", "02:00:00:00:00:FA", {State::kDelay, State::kDelay,
-                                                                      State::kDelay, State::kDelay,
-                                                                      State::kReachable}});
-  net.stopDuringSleep = true;
-  EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
-  EXPECT_EQ(net.sleptMs, 50);  // one short step, not the whole wait
-  EXPECT_EQ(net.tableReads, 4u);
-  EXPECT_EQ(net.found.size(), 0u);
-  EXPECT_EQ(net.finishedCount, 1);
-}
-
-TEST(SweepLoop, StopRequestedBeforeTheStartProbesNothing) {
-  FakeNetwork net("198.51.100.7");
-  net.stop = true;
-  EXPECT_EQ(net.Run(), sweep::SweepEnd::kStopped);
-  EXPECT_EQ(net.log, std::vector<std::string>{"finished"});
 }
 
 }  // namespace

@@ -12,8 +12,6 @@
 
 namespace {
 
-using namespace std::string_literals;
-
 std::vector<std::string> LoadedAliases() {
   std::vector<std::string> aliases;
   hostlist::LoadHostList([&](const HostEntry& entry) { aliases.push_back(entry.szAlias); });
@@ -48,15 +46,38 @@ TEST(HostListWin, BytesOnDiskAreTheSameAsOnEveryBuild) {
   EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"\xC5\xBD"});
 }
 
-TEST(HostListWin, ReadOnlyListIsLeftAsItWas) {
-  ScratchFolder folder;
-  const std::string before = "112233445566,b,127.0.0.1\r\n";
-  WriteBytes("MacList.txt", before);
-  ASSERT_TRUE(SetFileAttributesA("MacList.txt", FILE_ATTRIBUTE_READONLY));
-  EXPECT_NE(hostlist::StoreHostEntry(MakeHost("00a0b1c2d3e4", "a")), 0) << "store";
-  EXPECT_NE(hostlist::RemoveHostEntry(MakeHost("112233445566", "")), 0) << "remove";
-  EXPECT_EQ(ReadBytes("MacList.txt"), before);
-  EXPECT_EQ(LoadedAliases(), std::vector<std::string>{"b"});
+// Each case leaves the list unreplaceable: the store and the remove fail and change nothing.
+TEST(HostListWin, ListThatCannotBeReplacedIsLeftAsItWas) {
+  struct Case {
+    const char* what;
+    bool (*setUp)();  // false: the case could not be made
+    std::vector<std::string> loaded;
+  };
+  const Case cases[] = {
+      {"MacList.txt read-only", [] { return SetFileAttributesA("MacList.txt", FILE_ATTRIBUTE_READONLY) != FALSE; },
+       {"b"}},
+      {"MacList.txt a directory",
+       [] { return DeleteFileA("MacList.txt") && CreateDirectoryA("MacList.txt", nullptr); }, {}},
+      {"MacTemp.txt a directory", [] { return CreateDirectoryA("MacTemp.txt", nullptr) != FALSE; }, {"b"}},
+      {"MacTemp.txt a read-only leftover",
+       [] {
+         WriteBytes("MacTemp.txt", "stale");
+         return SetFileAttributesA("MacTemp.txt", FILE_ATTRIBUTE_READONLY) != FALSE;
+       },
+       {"b"}},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
+    ASSERT_TRUE(c.setUp()) << c.what;
+    const std::optional<std::string> before = ReadBytes("MacList.txt");
+    const bool temporary = Exists("MacTemp.txt");
+    EXPECT_NE(hostlist::StoreHostEntry(MakeHost("00a0b1c2d3e4", "a")), 0) << c.what;
+    EXPECT_NE(hostlist::RemoveHostEntry(MakeHost("112233445566", "")), 0) << c.what;
+    EXPECT_EQ(ReadBytes("MacList.txt"), before) << c.what;
+    EXPECT_EQ(Exists("MacTemp.txt"), temporary) << c.what;
+    EXPECT_EQ(LoadedAliases(), c.loaded) << c.what;
+  }
 }
 
 TEST(HostListWin, ListHeldOpenWithoutDeleteSharingIsLeftAsItWas) {
@@ -76,33 +97,6 @@ TEST(HostListWin, ListHeldOpenWithoutDeleteSharingIsLeftAsItWas) {
   EXPECT_FALSE(Exists("MacTemp.txt")) << "the copy that could not be put in place";
   EXPECT_EQ(hostlist::StoreHostEntry(MakeHost("00a0b1c2d3e4", "a")), 0) << "store once released";
   EXPECT_EQ(ReadBytes("MacList.txt"), before + "00a0b1c2d3e4,a,127.0.0.1\r\n");
-}
-
-TEST(HostListWin, DirectoriesInPlaceOfTheFiles) {
-  {
-    ScratchFolder folder;
-    ASSERT_TRUE(CreateDirectoryA("MacList.txt", nullptr));
-    EXPECT_TRUE(LoadedAliases().empty()) << "MacList.txt is a directory";
-    EXPECT_NE(hostlist::StoreHostEntry(MakeHost("00a0b1c2d3e4", "a")), 0) << "MacList.txt is a directory";
-    EXPECT_NE(hostlist::RemoveHostEntry(MakeHost("00a0b1c2d3e4", "a")), 0) << "MacList.txt is a directory";
-    EXPECT_FALSE(Exists("MacTemp.txt")) << "MacList.txt is a directory";
-  }
-  {
-    ScratchFolder folder;
-    WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
-    ASSERT_TRUE(CreateDirectoryA("MacTemp.txt", nullptr));
-    EXPECT_NE(hostlist::StoreHostEntry(MakeHost("00a0b1c2d3e4", "a")), 0) << "MacTemp.txt is a directory";
-    EXPECT_EQ(ReadBytes("MacList.txt"), "112233445566,b,127.0.0.1\r\n"s) << "MacTemp.txt is a directory";
-  }
-}
-
-TEST(HostListWin, ReadOnlyLeftoverTemporaryFileStopsTheStoreOnly) {
-  ScratchFolder folder;
-  WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
-  WriteBytes("MacTemp.txt", "stale");
-  ASSERT_TRUE(SetFileAttributesA("MacTemp.txt", FILE_ATTRIBUTE_READONLY));
-  EXPECT_NE(hostlist::StoreHostEntry(MakeHost("00a0b1c2d3e4", "a")), 0);
-  EXPECT_EQ(ReadBytes("MacList.txt"), "112233445566,b,127.0.0.1\r\n"s);
 }
 
 }  // namespace

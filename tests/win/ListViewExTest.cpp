@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 
 namespace mainwindow {
@@ -197,7 +196,6 @@ TEST_F(ListViewExTest, RowsAreTallEnoughForTheFontAndAZeroWidthColumnBecomesTenP
     list.UpdateWindow();  // the list asks its parent to draw the row: WM_DRAWITEM comes back to the control
     afterPaint = list.GetColumnWidth(1);
   });
-  std::printf("dpi %d: row height %d, font height %ld\n", RunDpi(), rowHeight, static_cast<long>(metrics.tmHeight));
   EXPECT_GT(metrics.tmHeight, 0);
   EXPECT_GE(rowHeight, metrics.tmHeight);
   EXPECT_EQ(before, 0);

@@ -1,7 +1,6 @@
 // The sweep's system probes under wine: echo to loopback, adapter and ARP table choice, and refusal of bad texts.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -44,7 +43,6 @@ TEST(SweepProbes, LocalAddressIsADottedQuadOrNothing) {
   sweep::LocalAddress parsed;
   EXPECT_TRUE(address.empty() || sweep::ParseLocalAddress(address, &parsed)) << address;
   EXPECT_NE(address, "0.0.0.0");
-  std::printf("local address under this system: \"%s\"\n", address.c_str());
 }
 
 // A list of adapters in one buffer, as GetAdaptersInfo lays it out.

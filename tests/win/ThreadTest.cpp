@@ -79,14 +79,6 @@ TEST(Thread, WaitPutsAQuitRequestBack) {
   EXPECT_EQ(msg.wParam, 3u);
 }
 
-TEST(Thread, StopWithoutAWorkerDoesNothing) {
-  std::atomic<bool> stop{false};
-  HANDLE none = nullptr;
-  sweep::StopWorkerAndWait(&stop, &none);
-  EXPECT_EQ(none, nullptr);
-  EXPECT_FALSE(stop.load());
-}
-
 TEST(Thread, AutoDeleteStartWithoutSuspendRuns) {
   Work work;
   ASSERT_NE(AfxBeginThread(CountAndSend, &work), nullptr);

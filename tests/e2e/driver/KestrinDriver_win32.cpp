@@ -9,10 +9,10 @@
 //   kestrin_e2e_driver about TIMEOUT_MS   (the system menu's About item; prints the box's rectangle)
 //   kestrin_e2e_driver message TIMEOUT_MS   (a message box of the program: prints its text, presses OK)
 //
-// sweep presses the Auto button, checks that it hid and that its bar shows position 0 of 0..100,
-// then, until the button is back (or the window is gone after --close-after), keeps sending
-// WM_NULL to the window and records the longest round trip: the longest time the window's
-// thread did not handle messages. It prints key=value lines and exits 0 when every check held.
+// sweep presses the Auto button, then, until the button is back (or the window is gone after
+// --close-after), keeps sending WM_NULL to the window and records the longest round trip: the
+// longest time the window's thread did not handle messages. It prints key=value lines and exits 0
+// when every check held. The button's and the bar's states are the in-process tests' matter.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -144,46 +144,16 @@ void Check(bool ok, const char* what) {
 }
 
 int Sweep(int closeAfterMs) {
-  const HWND dialog = FindKestrinWindow();
-  if (dialog == nullptr) {
-    std::printf("no window titled Kestrin\n");
-    return 1;
-  }
-  const HWND button = GetDlgItem(dialog, IDC_BUTTON_AUTO);
-  const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_SWEEP);
-  const HWND list = GetDlgItem(dialog, IDC_LIST_HOSTS);
-  Check(button != nullptr && bar != nullptr && list != nullptr, "the list, the sweep bar and the Auto button exist");
-  if (failures) return 1;
-  Check(IsWindowVisible(button) && !IsWindowVisible(bar), "idle: button shown, bar hidden");
-
+  const HWND button = Control(IDC_BUTTON_AUTO);
+  const HWND list = Control(IDC_LIST_HOSTS);
+  if (button == nullptr || list == nullptr) return 1;
+  const HWND dialog = GetParent(button);
   const auto start = Clock::now();
   SendMessageW(button, BM_CLICK, 0, 0);
-  const bool buttonHidden = !IsWindowVisible(button);
-  const bool barShown = IsWindowVisible(bar) != FALSE;
-  const LRESULT position = SendMessageW(bar, PBM_GETPOS, 0, 0);
-  // The bar leaves 0 only before host 3, after host 1's echo has had its 100 ms: a driver that a
-  // loaded machine held back that long may see the worker's first step, which is no fault.
-  const double readAfterMs = MillisecondsSince(start);
-  // No PBRANGE pointer: it would not cross into the other process.
-  const long low = static_cast<long>(SendMessageW(bar, PBM_GETRANGE, TRUE, 0));
-  const long high = static_cast<long>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
-  std::printf("after_click button_visible=%d bar_visible=%d bar_pos=%ld range=%ld..%ld read_after_ms=%.0f\n",
-              buttonHidden ? 0 : 1, barShown ? 1 : 0, static_cast<long>(position), low, high,
-              readAfterMs);
-  Check(buttonHidden && barShown, "sweeping: button hidden, bar shown");
-  Check((position == 0 || readAfterMs >= 100) &&
-            low == 0 && high == 100,
-        "bar at 0 of 0..100");
-
   double longestMs = 0;
-  double longestAtSeconds = 0;  // when the longest spell began, from the press
-  long lastPosition = 0;
-  bool positionFell = false;
   bool closing = false;
   Clock::time_point closeStart;
-  for (;;) {
-    if (!IsWindow(dialog)) break;
-    if (!closing && IsWindowVisible(button)) break;
+  while (IsWindow(dialog) && (closing || !IsWindowVisible(button))) {
     // 254 probes of at most 100 ms each: a sweep still running after ten minutes has hung.
     if (MillisecondsSince(start) > 600000) {
       Check(false, "sweep over within 10 minutes");
@@ -196,43 +166,23 @@ int Sweep(int closeAfterMs) {
     }
     const auto sent = Clock::now();
     DWORD_PTR ignored = 0;
-    const LRESULT answered =
-        SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
+    const LRESULT answered = SendMessageTimeoutW(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
     const double roundTrip = MillisecondsSince(sent);
-    if (answered != 0 && roundTrip > longestMs) {
-      longestMs = roundTrip;
-      longestAtSeconds = std::chrono::duration<double>(sent - start).count();
-    }
+    if (answered != 0 && roundTrip > longestMs) longestMs = roundTrip;
     if (answered == 0 && IsWindow(dialog)) {
       Check(false, "window answered WM_NULL within 30 s");
       break;
     }
-    if (!closing && IsWindow(bar)) {
-      const long now = static_cast<long>(SendMessageW(bar, PBM_GETPOS, 0, 0));
-      if (now < lastPosition) positionFell = true;
-      lastPosition = now;
-    }
     Sleep(2);
   }
-  const double sweepSeconds = MillisecondsSince(start) / 1000.0;
-  Check(!positionFell, "progress never went back");
   if (closing) {
     std::printf("close_ms=%.0f\n", MillisecondsSince(closeStart));
     Check(!IsWindow(dialog), "window gone after close");
   } else {
-    // The window shows the button and then hides the bar, one call after the other: this
-    // process can look between the two, so give the second call a moment to land.
-    const auto buttonBack = Clock::now();
-    while (IsWindowVisible(bar) && MillisecondsSince(buttonBack) < 5000) Sleep(5);
-    Check(!IsWindowVisible(bar), "idle again: bar hidden");
-    // The hidden bar keeps its last position.
-    Check(SendMessageW(bar, PBM_GETPOS, 0, 0) == 100, "bar reached 100 before it hid");
-    const LRESULT items = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
-    std::printf("items=%ld\n", static_cast<long>(items));
-    std::printf("sweep_seconds=%.2f\n", sweepSeconds);
+    std::printf("items=%ld\n", static_cast<long>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
+    std::printf("sweep_seconds=%.2f\n", MillisecondsSince(start) / 1000.0);
   }
   std::printf("max_unresponsive_ms=%.1f\n", longestMs);
-  std::printf("max_unresponsive_at_s=%.2f\n", longestAtSeconds);
   return failures == 0 ? 0 : 1;
 }
 
