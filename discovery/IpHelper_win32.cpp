@@ -1,4 +1,4 @@
-// The IP Helper functions looked up once in system32's iphlpapi.dll.
+// The IP Helper functions, each looked up once in system32's iphlpapi.dll.
 #include "discovery/IpHelper_win32.h"
 
 #include "framework/SystemLibrary_win32.h"
@@ -7,34 +7,9 @@ namespace iphelper {
 
 namespace {
 
-struct Functions {
-  decltype(&::GetAdaptersInfo) getAdaptersInfo;
-  decltype(&::GetBestInterface) getBestInterface;
-  decltype(&::GetIpForwardTable) getIpForwardTable;
-  decltype(&::GetIpNetTable2) getIpNetTable2;
-  decltype(&::FreeMibTable) freeMibTable;
-  decltype(&::SendARP) sendArp;
-  decltype(&::IcmpCreateFile) icmpCreateFile;
-  decltype(&::IcmpCloseHandle) icmpCloseHandle;
-  decltype(&::IcmpSendEcho) icmpSendEcho;
-};
-
-const Functions& Loaded() {
-  static const Functions functions = [] {
-    const HMODULE module = LoadSystemLibrary(L"iphlpapi.dll");
-    return Functions{
-        SystemFunction<decltype(&::GetAdaptersInfo)>(module, "GetAdaptersInfo"),
-        SystemFunction<decltype(&::GetBestInterface)>(module, "GetBestInterface"),
-        SystemFunction<decltype(&::GetIpForwardTable)>(module, "GetIpForwardTable"),
-        SystemFunction<decltype(&::GetIpNetTable2)>(module, "GetIpNetTable2"),
-        SystemFunction<decltype(&::FreeMibTable)>(module, "FreeMibTable"),
-        SystemFunction<decltype(&::SendARP)>(module, "SendARP"),
-        SystemFunction<decltype(&::IcmpCreateFile)>(module, "IcmpCreateFile"),
-        SystemFunction<decltype(&::IcmpCloseHandle)>(module, "IcmpCloseHandle"),
-        SystemFunction<decltype(&::IcmpSendEcho)>(module, "IcmpSendEcho"),
-    };
-  }();
-  return functions;
+HMODULE IpHlpApi() {
+  static const HMODULE module = LoadSystemLibrary(L"iphlpapi.dll");
+  return module;
 }
 
 constexpr DWORD kUnavailable = ERROR_NOT_SUPPORTED;
@@ -42,37 +17,50 @@ constexpr DWORD kUnavailable = ERROR_NOT_SUPPORTED;
 }  // namespace
 
 ULONG GetAdaptersInfo(IP_ADAPTER_INFO* adapters, ULONG* size) {
-  return CallIfFound(Loaded().getAdaptersInfo, ULONG{kUnavailable}, adapters, size);
+  static const auto function = SystemFunction<decltype(&::GetAdaptersInfo)>(IpHlpApi(), "GetAdaptersInfo");
+  return function != nullptr ? function(adapters, size) : kUnavailable;
 }
 
 DWORD GetBestInterface(IPAddr destination, DWORD* index) {
-  return CallIfFound(Loaded().getBestInterface, kUnavailable, destination, index);
+  static const auto function = SystemFunction<decltype(&::GetBestInterface)>(IpHlpApi(), "GetBestInterface");
+  return function != nullptr ? function(destination, index) : kUnavailable;
 }
 
 DWORD GetIpForwardTable(MIB_IPFORWARDTABLE* table, ULONG* size, BOOL sorted) {
-  return CallIfFound(Loaded().getIpForwardTable, kUnavailable, table, size, sorted);
+  static const auto function = SystemFunction<decltype(&::GetIpForwardTable)>(IpHlpApi(), "GetIpForwardTable");
+  return function != nullptr ? function(table, size, sorted) : kUnavailable;
 }
 
 DWORD GetIpNetTable2(ADDRESS_FAMILY family, MIB_IPNET_TABLE2** table) {
-  return CallIfFound(Loaded().getIpNetTable2, kUnavailable, family, table);
+  static const auto function = SystemFunction<decltype(&::GetIpNetTable2)>(IpHlpApi(), "GetIpNetTable2");
+  return function != nullptr ? function(family, table) : kUnavailable;
 }
 
 void FreeMibTable(void* table) {
-  if (Loaded().freeMibTable != nullptr) Loaded().freeMibTable(table);
+  static const auto function = SystemFunction<decltype(&::FreeMibTable)>(IpHlpApi(), "FreeMibTable");
+  if (function != nullptr) function(table);
 }
 
 DWORD SendARP(IPAddr destination, IPAddr source, void* mac, ULONG* length) {
-  return CallIfFound(Loaded().sendArp, kUnavailable, destination, source, mac, length);
+  static const auto function = SystemFunction<decltype(&::SendARP)>(IpHlpApi(), "SendARP");
+  return function != nullptr ? function(destination, source, mac, length) : kUnavailable;
 }
 
-HANDLE IcmpCreateFile() { return CallIfFound(Loaded().icmpCreateFile, INVALID_HANDLE_VALUE); }
+HANDLE IcmpCreateFile() {
+  static const auto function = SystemFunction<decltype(&::IcmpCreateFile)>(IpHlpApi(), "IcmpCreateFile");
+  return function != nullptr ? function() : INVALID_HANDLE_VALUE;
+}
 
-BOOL IcmpCloseHandle(HANDLE echo) { return CallIfFound(Loaded().icmpCloseHandle, BOOL{FALSE}, echo); }
+BOOL IcmpCloseHandle(HANDLE echo) {
+  static const auto function = SystemFunction<decltype(&::IcmpCloseHandle)>(IpHlpApi(), "IcmpCloseHandle");
+  return function != nullptr ? function(echo) : FALSE;
+}
 
 DWORD IcmpSendEcho(HANDLE echo, IPAddr destination, void* request, WORD requestSize, IP_OPTION_INFORMATION* options,
                    void* replies, DWORD repliesSize, DWORD timeoutMs) {
-  return CallIfFound(Loaded().icmpSendEcho, DWORD{0}, echo, destination, request, requestSize, options, replies,
-                repliesSize, timeoutMs);
+  static const auto function = SystemFunction<decltype(&::IcmpSendEcho)>(IpHlpApi(), "IcmpSendEcho");
+  if (function == nullptr) return 0;
+  return function(echo, destination, request, requestSize, options, replies, repliesSize, timeoutMs);
 }
 
 }  // namespace iphelper

@@ -1,4 +1,4 @@
-// comctl32's functions looked up once in the module the manifest's activation context gives.
+// comctl32's functions, each looked up once in the module the manifest's activation context gives.
 #include "framework/CommonControls_win32.h"
 
 #include "framework/SystemLibrary_win32.h"
@@ -7,56 +7,44 @@ namespace comctl {
 
 namespace {
 
-struct Functions {
-  decltype(&::InitCommonControls) initCommonControls;
-  decltype(&::SetWindowSubclass) setWindowSubclass;
-  decltype(&::RemoveWindowSubclass) removeWindowSubclass;
-  decltype(&::DefSubclassProc) defSubclassProc;
-  decltype(&::ImageList_Draw) imageListDraw;
-  decltype(&::ImageList_DrawEx) imageListDrawEx;
-};
-
-const Functions& Loaded() {
-  static const Functions functions = [] {
-    const HMODULE module = LoadCommonControlsLibrary();
-    return Functions{
-        SystemFunction<decltype(&::InitCommonControls)>(module, "InitCommonControls"),
-        SystemFunction<decltype(&::SetWindowSubclass)>(module, "SetWindowSubclass"),
-        SystemFunction<decltype(&::RemoveWindowSubclass)>(module, "RemoveWindowSubclass"),
-        SystemFunction<decltype(&::DefSubclassProc)>(module, "DefSubclassProc"),
-        SystemFunction<decltype(&::ImageList_Draw)>(module, "ImageList_Draw"),
-        SystemFunction<decltype(&::ImageList_DrawEx)>(module, "ImageList_DrawEx"),
-    };
-  }();
-  return functions;
+HMODULE Comctl32() {
+  // By name alone, which the manifest's activation context sends to the version 6 copy in WinSxS
+  // (system32 holds version 5); the search, narrowed first, plays no part.
+  static const HMODULE module = ::LoadLibraryW(L"comctl32.dll");
+  return module;
 }
 
 }  // namespace
 
 void InitCommonControls() {
-  if (Loaded().initCommonControls != nullptr) Loaded().initCommonControls();
+  static const auto function = SystemFunction<decltype(&::InitCommonControls)>(Comctl32(), "InitCommonControls");
+  if (function != nullptr) function();
 }
 
 BOOL SetWindowSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id, DWORD_PTR data) {
-  return CallIfFound(Loaded().setWindowSubclass, BOOL{FALSE}, window, proc, id, data);
+  static const auto function = SystemFunction<decltype(&::SetWindowSubclass)>(Comctl32(), "SetWindowSubclass");
+  return function != nullptr ? function(window, proc, id, data) : FALSE;
 }
 
 BOOL RemoveWindowSubclass(HWND window, SUBCLASSPROC proc, UINT_PTR id) {
-  return CallIfFound(Loaded().removeWindowSubclass, BOOL{FALSE}, window, proc, id);
+  static const auto function = SystemFunction<decltype(&::RemoveWindowSubclass)>(Comctl32(), "RemoveWindowSubclass");
+  return function != nullptr ? function(window, proc, id) : FALSE;
 }
 
 LRESULT DefSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return CallIfFound(Loaded().defSubclassProc, LRESULT{0}, window, message, wParam, lParam);
+  static const auto function = SystemFunction<decltype(&::DefSubclassProc)>(Comctl32(), "DefSubclassProc");
+  return function != nullptr ? function(window, message, wParam, lParam) : 0;
 }
 
 BOOL ImageList_Draw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT style) {
-  return CallIfFound(Loaded().imageListDraw, BOOL{FALSE}, list, index, dc, x, y, style);
+  static const auto function = SystemFunction<decltype(&::ImageList_Draw)>(Comctl32(), "ImageList_Draw");
+  return function != nullptr ? function(list, index, dc, x, y, style) : FALSE;
 }
 
 BOOL ImageList_DrawEx(HIMAGELIST list, int index, HDC dc, int x, int y, int dx, int dy, COLORREF background,
                       COLORREF foreground, UINT style) {
-  return CallIfFound(Loaded().imageListDrawEx, BOOL{FALSE}, list, index, dc, x, y, dx, dy, background, foreground,
-                     style);
+  static const auto function = SystemFunction<decltype(&::ImageList_DrawEx)>(Comctl32(), "ImageList_DrawEx");
+  return function != nullptr ? function(list, index, dc, x, y, dx, dy, background, foreground, style) : FALSE;
 }
 
 }  // namespace comctl

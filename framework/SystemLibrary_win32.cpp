@@ -21,9 +21,3 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
   if (length == 0 || length >= MAX_PATH) return nullptr;
   return ::LoadLibraryW((std::wstring(folder, length) + L"\\" + name).c_str());
 }
-
-HMODULE LoadCommonControlsLibrary() {
-  // By name alone, which the manifest's activation context sends to the version 6 copy in WinSxS
-  // (system32 holds version 5); the search, narrowed first, plays no part.
-  return ::LoadLibraryW(L"comctl32.dll");
-}

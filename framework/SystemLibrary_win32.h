@@ -13,19 +13,10 @@ void NarrowLibrarySearch();
 // module stays loaded for the life of the process.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
-// comctl32 as the program's manifest binds it: the version 6 side-by-side copy, which the
-// activation context finds before any folder is searched. nullptr when it cannot be loaded.
-HMODULE LoadCommonControlsLibrary();
-
-// The export name of module as a pointer of type Function; nullptr when either is missing.
+// The export name of module as a pointer of type Function; nullptr when either is missing. A
+// wrapper keeps it in a static of its own, so each function is looked up once, at its first call.
 template <typename Function>
 Function SystemFunction(HMODULE module, const char* name) {
   if (module == nullptr) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
-// function(arguments...) for a function that SystemFunction found, or failed when it found none.
-template <typename Function, typename Result, typename... Arguments>
-Result CallIfFound(Function function, Result failed, Arguments... arguments) {
-  return function != nullptr ? function(arguments...) : failed;
 }
