@@ -6,13 +6,11 @@
 namespace sweep {
 
 HANDLE StartWorker(AFX_THREADPROC proc, void* param) {
-  // Suspended while the handle changes hands: a thread that ran at once could end, and close
-  // its handle with its CWinThread, before we held it.
-  CWinThread* thread =
-      AfxBeginThread(proc, param, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED, nullptr);
+  // Suspended while we take the handle: a thread that ran at once could end, and delete its
+  // CWinThread, before we read it.
+  CWinThread* thread = AfxBeginThread(proc, param);
   if (thread == nullptr) return nullptr;
   HANDLE handle = thread->m_hThread;
-  thread->m_hThread = nullptr;  // ours now; the object still deletes itself at the thread's end
   ::ResumeThread(handle);
   return handle;
 }

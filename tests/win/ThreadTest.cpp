@@ -79,11 +79,4 @@ TEST(Thread, WaitPutsAQuitRequestBack) {
   EXPECT_EQ(msg.wParam, 3u);
 }
 
-TEST(Thread, AutoDeleteStartWithoutSuspendRuns) {
-  Work work;
-  ASSERT_NE(AfxBeginThread(CountAndSend, &work), nullptr);
-  for (int i = 0; i < 500 && work.runs.load() == 0; ++i) Sleep(10);
-  EXPECT_EQ(work.runs.load(), 1);
-}
-
 }  // namespace
