@@ -8,9 +8,49 @@ Overridable<SocketBackend*>& SocketBackendSeam() {
 
 namespace {
 
+thread_local int t_lastError = 0;
+
+// Keeps the code of the call that just failed: closing the socket on the way out may replace it.
+template <typename T>
+T Failed(T result) {
+  t_lastError = LastSocketError();
+  return result;
+}
+
+class SystemSocketBackend : public SocketBackend {
+ public:
+  bool Startup() override { return StartSockets(); }
+
+  SOCKET Open(int type) override {
+    const SOCKET s = socket(AF_INET, type, 0);
+    if (s == INVALID_SOCKET) return Failed(s);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0) return s;
+    Failed(0);
+    CloseSocket(s);
+    return INVALID_SOCKET;
+  }
+
+  int SetOption(SOCKET s, int level, int name, const void* value, int length) override {
+    return setsockopt(s, level, name, static_cast<const char*>(value), length) == 0 ? 0 : Failed(SOCKET_ERROR);
+  }
+
+  int SendTo(SOCKET s, const void* data, int length, const sockaddr* to, int toLength, int flags) override {
+    const auto sent = sendto(s, static_cast<const char*>(data), length, flags, to, toLength);
+    return sent < 0 ? Failed(SOCKET_ERROR) : static_cast<int>(sent);
+  }
+
+  void Close(SOCKET s) override { CloseSocket(s); }
+
+  int LastError() override { return t_lastError; }
+};
+
 SocketBackend& Backend() {
+  static SystemSocketBackend system;
   SocketBackend* backend = SocketBackendSeam().Get();
-  return backend ? *backend : SystemSocketBackend();
+  return backend ? *backend : system;
 }
 
 }  // namespace

@@ -32,8 +32,12 @@ class SocketBackend {
   virtual int LastError() = 0;
 };
 
-// The system's own backend.
-SocketBackend& SystemSocketBackend();
+// What the system's own backend needs of each platform (SocketBackend_win32.cpp, _posix.cpp):
+// starting the socket library once per process (false on failure), the Winsock code of the call
+// that just failed on this thread, and closing a socket.
+bool StartSockets();
+int LastSocketError();
+void CloseSocket(SOCKET s);
 
 // The backend CSocket uses: the system's while this holds null; tests put theirs in with a ScopedOverride.
 Overridable<SocketBackend*>& SocketBackendSeam();
