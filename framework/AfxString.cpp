@@ -19,11 +19,6 @@ size_t ClampIndex(int index, size_t size) {
 
 }  // namespace
 
-int CString::Find(char ch, int start) const {
-  const char needle[2] = {ch, '\0'};
-  return Find(needle, start);
-}
-
 int CString::Find(const char* sub, int start) const {
   // Embedded zero bytes end the text for this search, as they would for the C library.
   const size_t length = std::strlen(m_text.c_str());
@@ -34,10 +29,6 @@ int CString::Find(const char* sub, int start) const {
     if (m_text.compare(at, subLength, sub) == 0) return static_cast<int>(at);
   }
   return subLength == 0 ? static_cast<int>(at) : -1;
-}
-
-CString CString::Left(int count) const {
-  return CString(m_text.substr(0, ClampIndex(count, m_text.size())));
 }
 
 CString CString::Mid(int first) const {

@@ -15,13 +15,11 @@ class CString {
   operator const char*() const { return m_text.c_str(); }  // NOLINT
   const std::string& str() const { return m_text; }
 
-  // Index of the first occurrence at or after start, counted in bytes; -1 when there is none.
-  // Both search character by character, so a match never begins on a trail byte.
-  int Find(char ch, int start = 0) const;
+  // Index of the first occurrence of sub at or after start, counted in bytes; -1 when there is
+  // none. It searches character by character, so a match never begins on a trail byte.
   int Find(const char* sub, int start = 0) const;
 
-  // The first count bytes; the bytes from first to the end (clamped to the text).
-  CString Left(int count) const;
+  // The bytes from first to the end (clamped to the text).
   CString Mid(int first) const;
 
   // Remove white space (space, tab, line feed, vertical tab, form feed, carriage return)

@@ -8,17 +8,11 @@
 int CListCtrl::InsertColumn(int nCol, const char* headingCp932, int nFormat, int nWidth, int nSubItem) {
   std::wstring heading = WideFromCodePage(headingCp932 ? headingCp932 : "", 932);
   LVCOLUMNW column{};
-  column.mask = LVCF_FMT | LVCF_TEXT;
+  column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
   column.fmt = nFormat;
   column.pszText = &heading[0];  // a wide string's buffer is always terminated, an empty one too
-  if (nWidth != -1) {
-    column.mask |= LVCF_WIDTH;
-    column.cx = nWidth;
-  }
-  if (nSubItem != -1) {
-    column.mask |= LVCF_SUBITEM;
-    column.iSubItem = nSubItem;
-  }
+  column.cx = nWidth;
+  column.iSubItem = nSubItem;
   return static_cast<int>(::SendMessageW(m_hWnd, LVM_INSERTCOLUMNW, static_cast<WPARAM>(nCol),
                                          reinterpret_cast<LPARAM>(&column)));
 }
@@ -28,14 +22,14 @@ int CListCtrl::InsertItem(int nItem, const char* text) {
   item.mask = LVIF_TEXT;
   item.iItem = nItem;
   item.pszText = const_cast<char*>(text ? text : "");
-  return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  return static_cast<int>(Send(LVM_INSERTITEMA, 0, &item));
 }
 
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* text) {
   LVITEMA item{};
   item.iSubItem = nSubItem;
   item.pszText = const_cast<char*>(text ? text : "");
-  return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+  return static_cast<BOOL>(Send(LVM_SETITEMTEXTA, nItem, &item));
 }
 
 int CListCtrl::GetItemText(int nItem, int nSubItem, char* buffer, int bufferSize) const {
@@ -45,8 +39,7 @@ int CListCtrl::GetItemText(int nItem, int nSubItem, char* buffer, int bufferSize
   item.iSubItem = nSubItem;
   item.pszText = buffer;
   item.cchTextMax = bufferSize;
-  const int length =
-      static_cast<int>(SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+  const int length = static_cast<int>(Send(LVM_GETITEMTEXTA, nItem, &item));
   buffer[bufferSize - 1] = '\0';
   return length;
 }
@@ -55,8 +48,7 @@ DWORD_PTR CListCtrl::GetItemData(int nItem) const {
   LVITEMA item{};
   item.mask = LVIF_PARAM;
   item.iItem = nItem;
-  if (!GetItem(&item)) return 0;
-  return static_cast<DWORD_PTR>(item.lParam);
+  return GetItem(&item) ? static_cast<DWORD_PTR>(item.lParam) : 0;
 }
 
 BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR data) {
@@ -64,14 +56,14 @@ BOOL CListCtrl::SetItemData(int nItem, DWORD_PTR data) {
   item.mask = LVIF_PARAM;
   item.iItem = nItem;
   item.lParam = static_cast<LPARAM>(data);
-  return static_cast<BOOL>(SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  return static_cast<BOOL>(Send(LVM_SETITEMA, 0, &item));
 }
 
 BOOL CListCtrl::SetItemState(int nItem, UINT state, UINT mask) {
   LVITEMA item{};
   item.state = state;
   item.stateMask = mask;
-  return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)));
+  return static_cast<BOOL>(Send(LVM_SETITEMSTATE, nItem, &item));
 }
 
 BEGIN_MESSAGE_MAP(CListCtrl, CWnd)

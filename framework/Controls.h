@@ -13,30 +13,19 @@
 
 class CListCtrl : public CWnd {
  public:
-  // Inserts a column at nCol with the caption headingCp932 (code page 932); nSubItem -1
-  // leaves the subitem unset. Returns the new column's index, or -1.
-  int InsertColumn(int nCol, const char* headingCp932, int nFormat = LVCFMT_LEFT, int nWidth = -1,
-                   int nSubItem = -1);
-  BOOL DeleteColumn(int nCol) { return static_cast<BOOL>(SendMessage(LVM_DELETECOLUMN, Index(nCol))); }
+  // Inserts a column at nCol with the caption headingCp932 (code page 932), the format, width
+  // and subitem given. Returns the new column's index, or -1.
+  int InsertColumn(int nCol, const char* headingCp932, int nFormat, int nWidth, int nSubItem);
+  BOOL DeleteColumn(int nCol) { return static_cast<BOOL>(Send(LVM_DELETECOLUMN, nCol)); }
   // Fills the fields pColumn->mask asks for; a text buffer, if asked for, takes ANSI text.
   // FALSE when there is no column nCol.
-  BOOL GetColumn(int nCol, LVCOLUMNA* pColumn) const {
-    return static_cast<BOOL>(SendMessage(LVM_GETCOLUMNA, Index(nCol), reinterpret_cast<LPARAM>(pColumn)));
-  }
-  BOOL SetColumn(int nCol, const LVCOLUMNA* pColumn) {
-    return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNA, Index(nCol), reinterpret_cast<LPARAM>(pColumn)));
-  }
-  int GetColumnWidth(int nCol) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, Index(nCol))); }
-  BOOL SetColumnWidth(int nCol, int cx) {
-    return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, Index(nCol), MAKELPARAM(cx, 0)));
-  }
+  BOOL GetColumn(int nCol, LVCOLUMNA* pColumn) const { return static_cast<BOOL>(Send(LVM_GETCOLUMNA, nCol, pColumn)); }
+  BOOL SetColumn(int nCol, const LVCOLUMNA* pColumn) { return static_cast<BOOL>(Send(LVM_SETCOLUMNA, nCol, pColumn)); }
 
   // Returns the new item's index, or -1.
   int InsertItem(int nItem, const char* text);
   // Fills the fields pItem->mask asks for; FALSE when the item does not exist.
-  BOOL GetItem(LVITEMA* pItem) const {
-    return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
-  }
+  BOOL GetItem(LVITEMA* pItem) const { return static_cast<BOOL>(Send(LVM_GETITEMA, 0, pItem)); }
   BOOL SetItemText(int nItem, int nSubItem, const char* text);
   // Copies the text into buffer (at most bufferSize bytes with the terminator); returns its length.
   int GetItemText(int nItem, int nSubItem, char* buffer, int bufferSize) const;
@@ -46,20 +35,18 @@ class CListCtrl : public CWnd {
   BOOL SetItemState(int nItem, UINT state, UINT mask);
   int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
   // The next item after nItem (-1: from the start) with all of nFlags (LVNI_*), or -1.
-  int GetNextItem(int nItem, int nFlags) const {
-    return static_cast<int>(SendMessage(LVM_GETNEXTITEM, Index(nItem), MAKELPARAM(nFlags, 0)));
-  }
+  int GetNextItem(int nItem, int nFlags) const { return static_cast<int>(SendMessage(LVM_GETNEXTITEM, nItem, nFlags)); }
   UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
-  BOOL DeleteItem(int nItem) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, Index(nItem))); }
+  BOOL DeleteItem(int nItem) { return static_cast<BOOL>(Send(LVM_DELETEITEM, nItem)); }
   BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
   // nCode: LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL or LVIR_SELECTBOUNDS. FALSE when there is no such item.
   BOOL GetItemRect(int nItem, RECT* rect, UINT nCode) const {
     rect->left = static_cast<LONG>(nCode);
-    return static_cast<BOOL>(SendMessage(LVM_GETITEMRECT, Index(nItem), reinterpret_cast<LPARAM>(rect)));
+    return static_cast<BOOL>(Send(LVM_GETITEMRECT, nItem, rect));
   }
   // nImageList: LVSIL_NORMAL, LVSIL_SMALL or LVSIL_STATE; null when none is set.
   HIMAGELIST GetImageList(int nImageList) const {
-    return reinterpret_cast<HIMAGELIST>(SendMessage(LVM_GETIMAGELIST, Index(nImageList)));
+    return reinterpret_cast<HIMAGELIST>(Send(LVM_GETIMAGELIST, nImageList));
   }
 
   // Draws one row of an owner-drawn list (LVS_OWNERDRAWFIXED). The base draws nothing.
@@ -72,8 +59,10 @@ class CListCtrl : public CWnd {
   DECLARE_MESSAGE_MAP()
 
  private:
-  // An index as the list's messages take it in WPARAM (-1 stays all bits set).
-  static WPARAM Index(int index) { return static_cast<WPARAM>(index); }
+  // A list message with an index in WPARAM (-1 stays all bits set) and a structure, if any, in LPARAM.
+  LRESULT Send(UINT message, int index, const void* data = nullptr) const {
+    return SendMessage(message, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(data));
+  }
 };
 
 class CProgressCtrl : public CWnd {

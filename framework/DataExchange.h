@@ -13,8 +13,6 @@ class CDataExchange {
  public:
   // pDlgWnd: the dialog whose controls are exchanged.
   CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
-  CDataExchange(const CDataExchange&) = delete;
-  CDataExchange& operator=(const CDataExchange&) = delete;
 
   // Makes edit control id the one the following checks apply to (they set its text limit);
   // returns its window, or null when the dialog has no such control.

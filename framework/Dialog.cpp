@@ -36,12 +36,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPA
     dialog->Detach();
   }
   if (!handled) return FALSE;
-  // These few answer through the procedure's value; every other result goes in DWLP_MSGRESULT.
-  if (message == WM_INITDIALOG || message == WM_QUERYDRAGICON || message == WM_COMPAREITEM ||
-      message == WM_VKEYTOITEM || message == WM_CHARTOITEM ||
-      (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)) {
-    return static_cast<INT_PTR>(result);
-  }
+  // Of the messages the maps take, these two answer through the procedure's value (as do
+  // WM_CTLCOLOR*, WM_COMPAREITEM and the like, which none takes); every other result goes in DWLP_MSGRESULT.
+  if (message == WM_INITDIALOG || message == WM_QUERYDRAGICON) return static_cast<INT_PTR>(result);
   ::SetWindowLongPtrW(hWnd, DWLP_MSGRESULT, result);
   return TRUE;
 }

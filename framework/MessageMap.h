@@ -41,7 +41,7 @@ struct MessageMapEntry {
 };
 
 struct MessageMap {
-  const MessageMap* (*base)();  // the base class's table; null for the root (CWnd's)
+  const MessageMap* (*base)();  // the base class's table (CWnd's, the root, is null)
   const MessageMapEntry* entries;
 };
 
@@ -89,13 +89,11 @@ void Invoke(CWnd* w, MessageArgs& a) {
     using TheBaseClass = baseClass;                                                  \
     static const MessageMapEntry entries[] = {
 
-#define END_MESSAGE_MAP()                                                           \
-  {0, 0, 0, nullptr}                                                                \
-  }                                                                                 \
-  ;                                                                                 \
+#define END_MESSAGE_MAP()                                                                     \
+  {0, 0, 0, nullptr}};                                                                        \
   static_assert(std::is_base_of_v<TheBaseClass, ThisClass>, "the map chains to a base class"); \
-  static const MessageMap map = {&TheBaseClass::GetThisMessageMap, entries};        \
-  return &map;                                                                      \
+  static const MessageMap map = {&TheBaseClass::GetThisMessageMap, entries};                  \
+  return &map;                                                                                \
   }
 
 #define ON_WM_SYSCOMMAND() {WM_SYSCOMMAND, 0, 0, &msgmap::Invoke<ThisClass, &ThisClass::OnSysCommand, void(UINT, LPARAM)>},

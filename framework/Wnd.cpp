@@ -31,11 +31,6 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add) {
   return TRUE;
 }
 
-HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
-  return reinterpret_cast<HICON>(::SendMessageW(m_hWnd, WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL,
-                                                reinterpret_cast<LPARAM>(hIcon)));
-}
-
 int CWnd::GetDpi() const {
   // GetDpiForWindow would say the same from Windows 10 on; the program also runs on Vista to 8.1.
   HDC dc = ::GetDC(m_hWnd);
@@ -52,11 +47,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return comctl::DefSubclassProc(m_hWnd, message, wParam, lParam);
 }
 
-const MessageMap* CWnd::GetThisMessageMap() {
-  static const MessageMapEntry entries[] = {{0, 0, 0, nullptr}};
-  static const MessageMap map = {nullptr, entries};
-  return &map;
-}
+const MessageMap* CWnd::GetThisMessageMap() { return nullptr; }  // the root: nothing of its own
 
 const MessageMap* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
 
@@ -70,7 +61,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     code = reinterpret_cast<const NMHDR*>(lParam)->code;
     id = static_cast<UINT>(reinterpret_cast<const NMHDR*>(lParam)->idFrom);
   }
-  for (const MessageMap* map = GetMessageMap(); map != nullptr; map = map->base ? map->base() : nullptr) {
+  for (const MessageMap* map = GetMessageMap(); map != nullptr; map = map->base()) {
     for (const MessageMapEntry* entry = map->entries; entry->invoke != nullptr; ++entry) {
       if (entry->message != message || entry->code != code || entry->id != id) continue;
       MessageArgs args{message, wParam, lParam, 0};

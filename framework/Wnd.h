@@ -51,8 +51,10 @@ class CWnd {
   // The window menu (bRevert FALSE), or null; the handle belongs to the window.
   HMENU GetSystemMenu(BOOL bRevert) const { return ::GetSystemMenu(m_hWnd, bRevert); }
   // Returns the icon set before.
-  HICON SetIcon(HICON hIcon, BOOL bBigIcon);
-  HWND SetFocus() { return ::SetFocus(m_hWnd); }
+  HICON SetIcon(HICON hIcon, BOOL bBigIcon) {
+    const WPARAM which = bBigIcon ? ICON_BIG : ICON_SMALL;
+    return reinterpret_cast<HICON>(SendMessage(WM_SETICON, which, reinterpret_cast<LPARAM>(hIcon)));
+  }
   // The dots per inch the window is drawn at: 96 at 100 % scaling. The manifest declares the
   // program aware of the system's setting, so Windows scales nothing itself and this is that
   // setting; 96 when it cannot be read.

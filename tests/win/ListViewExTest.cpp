@@ -143,7 +143,7 @@ TEST_F(ListViewExTest, RowsAreFilledOutToTheClientWidthInTheThemesColoursAsTheir
       for (const Case& c : cases) {
         SCOPED_TRACE(std::string(scheme.name) + ", " + c.name);
         if (c.listFocused) {
-          list.SetFocus();
+          ::SetFocus(list.GetSafeHwnd());
         } else {
           ::SetFocus(::GetDlgItem(hDlg, IDC_EDIT_MAC));
         }
@@ -190,11 +190,11 @@ TEST_F(ListViewExTest, RowsAreTallEnoughForTheFontAndAZeroWidthColumnBecomesTenP
     ::GetTextMetricsW(dc, &metrics);
     ::SelectObject(dc, old);
     ::ReleaseDC(list.GetSafeHwnd(), dc);
-    list.SetColumnWidth(1, 0);
-    before = list.GetColumnWidth(1);
+    list.SendMessage(LVM_SETCOLUMNWIDTH, 1, 0);
+    before = static_cast<int>(list.SendMessage(LVM_GETCOLUMNWIDTH, 1));
     list.Invalidate();
     list.UpdateWindow();  // the list asks its parent to draw the row: WM_DRAWITEM comes back to the control
-    afterPaint = list.GetColumnWidth(1);
+    afterPaint = static_cast<int>(list.SendMessage(LVM_GETCOLUMNWIDTH, 1));
   });
   EXPECT_GT(metrics.tmHeight, 0);
   EXPECT_GE(rowHeight, metrics.tmHeight);
@@ -266,7 +266,7 @@ TEST_F(ListViewExTest, FocusMovingToTheListsOwnHeaderRepaintsNoRowsOfItsOwn) {
   Run(dlg, [&](HWND hDlg) {
     CListViewEx& list = dlg.m_listHosts;
     HWND header = reinterpret_cast<HWND>(list.SendMessage(LVM_GETHEADER));
-    list.SetFocus();
+    ::SetFocus(list.GetSafeHwnd());
     SelectRows(dlg, {0, 1});
     list.UpdateWindow();
     g_dialogProc = reinterpret_cast<WNDPROC>(
@@ -275,7 +275,7 @@ TEST_F(ListViewExTest, FocusMovingToTheListsOwnHeaderRepaintsNoRowsOfItsOwn) {
     // rectangle; the repaint adds the focused and selected rows at once.
     auto rowsDrawnOnFocusLoss = [&](HWND newFocus) {
       ::SetFocus(::GetDlgItem(hDlg, IDC_EDIT_ALIAS));
-      list.SetFocus();
+      ::SetFocus(list.GetSafeHwnd());
       list.UpdateWindow();
       g_rowsDrawn = 0;
       list.SendMessage(WM_KILLFOCUS, reinterpret_cast<WPARAM>(newFocus));

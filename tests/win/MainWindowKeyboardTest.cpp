@@ -79,7 +79,7 @@ TEST_F(KeyboardTest, RowsChangedByTheProgramLeaveTheEditsAsTyped) {
     ::SetFocus(::GetDlgItem(hDlg, IDC_EDIT_ALIAS));
     SelectRows(dlg, {1});
     EXPECT_EQ(EditText(hDlg, IDC_EDIT_MAC), "aabbccddeeff");
-    dlg.m_listHosts.SetFocus();
+    ::SetFocus(dlg.m_listHosts.GetSafeHwnd());
     HostEntry found{};
     std::strcpy(found.szMac, "102030405060");
     std::strcpy(found.szAlias, "tv");
