@@ -62,19 +62,17 @@ bool CanChangeText(UINT message) {
 // The clipboard's text as a one-line edit pastes it: up to its first line end.
 bool ClipboardLine(HWND owner, std::u16string* line) {
   if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner)) return false;
-  bool found = false;
-  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* text = static_cast<const wchar_t*>(::GlobalLock(data))) {
-      const size_t units = ::GlobalSize(data) / sizeof(wchar_t);
-      size_t length = 0;
-      while (length < units && text[length] != L'\0' && text[length] != L'\r' && text[length] != L'\n') ++length;
-      line->assign(reinterpret_cast<const char16_t*>(text), length);
-      found = true;
-      ::GlobalUnlock(data);
-    }
+  const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
+  const auto* text = data != nullptr ? static_cast<const wchar_t*>(::GlobalLock(data)) : nullptr;
+  if (text != nullptr) {
+    const size_t units = ::GlobalSize(data) / sizeof(wchar_t);
+    size_t length = 0;
+    while (length < units && text[length] != L'\0' && text[length] != L'\r' && text[length] != L'\n') ++length;
+    line->assign(reinterpret_cast<const char16_t*>(text), length);
+    ::GlobalUnlock(data);
   }
   ::CloseClipboard();
-  return found;
+  return text != nullptr;
 }
 
 bool IsKeyDown(int key) { return (::GetKeyState(key) & 0x8000) != 0; }
@@ -137,11 +135,7 @@ class EditInput : public CWnd {
   }
 
   void ShowRefusal() {
-    EDITBALLOONTIP tip{};
-    tip.cbStruct = sizeof tip;
-    tip.pszTitle = m_refusedTitle.c_str();
-    tip.pszText = m_refusedText.c_str();
-    tip.ttiIcon = TTI_ERROR;
+    EDITBALLOONTIP tip{sizeof(EDITBALLOONTIP), m_refusedTitle.c_str(), m_refusedText.c_str(), TTI_ERROR};
     // Without version 6 of the common controls there is no balloon: a beep says as much.
     if (!::SendMessageW(m_hWnd, EM_SHOWBALLOONTIP, 0, reinterpret_cast<LPARAM>(&tip))) ::MessageBeep(MB_OK);
   }
@@ -194,29 +188,19 @@ LRESULT EditInput::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     PasteWhole();
     return 0;
   }
-  switch (message) {
-    case WM_CHAR:
-    case WM_IME_CHAR:
-      if (IsTypedCharacter(wParam)) {
-        const editlimit::Decision decision = DecideInsertion(Read(), std::u16string(1, static_cast<char16_t>(wParam)));
-        if (decision.asProposed) break;
-        if (decision.insert.size() != 1) {
-          if (decision.balloon) ShowRefusal();
-          return 0;
-        }
-        wParam = decision.insert[0];
-      }
-      break;
-    case WM_IME_STARTCOMPOSITION:
-      m_committed = Read();
-      m_composing = true;
-      return DefWindowProc(message, wParam, lParam);
-    case WM_IME_COMPOSITION:
-    case WM_IME_ENDCOMPOSITION:
-      if (m_composing) return Compose(message, wParam, lParam);
-      break;
-    default:
-      break;
+  if ((message == WM_CHAR || message == WM_IME_CHAR) && IsTypedCharacter(wParam)) {
+    const editlimit::Decision decision = DecideInsertion(Read(), std::u16string(1, static_cast<char16_t>(wParam)));
+    if (!decision.asProposed && decision.insert.size() != 1) {
+      if (decision.balloon) ShowRefusal();
+      return 0;
+    }
+    if (!decision.asProposed) wParam = decision.insert[0];
+  } else if (message == WM_IME_STARTCOMPOSITION) {
+    m_committed = Read();
+    m_composing = true;
+    return DefWindowProc(message, wParam, lParam);
+  } else if (m_composing && (message == WM_IME_COMPOSITION || message == WM_IME_ENDCOMPOSITION)) {
+    return Compose(message, wParam, lParam);
   }
   // The program's own texts (WM_SETTEXT: a record shown for editing) stay whole: the length check
   // of the data exchange speaks about them. While composing, the provisional text comes and goes
