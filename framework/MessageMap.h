@@ -41,7 +41,7 @@ struct MessageMapEntry {
 };
 
 struct MessageMap {
-  const MessageMap* (*base)();  // the base class's table (CWnd's, the root, is null)
+  const MessageMap* (*base)();  // gives the base class's table; CWnd's, the root's, is null
   const MessageMapEntry* entries;
 };
 
