@@ -53,7 +53,6 @@ TEST_F(ActionsTest, WakeSendsOneDatagramPerSelectedRowInRowOrder) {
       {"double-click beside the rows", {}, How::DoubleClick, {}},
       {"button, nothing selected", {}, How::Button, {}},
       {"Enter on the list, two rows", {4, 1}, How::EnterOnList, {"001122334455", "a1a2a3a4a5a6"}},
-      {"Enter on the list, nothing selected", {}, How::EnterOnList, {}},
       // People confirm a conversion with Enter, often once more: it must neither wake nor check.
       {"Enter in the address edit holding 13 bytes, a row selected", {1}, How::EnterInEdit, {}},
   };
@@ -218,7 +217,7 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
     std::vector<LRESULT> limits;
     std::vector<bool> inputMethod;
     std::wstring shown;
-    Row fields, fieldsAfter;
+    Row fields;
     int balloons = 0;
     bool fieldFocused = false;
     Run(dlg, [&](HWND hDlg) {
@@ -244,9 +243,7 @@ TEST_F(ActionsTest, EditsTakeWhatTheirRulesAllowAsFarAsTheirRecordFieldsHold) {
       fields = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
       ClickButton(hDlg, IDC_BUTTON_ADD);
       fieldFocused = ::GetFocus() == edit;
-      fieldsAfter = {EditText(hDlg, IDC_EDIT_MAC), EditText(hDlg, IDC_EDIT_ALIAS), EditText(hDlg, IDC_EDIT_BROADCAST)};
     });
-    EXPECT_EQ(fieldsAfter, fields) << c.name << ": Add leaves the fields as they were";
     EXPECT_EQ(limits, (std::vector<LRESULT>{12, 63, 31})) << c.name;
     EXPECT_EQ(inputMethod, (std::vector<bool>{false, true, false})) << c.name << ": input method in the alias alone";
     EXPECT_EQ(shown, c.shown) << c.name;
