@@ -63,12 +63,9 @@ TEST(EditLimitTest, KeptUnitsIsTheLongestStartThatFitsBesideTheRest) {
     size_t kept;
   };
   const std::vector<Case> cases = {
-      {"fits wholly", u"abc", {0, 0, 3}, 12, 3},
       {"fits exactly", u"0123456789ab", {0, 0, 12}, 12, 12},
       {"ASCII cut at the limit", u"0123456789abcd", {0, 0, 14}, 12, 12},
       {"double-byte never halved", Repeat(a, 40), {0, 0, 40}, 63, 31},
-      {"one byte left takes a single-byte character", Repeat(a, 31) + u"xy", {31, 0, 2}, 63, 1},
-      {"one byte left takes no double-byte character", Repeat(a, 31) + a, {31, 0, 1}, 63, 0},
       {"mixed: cut after the character that still fits", std::u16string(60, u'a') + u"\u65e5x\u672c", {60, 0, 3}, 63, 2},
       {"cut stops at the first character that does not fit", std::u16string(60, u'a') + u"\u65e5\u65e5x", {60, 0, 3}, 63, 1},
       {"half-width katakana count one byte", Repeat(u"\uff71", 13), {0, 0, 13}, 12, 12},
@@ -90,7 +87,7 @@ TEST(EditLimitTest, KeptUnitsIsTheLongestStartThatFitsBesideTheRest) {
 TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
   enum How { kType, kPaste };
   const editlimit::Filter hex = &editrules::HexDigits, half = &editrules::HalfWidth, alias = &editrules::FullWidthComma;
-  const std::u16string a = u"\u3042", nichi = u"\u65e5", hon = u"\u672c";  // あ 日 本
+  const std::u16string a = u"\u3042";  // あ
   constexpr size_t kEnd = SIZE_MAX;  // the selection at the end of before
   struct Case {
     const char* name;
@@ -104,7 +101,6 @@ TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
     bool balloon;
     bool wholeAddress = false;  // what the address edit holds then, Add takes
   };
-  const std::u16string alias61 = u"xy" + Repeat(a, 29) + u"a";  // 61 bytes in 32 units
   const std::vector<Case> cases = {
       {"hex: typing stops at the limit", hex, 12, u"", kEnd, kEnd, kType, u"00a0b1c2d3e4ff", u"00a0b1c2d3e4", false, true},
       {"hex: separators and blanks typed are dropped silently, case kept", hex, 12, u"", kEnd, kEnd, kType,
@@ -128,13 +124,6 @@ TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
        false},
       {"alias: 31 Japanese characters, then one single-byte, never a 32nd", alias, 63, u"", kEnd, kEnd,
        kType, Repeat(a, 32) + u"x" + u"\u3044", Repeat(a, 31) + u"x", false},
-      {"alias: a Japanese paste is never cut in half", alias, 63, u"", kEnd, kEnd, kPaste, Repeat(a, 40),
-       Repeat(a, 31), false},
-      {"alias: a mixed paste is cut after the last character that fits", alias, 63,
-       std::u16string(60, u'a'), kEnd, kEnd, kPaste, nichi + u"x" + hon + u"\u8a9e", std::u16string(60, u'a') + nichi + u"x",
-       false},
-      {"alias: a paste that repeats the text after the caret is the part cut", alias, 63, alias61, 0, 0,
-       kPaste, u"xyz", u"xy" + alias61, false},
       {"alias: a typed comma becomes full-width", alias, 63, u"", kEnd, kEnd, kType, u"1F,2F",
        u"1F\uff0c2F", false},
       {"alias: every comma pasted, nothing else touched", alias, 63, u"", kEnd, kEnd, kPaste,
@@ -143,10 +132,6 @@ TEST(EditLimitTest, DecideHoldsEachActionToTheFieldsRuleAndLimit) {
        kEnd, kEnd, kPaste, u",", std::u16string(62, u'a'), false},
       {"half-width: both ends of the full-width range, \u3002 and the ideographic space", half, 31, u"", kEnd,
        kEnd, kPaste, u"\uff01\uff5e\u3002\u3000\uff00\uff5f\u3001", u"!~. \uff00\uff5f\u3001", false},
-      {"half-width: mixed typing stops at 31 bytes", half, 31, u"", kEnd, kEnd, kType,
-       u"192.168.1.255" + Repeat(nichi, 10), u"192.168.1.255" + Repeat(nichi, 9), false},
-      {"half-width: a long ASCII paste", half, 31, u"", kEnd, kEnd, kPaste,
-       u"127.0.0.1" + std::u16string(30, u'0'), u"127.0.0.1" + std::u16string(22, u'0'), false},
       {"half-width: a paste of which nothing fits changes nothing, not even the selection", half, 31,
        u"127.0.0.1" + std::u16string(22, u'0'), 0, 1, kPaste, a, u"127.0.0.1" + std::u16string(22, u'0'), false},
       {"no rule: a paste is only fitted", nullptr, 4, u"", kEnd, kEnd, kPaste, u",\uff10,abc", u",\uff10,", false},

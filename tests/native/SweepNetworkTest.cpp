@@ -157,36 +157,30 @@ TEST(SweepNetwork, EchoCountsOnlyAsASuccessFromTheProbedAddress) {
   }
 }
 
-TEST(SweepNetwork, NeighbourAddressIsUsableOnlyWhenResolved) {
+// A neighbour row's address is shown only once resolved; the address texts are upper-case pairs.
+TEST(SweepNetwork, HardwareAddressTexts) {
+  using Text = std::string (*)(const unsigned char*, size_t);
+  const Text neighbour = &sweep::NeighbourHardwareText, format = &sweep::FormatHardwareAddress;
   struct Case {
     const char* what;
+    Text text;
     std::vector<unsigned char> mac;
-    const char* text;
+    const char* expected;
   };
   const Case cases[] = {
-      {"an address", {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}, "00:A0:B1:C2:D3:E4"},
-      {"all zeros: still waiting for its answer", {0, 0, 0, 0, 0, 0}, ""},
-      {"all 0xFF", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, ""},
-      {"a single 0xFF is fine", {0xFF, 0, 0, 0, 0, 0x01}, "FF:00:00:00:00:01"},
-      {"no address", {}, ""},
-      {"5 bytes", {0x02, 0, 0, 0, 0x05}, ""},
-      {"8 bytes", {0x02, 0, 0, 0, 0, 0, 0, 0x08}, ""},
+      {"an address", neighbour, {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4}, "00:A0:B1:C2:D3:E4"},
+      {"all zeros: still waiting for its answer", neighbour, {0, 0, 0, 0, 0, 0}, ""},
+      {"all 0xFF", neighbour, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, ""},
+      {"a single 0xFF is fine", neighbour, {0xFF, 0, 0, 0, 0, 0x01}, "FF:00:00:00:00:01"},
+      {"no address", neighbour, {}, ""},
+      {"5 bytes", neighbour, {0x02, 0, 0, 0, 0x05}, ""},
+      {"8 bytes", neighbour, {0x02, 0, 0, 0, 0, 0, 0, 0x08}, ""},
+      {"formatted: 8 bytes", format, {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0x0F, 0xFF}, "00:A0:B1:C2:D3:E4:0F:FF"},
+      {"formatted: 1 byte", format, {0x0F}, "0F"},
+      {"formatted: none", format, {}, ""},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(sweep::NeighbourHardwareText(c.mac.data(), c.mac.size()), c.text) << c.what;
-  }
-}
-
-TEST(SweepNetwork, FormatHardwareAddressGivesUpperCasePairs) {
-  const unsigned char mac[] = {0x00, 0xA0, 0xB1, 0xC2, 0xD3, 0xE4, 0x0F, 0xFF};
-  struct Case {
-    size_t length;
-    const char* text;
-  };
-  const Case cases[] = {
-      {6, "00:A0:B1:C2:D3:E4"}, {1, "00"}, {0, ""}, {8, "00:A0:B1:C2:D3:E4:0F:FF"}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(sweep::FormatHardwareAddress(mac, c.length), c.text) << c.length << " bytes";
+    EXPECT_EQ(c.text(c.mac.data(), c.mac.size()), c.expected) << c.what;
   }
 }
 

@@ -43,8 +43,7 @@ inline std::vector<std::string> FileNames(const ScratchFolder& folder) {
 
 // A shell link's fields as IShellLinkA reads them back from its file.
 struct LinkFields {
-  bool loaded = false;
-  std::string target, arguments, description, workingDirectory, iconPath;
+  std::string target, arguments, description;
   int showCommand = -1;
 };
 
@@ -60,20 +59,14 @@ inline LinkFields ReadLink(const std::string& linkPath) {
   const std::wstring wide = WideFromCodePage(linkPath, CP_ACP);
   if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
       SUCCEEDED(file->Load(wide.c_str(), STGM_READ))) {
-    fields.loaded = true;
-    char text[5][1024] = {};
-    int iconIndex = 0;
+    char text[3][1024] = {};
     link->GetPath(text[0], sizeof text[0], nullptr, SLGP_RAWPATH);
     link->GetArguments(text[1], sizeof text[1]);
     link->GetDescription(text[2], sizeof text[2]);
-    link->GetWorkingDirectory(text[3], sizeof text[3]);
-    link->GetIconLocation(text[4], sizeof text[4], &iconIndex);
     link->GetShowCmd(&fields.showCommand);
     fields.target = text[0];
     fields.arguments = text[1];
     fields.description = text[2];
-    fields.workingDirectory = text[3];
-    fields.iconPath = text[4];
   }
   if (file != nullptr) file->Release();
   link->Release();

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "hostlist/HostListFile.h"
-#include "tests/support/TestHost.h"
 
 int main(int argc, char** argv) {
   if (argc != 4 || std::strcmp(argv[1], "add") != 0) {
@@ -20,7 +19,11 @@ int main(int argc, char** argv) {
   int ok = 0, failed = 0;
   for (int i = 0; i < count; ++i) {
     const std::string mac = prefix + "-" + std::to_string(i);
-    ++(hostlist::StoreHostEntry(MakeHost(mac, "alias " + mac)) == 0 ? ok : failed);
+    HostEntry host{};
+    CopyTextToField(host.szMac, mac);
+    CopyTextToField(host.szAlias, "alias " + mac);
+    CopyTextToField(host.szBroadcast, "127.0.0.1");
+    ++(hostlist::StoreHostEntry(host) == 0 ? ok : failed);
   }
   std::printf("ok %d failed %d\n", ok, failed);
   return 0;
