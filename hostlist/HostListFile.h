@@ -19,6 +19,7 @@
 // within the same few seconds; a replace that fails in the end removes MacTemp.txt.
 #pragma once
 #include <functional>
+#include <vector>
 
 #include "core/HostEntry.h"
 
@@ -63,5 +64,13 @@ int StoreHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
 // list is in place or there is no list (nothing is created then, not even the lock file);
 // kListBusy or kNotStored, for the reasons above, when it was left as it was.
 int RemoveHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
+
+// The changes of one action, many hosts at once, in one rewrite: MacList.txt ends with exactly
+// the bytes that StoreHostEntry (or RemoveHostEntry) called for each entry in turn would leave,
+// or stays as it was. An entry stored twice leaves its later line in the place of its first. The
+// results are those above, with one more: StoreHostEntries returns kNotStored, having stored the
+// others, when a text of an entry holds a line feed. No entries: kStored, and nothing is touched.
+int StoreHostEntries(const std::vector<HostEntry>& entries, LockWait wait = LockWait::kBounded);
+int RemoveHostEntries(const std::vector<HostEntry>& entries, LockWait wait = LockWait::kBounded);
 
 }  // namespace hostlist
