@@ -28,7 +28,7 @@ int CListCtrl::InsertItem(int nItem, const char* text) {
   item.mask = LVIF_TEXT;
   item.iItem = nItem;
   item.pszText = const_cast<char*>(text ? text : "");
-  return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  return InsertItem(&item);
 }
 
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* text) {

@@ -33,6 +33,11 @@ class CListCtrl : public CWnd {
 
   // Returns the new item's index, or -1.
   int InsertItem(int nItem, const char* text);
+  int InsertItem(const LVITEMA* pItem) {
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
+  }
+  // Makes room for nItems rows at once, ahead of inserting them.
+  void SetItemCount(int nItems) { SendMessage(LVM_SETITEMCOUNT, Index(nItems)); }
   // Fills the fields pItem->mask asks for; FALSE when the item does not exist.
   BOOL GetItem(LVITEMA* pItem) const {
     return static_cast<BOOL>(SendMessage(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(pItem)));
