@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "app/AboutDlg.h"
 #include "app/EditRules.h"
@@ -83,7 +85,7 @@ BEGIN_MESSAGE_MAP(CKestrinDlg, CDialog)
   ON_NOTIFY(LVN_KEYDOWN, IDC_LIST_HOSTS, OnLvnKeydownHostList)
   ON_BN_CLICKED(IDC_BUTTON_ICON, OnBnClickedIcon)
   ON_BN_CLICKED(IDC_BUTTON_AUTO, OnBnClickedAutoAcquire)
-  ON_MESSAGE(WM_SWEEP_HOST_FOUND, OnSweepHostFound)
+  ON_MESSAGE(WM_SWEEP_HOSTS_FOUND, OnSweepHostsFound)
   ON_MESSAGE(WM_SWEEP_FINISHED, OnSweepFinished)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -152,21 +154,37 @@ void CKestrinDlg::ReportUnsavedChanges(const ListSaveTally& tally) {
 }
 
 int CKestrinDlg::AddOrReplaceHost(const HostEntry* caller, ListSaveTally* tally) {
-  const HostEntry host = TerminatedCopy(*caller);
-  const HostEntry* rec = &host;
-  const int count = m_listHosts.GetItemCount();
-  for (int item = 0; item < count; ++item) {
-    HostEntry* record = HostRecordOfRow(m_listHosts, item);
-    if (record == nullptr || std::strcmp(record->szMac, rec->szMac) != 0) continue;
-    m_listHosts.SetItemText(item, 1, rec->szAlias);
-    m_listHosts.SetItemText(item, 2, rec->szBroadcast);
-    std::memcpy(record->szAlias, rec->szAlias, sizeof record->szAlias);
-    std::memcpy(record->szBroadcast, rec->szBroadcast, sizeof record->szBroadcast);
-    return StoreHostEntry(*rec, tally);
+  return AddOrReplaceHosts({*caller}, tally);
+}
+
+int CKestrinDlg::AddOrReplaceHosts(const std::vector<HostEntry>& callers, ListSaveTally* tally) {
+  std::vector<HostEntry> hosts;
+  hosts.reserve(callers.size());
+  for (const HostEntry& caller : callers) hosts.push_back(TerminatedCopy(caller));
+  // Looked up in one pass over the rows, not one per host.
+  std::unordered_map<std::string, int> rowOf = FirstRowOfEachAddress(m_listHosts);
+  {
+    ListRedrawOff batch(m_listHosts);
+    for (const HostEntry& rec : hosts) {
+      const auto known = rowOf.find(rec.szMac);
+      if (known != rowOf.end()) {
+        HostEntry* record = HostRecordOfRow(m_listHosts, known->second);
+        m_listHosts.SetItemText(known->second, 1, rec.szAlias);
+        m_listHosts.SetItemText(known->second, 2, rec.szBroadcast);
+        std::memcpy(record->szAlias, rec.szAlias, sizeof record->szAlias);
+        std::memcpy(record->szBroadcast, rec.szBroadcast, sizeof record->szBroadcast);
+        continue;
+      }
+      HostEntry* record = NewHostRecord(rec);
+      const int row = InsertHostRow(m_listHosts, m_listHosts.GetItemCount(), record);
+      if (row == -1) {
+        DeleteHostRecord(record);
+      } else {
+        rowOf.emplace(rec.szMac, row);
+      }
+    }
   }
-  HostEntry* record = NewHostRecord(*rec);
-  if (InsertHostRow(m_listHosts, count, record) == -1) DeleteHostRecord(record);
-  return StoreHostEntry(*rec, tally);
+  return StoreHostEntries(hosts, tally);
 }
 
 void CKestrinDlg::OnBnClickedAdd() {
@@ -204,17 +222,28 @@ void CKestrinDlg::OnBnClickedDelete() {
   }
   // Only a clear Yes deletes: a box that could not be shown answers 0.
   if (AfxMessageBox(IDS_CONFIRM_DELETE, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-  // Every row goes from the list, stored or not; one box at the end for all that were not.
-  ListSaveTally tally;
+  // Every row goes from the list, stored or not: the file in one rewrite, then the rows as one
+  // batch; one box at the end if the file kept them.
+  std::vector<int> rows;
+  std::vector<HostEntry> removed;
   for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;
        item = m_listHosts.GetNextItem(item, LVNI_SELECTED)) {
-    HostEntry* record = HostRecordOfRow(m_listHosts, item);
+    const HostEntry* record = HostRecordOfRow(m_listHosts, item);
     if (record == nullptr) continue;
-    RemoveHostEntry(*record, &tally);
-    m_listHosts.SetItemData(item, 0);
-    DeleteHostRecord(record);
-    m_listHosts.DeleteItem(item);
-    --item;  // the next row moved into this place
+    rows.push_back(item);
+    removed.push_back(*record);
+  }
+  ListSaveTally tally;
+  RemoveHostEntries(removed, &tally);
+  {
+    ListRedrawOff batch(m_listHosts);
+    // From the last: the rows still to go keep their places.
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+      HostEntry* record = HostRecordOfRow(m_listHosts, *row);
+      m_listHosts.SetItemData(*row, 0);
+      DeleteHostRecord(record);
+      m_listHosts.DeleteItem(*row);
+    }
   }
   ReportUnsavedChanges(tally);
 }
