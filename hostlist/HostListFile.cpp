@@ -273,19 +273,30 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow) {
 }
 
 int StoreHostEntries(const std::vector<HostEntry>& entries, LockWait wait) {
+  int result = kStored;
   ListEdit edit(false);
-  bool refused = false;
+  const auto rewrite = [&] {
+    const int rewritten = edit.Empty() ? kStored : LockedRewrite(edit, wait);
+    if (result == kStored) result = rewritten;
+    edit = ListEdit(false);
+  };
   for (const HostEntry& entry : entries) {
     std::string newLine = ComposeHostLine(entry);
     // The only line feed allowed is the one that ends the line.
     if (newLine.find('\n') != newLine.size() - 1) {
-      refused = true;
+      if (result == kStored) result = kNotStored;
       continue;
     }
-    edit.Change(FieldText(entry.szMac), std::move(newLine));
+    std::string key = FieldText(entry.szMac);
+    // An address with a comma of its own writes a line that other addresses match, and that its
+    // own does not: such a store gets a rewrite of its own, as one call per entry would.
+    const bool apart = AddressField(newLine) != std::string_view(key);
+    if (apart) rewrite();
+    edit.Change(std::move(key), std::move(newLine));
+    if (apart) rewrite();
   }
-  const int result = edit.Empty() ? kStored : LockedRewrite(edit, wait);
-  return result == kStored && refused ? kNotStored : result;
+  rewrite();
+  return result;
 }
 
 int RemoveHostEntries(const std::vector<HostEntry>& entries, LockWait wait) {

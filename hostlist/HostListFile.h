@@ -67,9 +67,11 @@ int RemoveHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
 
 // The changes of one action, many hosts at once, in one rewrite: MacList.txt ends with exactly
 // the bytes that StoreHostEntry (or RemoveHostEntry) called for each entry in turn would leave,
-// or stays as it was. An entry stored twice leaves its later line in the place of its first. The
-// results are those above, with one more: StoreHostEntries returns kNotStored, having stored the
-// others, when a text of an entry holds a line feed. No entries: kStored, and nothing is touched.
+// or stays as it was. An entry stored twice leaves its later line in the place of its first. (An
+// address with a comma in it is stored in a rewrite of its own: its line's address field is not
+// its own.) The result is that of the first change not stored, or kStored; StoreHostEntries
+// stores the others all the same, and refuses an entry with a line feed in a text as
+// StoreHostEntry does. No entries: kStored, and nothing is touched.
 int StoreHostEntries(const std::vector<HostEntry>& entries, LockWait wait = LockWait::kBounded);
 int RemoveHostEntries(const std::vector<HostEntry>& entries, LockWait wait = LockWait::kBounded);
 

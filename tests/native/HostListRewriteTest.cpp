@@ -107,6 +107,8 @@ TEST(HostListStore, ReplacesOrAppends) {
        "112233445566,b,127.0.0.1\r\naabbccddeeff,renamed,127.0.0.1\r\n00a0b1c2d3e4,again,127.0.0.1\r\n"
        "0a0b0c0d0e0f,x,127.0.0.1\r\n",
        {MakeHost("aabbccddeeff", "renamed"), MakeHost("0a0b0c0d0e0f", "x"), MakeHost(kMac, "again")}},
+      {"several, an address with a comma among them: its line is matched on the text before it",
+       ""s, MakeHost("a,b", "x"), "a,y,127.0.0.1\r\na,b,z,127.0.0.1\r\n"s, {MakeHost("a", "y"), MakeHost("a,b", "z")}},
       {"several without a list: created with their lines in turn", std::nullopt, entry,
        kNewLine + "112233445566,b,127.0.0.1\r\n", {MakeHost("112233445566", "b")}},
       {"several on a list saved as UTF-8: converted once", "aabbccddeeff,\xE3\x83\x90,127.0.0.1\r\n"s, entry,
