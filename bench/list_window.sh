@@ -4,7 +4,7 @@
 # answering meanwhile. Kestrin.exe under wine and Xvfb, driven by the e2e driver, in a network
 # namespace of its own with loopback alone: nothing of this reaches any network.
 # Usage: bash bench/list_window.sh [runs]   (after `make win64`; KESTRIN_WINBUILD=win32 for the 32-bit build)
-#        EXE=<another build's Kestrin.exe> bash bench/list_window.sh   times that program instead
+#        EXE=<another build's Kestrin.exe> bash bench/list_window.sh   times that program instead (named Kestrin.exe: its boxes take their title from it)
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 SELF="$ROOT/bench/list_window.sh"
