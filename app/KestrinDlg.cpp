@@ -161,22 +161,21 @@ int CKestrinDlg::AddOrReplaceHosts(const std::vector<HostEntry>& callers, ListSa
   std::vector<HostEntry> hosts;
   hosts.reserve(callers.size());
   for (const HostEntry& caller : callers) hosts.push_back(TerminatedCopy(caller));
-  // Looked up in one pass over the rows, not one per host.
-  std::unordered_map<std::string, int> rowOf = FirstRowOfEachAddress(m_listHosts);
   {
-    ListRedrawOff batch(m_listHosts);
+    HostRowBatch rows(m_listHosts);
+    // Looked up in one pass over the rows, not one per host.
+    std::unordered_map<std::string, int> rowOf = rows.FirstRowOfEachAddress();
     for (const HostEntry& rec : hosts) {
       const auto known = rowOf.find(rec.szMac);
       if (known != rowOf.end()) {
-        HostEntry* record = HostRecordOfRow(m_listHosts, known->second);
-        m_listHosts.SetItemText(known->second, 1, rec.szAlias);
-        m_listHosts.SetItemText(known->second, 2, rec.szBroadcast);
+        HostEntry* record = rows.RecordOf(known->second);
+        rows.SetTexts(known->second, rec.szAlias, rec.szBroadcast);
         std::memcpy(record->szAlias, rec.szAlias, sizeof record->szAlias);
         std::memcpy(record->szBroadcast, rec.szBroadcast, sizeof record->szBroadcast);
         continue;
       }
       HostEntry* record = NewHostRecord(rec);
-      const int row = InsertHostRow(m_listHosts, m_listHosts.GetItemCount(), record);
+      const int row = rows.Insert(rows.Count(), record);
       if (row == -1) {
         DeleteHostRecord(record);
       } else {
@@ -224,26 +223,20 @@ void CKestrinDlg::OnBnClickedDelete() {
   if (AfxMessageBox(IDS_CONFIRM_DELETE, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   // Every row goes from the list, stored or not: the file in one rewrite, then the rows as one
   // batch; one box at the end if the file kept them.
-  std::vector<int> rows;
-  std::vector<HostEntry> removed;
-  for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;
-       item = m_listHosts.GetNextItem(item, LVNI_SELECTED)) {
-    const HostEntry* record = HostRecordOfRow(m_listHosts, item);
-    if (record == nullptr) continue;
-    rows.push_back(item);
-    removed.push_back(*record);
-  }
   ListSaveTally tally;
-  RemoveHostEntries(removed, &tally);
   {
-    ListRedrawOff batch(m_listHosts);
-    // From the last: the rows still to go keep their places.
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-      HostEntry* record = HostRecordOfRow(m_listHosts, *row);
-      m_listHosts.SetItemData(*row, 0);
-      DeleteHostRecord(record);
-      m_listHosts.DeleteItem(*row);
+    HostRowBatch rows(m_listHosts);
+    std::vector<int> selected;
+    std::vector<HostEntry> removed;
+    for (int row = rows.NextSelected(-1); row != -1; row = rows.NextSelected(row)) {
+      const HostEntry* record = rows.RecordOf(row);
+      if (record == nullptr) continue;
+      selected.push_back(row);
+      removed.push_back(*record);
     }
+    RemoveHostEntries(removed, &tally);
+    // From the last: the rows still to go keep their places.
+    for (auto row = selected.rbegin(); row != selected.rend(); ++row) rows.DeleteWithRecord(*row);
   }
   ReportUnsavedChanges(tally);
 }

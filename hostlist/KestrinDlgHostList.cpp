@@ -12,11 +12,11 @@ void CKestrinDlg::LoadHostList() {
   hostlist::LoadHostList([&entries](const HostEntry& entry) { entries.push_back(entry); });
   // Sized once and drawn once, when all rows are in: a long list shows at once.
   m_listHosts.SetItemCount(static_cast<int>(entries.size()));
-  ListRedrawOff batch(m_listHosts);
+  HostRowBatch rows(m_listHosts);
   int row = 0;
   for (const HostEntry& entry : entries) {
     HostEntry* record = NewHostRecord(entry);
-    if (InsertHostRow(m_listHosts, row, record) == -1) {
+    if (rows.Insert(row, record) == -1) {
       DeleteHostRecord(record);
       continue;
     }
