@@ -5,6 +5,8 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "app/AboutDlg.h"
 #include "app/EditRules.h"
@@ -95,7 +97,7 @@ BEGIN_MESSAGE_MAP(CKestrinDlg, CDialog)
   ON_NOTIFY(LVN_KEYDOWN, IDC_LIST_HOSTS, OnLvnKeydownHostList)
   ON_BN_CLICKED(IDC_BUTTON_ICON, OnBnClickedIcon)
   ON_BN_CLICKED(IDC_BUTTON_AUTO, OnBnClickedAutoAcquire)
-  ON_MESSAGE(WM_SWEEP_HOST_FOUND, OnSweepHostFound)
+  ON_MESSAGE(WM_SWEEP_HOSTS_FOUND, OnSweepHostsFound)
   ON_MESSAGE(WM_SWEEP_FINISHED, OnSweepFinished)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -164,21 +166,36 @@ void CKestrinDlg::ReportUnsavedChanges(const ListSaveTally& tally) {
 }
 
 int CKestrinDlg::AddOrReplaceHost(const HostEntry* caller, ListSaveTally* tally) {
-  const HostEntry host = TerminatedCopy(*caller);
-  const HostEntry* rec = &host;
-  const int count = m_listHosts.GetItemCount();
-  for (int item = 0; item < count; ++item) {
-    HostEntry* record = HostRecordOfRow(m_listHosts, item);
-    if (record == nullptr || std::strcmp(record->szMac, rec->szMac) != 0) continue;
-    m_listHosts.SetItemText(item, 1, rec->szAlias);
-    m_listHosts.SetItemText(item, 2, rec->szBroadcast);
-    std::memcpy(record->szAlias, rec->szAlias, sizeof record->szAlias);
-    std::memcpy(record->szBroadcast, rec->szBroadcast, sizeof record->szBroadcast);
-    return StoreHostEntry(*rec, tally);
+  return AddOrReplaceHosts({*caller}, tally);
+}
+
+int CKestrinDlg::AddOrReplaceHosts(const std::vector<HostEntry>& callers, ListSaveTally* tally) {
+  std::vector<HostEntry> hosts;
+  hosts.reserve(callers.size());
+  for (const HostEntry& caller : callers) hosts.push_back(TerminatedCopy(caller));
+  {
+    HostRowBatch rows(m_listHosts);
+    // Looked up in one pass over the rows, not one per host.
+    std::unordered_map<std::string, int> rowOf = rows.FirstRowOfEachAddress();
+    for (const HostEntry& rec : hosts) {
+      const auto known = rowOf.find(rec.szMac);
+      if (known != rowOf.end()) {
+        HostEntry* record = rows.RecordOf(known->second);
+        rows.SetTexts(known->second, rec.szAlias, rec.szBroadcast);
+        std::memcpy(record->szAlias, rec.szAlias, sizeof record->szAlias);
+        std::memcpy(record->szBroadcast, rec.szBroadcast, sizeof record->szBroadcast);
+        continue;
+      }
+      HostEntry* record = NewHostRecord(rec);
+      const int row = rows.Insert(rows.Count(), record);
+      if (row == -1) {
+        DeleteHostRecord(record);
+      } else {
+        rowOf.emplace(rec.szMac, row);
+      }
+    }
   }
-  HostEntry* record = NewHostRecord(*rec);
-  if (InsertHostRow(m_listHosts, count, record) == -1) DeleteHostRecord(record);
-  return StoreHostEntry(*rec, tally);
+  return StoreHostEntries(hosts, tally);
 }
 
 void CKestrinDlg::OnBnClickedAdd() {
@@ -222,17 +239,22 @@ void CKestrinDlg::OnBnClickedDelete() {
   }
   // Only a clear Yes deletes: a box that could not be shown answers 0.
   if (AfxMessageBox(IDS_CONFIRM_DELETE, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
-  // Every row goes from the list, stored or not; one box at the end for all that were not.
+  // Every row goes from the list, stored or not: the file in one rewrite, then the rows as one
+  // batch; one box at the end if the file kept them.
   ListSaveTally tally;
-  for (int item = m_listHosts.GetNextItem(-1, LVNI_SELECTED); item != -1;
-       item = m_listHosts.GetNextItem(item, LVNI_SELECTED)) {
-    HostEntry* record = HostRecordOfRow(m_listHosts, item);
-    if (record == nullptr) continue;
-    RemoveHostEntry(*record, &tally);
-    m_listHosts.SetItemData(item, 0);
-    DeleteHostRecord(record);
-    m_listHosts.DeleteItem(item);
-    --item;  // the next row moved into this place
+  {
+    HostRowBatch rows(m_listHosts);
+    std::vector<int> selected;
+    std::vector<HostEntry> removed;
+    for (int row = rows.NextSelected(-1); row != -1; row = rows.NextSelected(row)) {
+      const HostEntry* record = rows.RecordOf(row);
+      if (record == nullptr) continue;
+      selected.push_back(row);
+      removed.push_back(*record);
+    }
+    RemoveHostEntries(removed, &tally);
+    // From the last: the rows still to go keep their places.
+    for (auto row = selected.rbegin(); row != selected.rend(); ++row) rows.DeleteWithRecord(*row);
   }
   ReportUnsavedChanges(tally);
 }

@@ -14,8 +14,8 @@
 
 // Private messages the sweep worker sends to the dialog, so that the list and the file are only
 // ever changed on the window's thread.
-constexpr UINT WM_SWEEP_HOST_FOUND = WM_APP + 1;  // LPARAM: const HostEntry*, valid during the send
-constexpr UINT WM_SWEEP_FINISHED = WM_APP + 2;  // WPARAM: how it ended, a sweep::SweepEnd
+constexpr UINT WM_SWEEP_HOSTS_FOUND = WM_APP + 1;  // LPARAM: const std::vector<HostEntry>*, valid during the send
+constexpr UINT WM_SWEEP_FINISHED = WM_APP + 2;     // WPARAM: how it ended, a sweep::SweepEnd
 
 class CKestrinDlg : public CDialog {
  public:
@@ -43,12 +43,15 @@ class CKestrinDlg : public CDialog {
   // Each text of rec counts up to its first zero byte or its field's end; the alias is made fit
   // for the file by CleanAliasText; each is cut to what its field holds with its terminator. The caller keeps ownership of rec. Window's thread only.
   int AddOrReplaceHost(const HostEntry* rec, ListSaveTally* tally = nullptr);
+  // The same for many hosts in turn, as one batch: the list draws once and the file is rewritten once.
+  int AddOrReplaceHosts(const std::vector<HostEntry>& hosts, ListSaveTally* tally = nullptr);
 
   // --- Host list file (hostlist/KestrinDlgHostList.cpp) ---
-  // The writers return hostlist's kStored, kNotStored or kListBusy and note a failure in tally.
+  // The writers, one rewrite for all the entries, return hostlist's kStored, kNotStored or
+  // kListBusy and note a failure in tally.
   void LoadHostList();                             // fills m_listHosts from MacList.txt
-  int StoreHostEntry(const HostEntry& entry, ListSaveTally* tally = nullptr);
-  int RemoveHostEntry(const HostEntry& entry, ListSaveTally* tally = nullptr);
+  int StoreHostEntries(const std::vector<HostEntry>& entries, ListSaveTally* tally = nullptr);
+  int RemoveHostEntries(const std::vector<HostEntry>& entries, ListSaveTally* tally = nullptr);
   // The box that says the change was not saved to MacList.txt, when tally has a failure.
   static void ReportUnsavedChanges(const ListSaveTally& tally);
 
@@ -85,7 +88,7 @@ class CKestrinDlg : public CDialog {
   void OnLvnKeydownHostList(NMHDR* pNMHDR, LRESULT* pResult);
   void OnBnClickedIcon();          // shortcut/
   void OnBnClickedAutoAcquire();   // discovery/
-  LRESULT OnSweepHostFound(WPARAM wParam, LPARAM lParam);  // discovery/
+  LRESULT OnSweepHostsFound(WPARAM wParam, LPARAM lParam);  // discovery/
   LRESULT OnSweepFinished(WPARAM wParam, LPARAM lParam);   // discovery/
   void OnDestroy();                // discovery/: stops and waits for a running sweep, then ReleaseHostRecords
 

@@ -22,9 +22,9 @@ UINT CKestrinDlg::SweepThreadProc(void* pParam) {
   sinks.progress = [bar](int position) {
     ::SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
   };
-  // Sent, not posted: the record lives on this thread's stack until the window has stored it.
-  sinks.hostFound = [dialogWindow](const HostEntry& host) {
-    ::SendMessageA(dialogWindow, WM_SWEEP_HOST_FOUND, 0, reinterpret_cast<LPARAM>(&host));
+  // Sent, not posted: the records live on this thread until the window has stored them.
+  sinks.hostsFound = [dialogWindow](const std::vector<HostEntry>& hosts) {
+    ::SendMessageA(dialogWindow, WM_SWEEP_HOSTS_FOUND, 0, reinterpret_cast<LPARAM>(&hosts));
   };
   sinks.finished = [dialogWindow](sweep::SweepEnd end) {
     ::SendMessageA(dialogWindow, WM_SWEEP_FINISHED, static_cast<WPARAM>(end), 0);
@@ -54,10 +54,10 @@ void CKestrinDlg::OnBnClickedAutoAcquire() {
   if (m_hSweepThread == nullptr) OnSweepFinished(static_cast<WPARAM>(sweep::SweepEnd::kStopped), 0);
 }
 
-LRESULT CKestrinDlg::OnSweepHostFound(WPARAM, LPARAM lParam) {
-  const HostEntry* host = reinterpret_cast<const HostEntry*>(lParam);
+LRESULT CKestrinDlg::OnSweepHostsFound(WPARAM, LPARAM lParam) {
+  const auto* hosts = reinterpret_cast<const std::vector<HostEntry>*>(lParam);
   // Once the window is closing, nothing more enters the list or the file.
-  if (host != nullptr && !m_bStopSweep) AddOrReplaceHost(host, &m_sweepSave);
+  if (hosts != nullptr && !m_bStopSweep) AddOrReplaceHosts(*hosts, &m_sweepSave);
   return 0;
 }
 

@@ -54,7 +54,7 @@ HostEntry FoundHost(const SweptNetwork& network, const std::string& macText, con
 }
 
 // Looks up the hosts still undecided (*waiting) and those echoed since the last call
-// (*echoed), in that order, and reports those found; the undecided stay in *waiting. With
+// (*echoed), in that order, and reports those found in one batch; the undecided stay in *waiting. With
 // finalRead, the checks have all had time to end and undecided is no host. Stops before the
 // next host once a stop is requested.
 void LookUpHosts(const Probes& probes, const Sinks& sinks, const SweptNetwork& network,
@@ -66,6 +66,7 @@ void LookUpHosts(const Probes& probes, const Sinks& sinks, const SweptNetwork& n
   echoed->clear();
   NeighbourTable table;
   bool tableRead = false;
+  std::vector<HostEntry> found;
   for (const EchoedHost& host : hosts) {
     if (stopRequested.load()) break;
     const std::string address = HostAddressText(network.local, host.n);
@@ -84,8 +85,9 @@ void LookUpHosts(const Probes& probes, const Sinks& sinks, const SweptNetwork& n
       if (verdict != NeighbourVerdict::kHost) macText.clear();
     }
     if (macText.empty()) continue;
-    sinks.hostFound(FoundHost(network, macText, probes.reverseName(address)));
+    found.push_back(FoundHost(network, macText, probes.reverseName(address)));
   }
+  if (!found.empty()) sinks.hostsFound(found);
 }
 
 // Sleeps until the clock reads deadlineMs, a short step at a time so a stop is seen at once.

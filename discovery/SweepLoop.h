@@ -79,10 +79,10 @@ enum class SweepEnd {
 struct Sinks {
   // Position 0..100 of the progress bar, once per host number (own number included), before its probe.
   std::function<void(int position)> progress;
-  // One host found (by echo and ARP, or in the neighbour table), as soon as it is confirmed:
-  // ascending within one look-up, so a host confirmed late may follow higher numbers. The record
-  // is valid during the call only.
-  std::function<void(const HostEntry& host)> hostFound;
+  // The hosts one look-up found (by echo and ARP, or in the neighbour table), once it has ended, so
+  // they are stored together: ascending within the look-up, so a host confirmed late may follow
+  // higher numbers. Never empty; valid during the call only.
+  std::function<void(const std::vector<HostEntry>& hosts)> hostsFound;
   // Called exactly once, as the last call of every sweep, with how it ended (as RunSweep returns it).
   std::function<void(SweepEnd end)> finished;
 };
@@ -183,7 +183,7 @@ constexpr int kHostsPerTableRead = 64;
 // judged by JudgeNeighbour on the adapter's interface; undecided hosts wait for the next look-up.
 // Those still undecided after the last one are judged once more, when the check of the last of
 // them has had time to end (kNeighbourCheckMs after its echo); then undecided is no host. Each
-// host found goes to hostFound with its address without ':', the reverse lookup's name cut to
+// host found goes to hostsFound with its address without ':', the reverse lookup's name cut to
 // the alias field (never splitting a double-byte character) and the adapter's directed
 // broadcast. stopRequested is read before each host number and each lookup, and during the
 // wait; once it is true no further host is touched, and the hosts not yet found are let go.

@@ -22,7 +22,7 @@ int CListCtrl::InsertItem(int nItem, const char* text) {
   item.mask = LVIF_TEXT;
   item.iItem = nItem;
   item.pszText = const_cast<char*>(text ? text : "");
-  return static_cast<int>(Send(LVM_INSERTITEMA, 0, &item));
+  return InsertItem(&item);
 }
 
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const char* text) {

@@ -24,6 +24,9 @@ class CListCtrl : public CWnd {
 
   // Returns the new item's index, or -1.
   int InsertItem(int nItem, const char* text);
+  int InsertItem(const LVITEMA* pItem) { return static_cast<int>(Send(LVM_INSERTITEMA, 0, pItem)); }
+  // Makes room for nItems rows at once, ahead of inserting them.
+  void SetItemCount(int nItems) { Send(LVM_SETITEMCOUNT, nItems); }
   // Fills the fields pItem->mask asks for; FALSE when the item does not exist.
   BOOL GetItem(LVITEMA* pItem) const { return static_cast<BOOL>(Send(LVM_GETITEMA, 0, pItem)); }
   BOOL SetItemText(int nItem, int nSubItem, const char* text);

@@ -44,6 +44,8 @@ class CWnd {
   // rect null: the whole client area.
   void InvalidateRect(const RECT* rect, BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, rect, bErase); }
   void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+  // WM_SETREDRAW: FALSE keeps the window from drawing its changes until it is TRUE again.
+  void SetRedraw(BOOL bRedraw = TRUE) { SendMessage(WM_SETREDRAW, static_cast<WPARAM>(bRedraw)); }
   void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
   DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
   // Removes, then adds, style bits. Returns TRUE when the style changed.

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "hostlist/HostFileIo.h"
@@ -53,36 +54,73 @@ Clock::time_point DeadlineOf(LockWait wait) {
   return CurrentWaitClock().Now() + (wait == LockWait::kBounded ? detail::kLockWait : std::chrono::milliseconds{0});
 }
 
-// What a rewrite does to the old list on its way to the new one.
-struct ListEdit {
-  std::string_view key;            // the address text lines are matched on
-  std::string_view newLine;        // written for every matching line, or appended; empty: drop them
-  bool dropLinesWithoutComma;      // such lines are no host lines and go with a removal
-  bool createWhenMissing;          // a store starts a list; a removal has nothing to do
+// What a rewrite does to the old list on its way to the new one: the changes of one action,
+// made in one pass with the result of making them one at a time.
+class ListEdit {
+ public:
+  // A removal drops the lines without a comma too (they are no host lines), and with no list
+  // there is nothing to do; a store starts a list.
+  explicit ListEdit(bool removal) : m_removal(removal) {}
+
+  // Every line whose address field is key becomes newLine ("": it goes). Of two changes of one
+  // key the later wins, as it would have overwritten the earlier; an appended line keeps the
+  // place of the first.
+  void Change(std::string key, std::string newLine) {
+    const auto [known, added] = m_index.emplace(std::move(key), m_newLines.size());
+    if (added) {
+      m_newLines.push_back(std::move(newLine));
+    } else {
+      m_newLines[known->second] = std::move(newLine);
+    }
+  }
+
+  bool Empty() const { return m_newLines.empty(); }
+  bool Removal() const { return m_removal; }
+  size_t Count() const { return m_newLines.size(); }
+  // Which change key's lines take (Count() when none); the line it writes.
+  size_t ChangeOf(std::string_view key) const {
+    const auto known = m_index.find(std::string(key));  // an address fits the string's own room
+    return known == m_index.end() ? Count() : known->second;
+  }
+  const std::string& NewLine(size_t change) const { return m_newLines[change]; }
+
+ private:
+  bool m_removal;
+  std::unordered_map<std::string, size_t> m_index;  // address text -> its change
+  std::vector<std::string> m_newLines;              // in the order the keys came first
 };
 
-// Writes one line of the old list to the new one, as edit says.
+// Writes each line of the old list to the new one as the edit says, then appends the new lines
+// no old line took.
 class LineEditor {
  public:
-  LineEditor(const ListEdit& edit, detail::BufferedWriter& out) : m_edit(edit), m_out(out) {}
+  LineEditor(const ListEdit& edit, detail::BufferedWriter& out)
+      : m_edit(edit), m_out(out), m_matched(edit.Count(), false) {}
 
   Outcome Line(std::string_view line) {
     const auto address = AddressField(line);
-    if (address && *address == m_edit.key) {
-      m_matched = true;
-      return m_out.Append(m_edit.newLine);
+    if (!address) {
+      if (m_edit.Removal()) return Outcome::kOk;
+    } else if (const size_t change = m_edit.ChangeOf(*address); change < m_edit.Count()) {
+      m_matched[change] = true;
+      return m_out.Append(m_edit.NewLine(change));
     }
-    if (!address && m_edit.dropLinesWithoutComma) return Outcome::kOk;
     m_out.Append(line);
     return m_out.Append(kLineEnd);
   }
 
-  Outcome Finish() { return m_matched ? Outcome::kOk : m_out.Append(m_edit.newLine); }
+  Outcome Finish() {
+    Outcome outcome = Outcome::kOk;
+    for (size_t change = 0; change < m_edit.Count() && outcome == Outcome::kOk; ++change) {
+      if (!m_matched[change]) outcome = m_out.Append(m_edit.NewLine(change));
+    }
+    return outcome;
+  }
 
  private:
   const ListEdit& m_edit;
   detail::BufferedWriter& m_out;
-  bool m_matched = false;
+  std::vector<bool> m_matched;
 };
 
 // A list saved as UTF-8 is written back whole in the ANSI code page. Only all of its bytes tell
@@ -155,7 +193,7 @@ int Rewrite(const ListEdit& edit, Clock::time_point deadline) {
   const io::OpenResult opened = list.Open(kListPath);
   // A list we cannot read must not be replaced by one made without it.
   if (opened == io::OpenResult::kFailed) return kNotStored;
-  if (opened == io::OpenResult::kMissing && !edit.createWhenMissing) return kStored;
+  if (opened == io::OpenResult::kMissing && edit.Removal()) return kStored;
 
   io::OutputFile temp;
   if (!temp.Create(kTempPath)) return kNotStored;
@@ -168,7 +206,7 @@ int Rewrite(const ListEdit& edit, Clock::time_point deadline) {
     // Windows cannot replace a file that is still open.
     list.Close();
   } else {
-    out.Append(edit.newLine);
+    outcome = LineEditor(edit, out).Finish();
   }
   if (outcome == Outcome::kOk) outcome = out.Finish();
 
@@ -185,7 +223,7 @@ int Rewrite(const ListEdit& edit, Clock::time_point deadline) {
 int LockedRewrite(const ListEdit& edit, LockWait wait) {
   std::lock_guard<std::mutex> guard(FileLock());
   // Nothing to remove from: leave the folder as it is, lock file included.
-  if (!edit.createWhenMissing && !io::FileExists(kListPath)) return kStored;
+  if (edit.Removal() && !io::FileExists(kListPath)) return kStored;
   io::LockFile lock;
   // One bound for the lock wait and the replace's retries together.
   const Clock::time_point deadline = DeadlineOf(wait);
@@ -234,15 +272,41 @@ void LoadHostList(const std::function<void(const HostEntry&)>& addRow) {
   for (const HostEntry& row : rows) addRow(row);
 }
 
-int StoreHostEntry(const HostEntry& entry, LockWait wait) {
-  const std::string newLine = ComposeHostLine(entry);
-  // The only line feed allowed is the one that ends the line.
-  if (newLine.find('\n') != newLine.size() - 1) return kNotStored;
-  return LockedRewrite({FieldText(entry.szMac), newLine, false, true}, wait);
+int StoreHostEntries(const std::vector<HostEntry>& entries, LockWait wait) {
+  int result = kStored;
+  ListEdit edit(false);
+  const auto rewrite = [&] {
+    const int rewritten = edit.Empty() ? kStored : LockedRewrite(edit, wait);
+    if (result == kStored) result = rewritten;
+    edit = ListEdit(false);
+  };
+  for (const HostEntry& entry : entries) {
+    std::string newLine = ComposeHostLine(entry);
+    // The only line feed allowed is the one that ends the line.
+    if (newLine.find('\n') != newLine.size() - 1) {
+      if (result == kStored) result = kNotStored;
+      continue;
+    }
+    std::string key = FieldText(entry.szMac);
+    // An address with a comma of its own writes a line that other addresses match, and that its
+    // own does not: such a store gets a rewrite of its own, as one call per entry would.
+    const bool apart = AddressField(newLine) != std::string_view(key);
+    if (apart) rewrite();
+    edit.Change(std::move(key), std::move(newLine));
+    if (apart) rewrite();
+  }
+  rewrite();
+  return result;
 }
 
-int RemoveHostEntry(const HostEntry& entry, LockWait wait) {
-  return LockedRewrite({FieldText(entry.szMac), std::string_view(), true, false}, wait);
+int RemoveHostEntries(const std::vector<HostEntry>& entries, LockWait wait) {
+  ListEdit edit(true);
+  for (const HostEntry& entry : entries) edit.Change(FieldText(entry.szMac), std::string());
+  return edit.Empty() ? kStored : LockedRewrite(edit, wait);
 }
+
+int StoreHostEntry(const HostEntry& entry, LockWait wait) { return StoreHostEntries({entry}, wait); }
+
+int RemoveHostEntry(const HostEntry& entry, LockWait wait) { return RemoveHostEntries({entry}, wait); }
 
 }  // namespace hostlist

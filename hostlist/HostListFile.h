@@ -19,6 +19,7 @@
 // within the same few seconds; a replace that fails in the end removes MacTemp.txt.
 #pragma once
 #include <functional>
+#include <vector>
 
 #include "core/HostEntry.h"
 
@@ -63,5 +64,15 @@ int StoreHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
 // list is in place or there is no list (nothing is created then, not even the lock file);
 // kListBusy or kNotStored, for the reasons above, when it was left as it was.
 int RemoveHostEntry(const HostEntry& entry, LockWait wait = LockWait::kBounded);
+
+// The changes of one action, many hosts at once, in one rewrite: MacList.txt ends with exactly
+// the bytes that StoreHostEntry (or RemoveHostEntry) called for each entry in turn would leave,
+// or stays as it was. An entry stored twice leaves its later line in the place of its first. (An
+// address with a comma in it is stored in a rewrite of its own: its line's address field is not
+// its own.) The result is that of the first change not stored, or kStored; StoreHostEntries
+// stores the others all the same, and refuses an entry with a line feed in a text as
+// StoreHostEntry does. No entries: kStored, and nothing is touched.
+int StoreHostEntries(const std::vector<HostEntry>& entries, LockWait wait = LockWait::kBounded);
+int RemoveHostEntries(const std::vector<HostEntry>& entries, LockWait wait = LockWait::kBounded);
 
 }  // namespace hostlist

@@ -193,6 +193,10 @@ TEST(HostListFailure, CrashAtAnyStepLeavesTheOldOrTheNewList) {
       {"store appending", big, [] { return hostlist::StoreHostEntry(kNewEntry); }},
       {"store without a list", std::nullopt, [] { return hostlist::StoreHostEntry(kNewEntry); }},
       {"remove", big, [] { return hostlist::RemoveHostEntry(MakeHost("host9", "")); }},
+      {"store of several, one replaced", big + kNewLine,
+       [] { return hostlist::StoreHostEntries({MakeHost("host3", "x"), kNewEntry, MakeHost("new", "y")}); }},
+      {"remove of several, one gone already", big,
+       [] { return hostlist::RemoveHostEntries({MakeHost("host9", ""), kNewEntry, MakeHost("host2000", "")}); }},
   };
   for (const CrashCase& c : cases) {
     std::optional<std::string> after;

@@ -1,6 +1,7 @@
 // Storing and removing lines of MacList.txt: which lines change, and that all others keep their bytes.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/native/HostListTestSupport.h"
 
@@ -22,18 +23,29 @@ struct RewriteCase {
   std::optional<std::string> before;  // nullopt: no MacList.txt
   HostEntry entry;
   std::optional<std::string> after;   // nullopt: still no MacList.txt
+  std::vector<HostEntry> more = {};   // changed after entry, as one action
 };
 
-// Runs each case in its own directory through operation, which must succeed and leave no MacTemp.txt.
-template <typename Operation>
-void RunRewriteCases(const RewriteCase* cases, size_t count, Operation operation) {
+// Runs each case in its own directory twice: a call of one per entry, in turn, and one call of
+// many for all of them. Each call must succeed; both runs must give after and leave no MacTemp.txt.
+template <typename One, typename Many>
+void RunRewriteCases(const RewriteCase* cases, size_t count, One one, Many many) {
   for (size_t i = 0; i < count; ++i) {
     const RewriteCase& c = cases[i];
-    ScratchFolder dir;
-    if (c.before) WriteBytes("MacList.txt", *c.before);
-    EXPECT_EQ(operation(c.entry), 0) << "case: " << c.name;
-    EXPECT_EQ(ReadBytes("MacList.txt"), c.after) << "case: " << c.name;
-    EXPECT_FALSE(Exists("MacTemp.txt")) << "case: " << c.name;
+    std::vector<HostEntry> entries = {c.entry};
+    entries.insert(entries.end(), c.more.begin(), c.more.end());
+    for (const bool atOnce : {false, true}) {
+      const std::string name = c.name + std::string(atOnce ? ", all at once" : ", one at a time");
+      ScratchFolder dir;
+      if (c.before) WriteBytes("MacList.txt", *c.before);
+      if (atOnce) {
+        EXPECT_EQ(many(entries), 0) << name;
+      } else {
+        for (const HostEntry& entry : entries) EXPECT_EQ(one(entry), 0) << name;
+      }
+      EXPECT_EQ(ReadBytes("MacList.txt"), c.after) << name;
+      EXPECT_FALSE(Exists("MacTemp.txt")) << name;
+    }
   }
 }
 
@@ -89,8 +101,22 @@ TEST(HostListStore, ReplacesOrAppends) {
       {"code page 932 that looks like UTF-8 only at first is copied as it is",
        "aabbccddeeff,\xC3\xBD,127.0.0.1\r\n112233445566,\x82\xA0,127.0.0.1\r\n"s, entry,
        "aabbccddeeff,\xC3\xBD,127.0.0.1\r\n112233445566,\x82\xA0,127.0.0.1\r\n" + kNewLine},
+      {"several: one replaced in place, new ones appended in turn; a host given twice keeps the "
+       "place of its first line with its last",
+       "112233445566,b,127.0.0.1\r\naabbccddeeff,c,127.0.0.1\r\n"s, entry,
+       "112233445566,b,127.0.0.1\r\naabbccddeeff,renamed,127.0.0.1\r\n00a0b1c2d3e4,again,127.0.0.1\r\n"
+       "0a0b0c0d0e0f,x,127.0.0.1\r\n",
+       {MakeHost("aabbccddeeff", "renamed"), MakeHost("0a0b0c0d0e0f", "x"), MakeHost(kMac, "again")}},
+      {"several, an address with a comma among them: its line is matched on the text before it",
+       ""s, MakeHost("a,b", "x"), "a,y,127.0.0.1\r\na,b,z,127.0.0.1\r\n"s, {MakeHost("a", "y"), MakeHost("a,b", "z")}},
+      {"several without a list: created with their lines in turn", std::nullopt, entry,
+       kNewLine + "112233445566,b,127.0.0.1\r\n", {MakeHost("112233445566", "b")}},
+      {"several on a list saved as UTF-8: converted once", "aabbccddeeff,\xE3\x83\x90,127.0.0.1\r\n"s, entry,
+       "aabbccddeeff,\x83\x6F,127.0.0.1\r\n" + kNewLine + "112233445566,b,127.0.0.1\r\n",
+       {MakeHost("112233445566", "b")}},
   };
-  RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::StoreHostEntry(e); });
+  RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::StoreHostEntry(e); },
+                  [](const std::vector<HostEntry>& e) { return hostlist::StoreHostEntries(e); });
 }
 
 // Alias and name cleaning: what the Add button and the sweep's names become on their way into a
@@ -164,8 +190,15 @@ TEST(HostListRemove, DropsTheMachineAndLinesWithoutAComma) {
       {"a comma that is a trail byte is no comma", "00a0b1c2d3e4\x81,\r\n"s, entry, ""s},
       {"an empty address removes lines that begin with a comma", ",a,b\r\nx,y,z\r\n"s,
        MakeHost("", "x"), "x,y,z\r\n"s},
+      {"several rows, some gone from the file already, one given twice",
+       "112233445566,b,127.0.0.1\r\n00a0b1c2d3e4,a,127.0.0.1\r\nno comma\r\naabbccddeeff,c,127.0.0.1\r\n"
+       "0a0b0c0d0e0f,d,127.0.0.1\r\n"s,
+       entry, "112233445566,b,127.0.0.1\r\n0a0b0c0d0e0f,d,127.0.0.1\r\n"s,
+       {MakeHost("aabbccddeeff", ""), MakeHost("ffffffffffff", ""), MakeHost(kMac, ""), MakeHost("eeeeeeeeeeee", "")}},
+      {"several on no list: nothing is created", std::nullopt, entry, std::nullopt, {MakeHost("112233445566", "")}},
   };
-  RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::RemoveHostEntry(e); });
+  RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::RemoveHostEntry(e); },
+                  [](const std::vector<HostEntry>& e) { return hostlist::RemoveHostEntries(e); });
 }
 
 TEST(HostListRewrite, LongLinesAreJudgedAndCopiedWhole) {

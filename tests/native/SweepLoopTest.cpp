@@ -82,9 +82,10 @@ class FakeNetwork {
       log.push_back("progress " + std::to_string(position));
       positions.push_back(position);
     };
-    sinks.hostFound = [this](const HostEntry& host) {
-      log.push_back(std::string("found ") + host.szMac);
-      found.push_back(host);
+    sinks.hostsFound = [this](const std::vector<HostEntry>& hosts) {
+      ++batches;
+      for (const HostEntry& host : hosts) log.push_back(std::string("found ") + host.szMac);
+      found.insert(found.end(), hosts.begin(), hosts.end());
     };
     sweep::SweepEnd told = sweep::SweepEnd::kCompleted;
     sinks.finished = [this, &told](sweep::SweepEnd end) {
@@ -109,6 +110,7 @@ class FakeNetwork {
   std::vector<int> positions;
   std::vector<HostEntry> found;
   int finishedCount = 0;
+  int batches = 0;  // calls of hostsFound
   std::atomic<bool> stop{false};
   long long nowMs = 0;
   long long sleptMs = 0;
@@ -204,6 +206,7 @@ TEST(SweepLoop, StoresHostsFoundByEchoAndArpOrInTheNeighbourTable) {
                                {"020000000006", "quiet-pc"},
                                {"0200000000FE", "last"}};
   ASSERT_EQ(net.found.size(), 4u);
+  EXPECT_EQ(net.batches, 2) << "hosts 2, 5 and 6 at the first look-up, 254 at the last";
   for (size_t i = 0; i < net.found.size(); ++i) {
     EXPECT_STREQ(net.found[i].szMac, expected[i].mac) << "host #" << i;
     EXPECT_STREQ(net.found[i].szAlias, expected[i].alias) << "host #" << i;
@@ -260,6 +263,7 @@ TEST(SweepLoop, NeighbourTableIsReadOncePerBatchAfterItsEchoes) {
   all.Run();
   EXPECT_EQ(std::count(all.log.begin(), all.log.end(), "table"), 0);
   EXPECT_EQ(all.found.size(), 253u);
+  EXPECT_EQ(all.batches, (254 + k - 1) / k) << "the hosts of each look-up handed over together";
   // Without an ARP query, the answering hosts come from that one read too; their answer ended
   // any check of their rows, but a row without an address or on another interface is still none.
   FakeNetwork noArp("198.51.100.10");

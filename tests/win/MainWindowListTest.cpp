@@ -143,8 +143,12 @@ TEST_F(HostListTest, ARecordWithFieldsFullToTheirLastByteIsCutToThemInListAndFil
 
 TEST_F(HostListTest, DeleteRemovesExactlyTheSelectedRowsTheirRecordsAndLinesOnceConfirmed) {
   std::vector<Row> rows;
-  for (int i = 0; i < 7; ++i) rows.push_back({"00000000000" + std::to_string(i), "host " + std::to_string(i), "127.0.0.1"});
-  const std::vector<int> all = {0, 1, 2, 3, 4, 5, 6};
+  std::vector<int> all, even, odd;
+  for (int i = 0; i < 40; ++i) {
+    rows.push_back({"0000000000" + std::to_string(10 + i), "host " + std::to_string(i), "127.0.0.1"});
+    all.push_back(i);
+    (i % 2 == 0 ? even : odd).push_back(i);
+  }
   constexpr UINT kQuestion = MB_YESNO | MB_ICONQUESTION;
   const std::string kConfirmDelete = ProgramText(IDS_CONFIRM_DELETE);
   struct Case {
@@ -154,25 +158,34 @@ TEST_F(HostListTest, DeleteRemovesExactlyTheSelectedRowsTheirRecordsAndLinesOnce
     std::vector<int> kept;
     std::string message;
     UINT type;
+    int rewrites;  // of MacList.txt: one per action, however many rows go
   };
   const std::vector<Case> cases = {
-      {"row 0 and its neighbours, and the last row", {0, 1, 2, 6}, IDYES, {3, 4, 5}, kConfirmDelete, kQuestion},
-      {"every other row", {1, 3, 5}, IDYES, {0, 2, 4, 6}, kConfirmDelete, kQuestion},
-      {"every row", all, IDYES, {}, kConfirmDelete, kQuestion},
-      {"answered No", {0, 1}, IDNO, all, kConfirmDelete, kQuestion},
-      {"the question could not be shown", {0, 1}, 0, all, kConfirmDelete, kQuestion},
-      {"nothing selected: only the message", {}, IDYES, all, ProgramText(IDS_SELECT_ITEMS_TO_DELETE), MB_OK | MB_ICONEXCLAMATION},
+      {"row 0 and its neighbours, and the last row", {0, 1, 2, 39}, IDYES, std::vector<int>(all.begin() + 3, all.end() - 1),
+       kConfirmDelete, kQuestion, 1},
+      {"every other row", odd, IDYES, even, kConfirmDelete, kQuestion, 1},
+      {"every row", all, IDYES, {}, kConfirmDelete, kQuestion, 1},
+      {"answered No", {0, 1}, IDNO, all, kConfirmDelete, kQuestion, 0},
+      {"the question could not be shown", {0, 1}, 0, all, kConfirmDelete, kQuestion, 0},
+      {"nothing selected: only the message", {}, IDYES, all, ProgramText(IDS_SELECT_ITEMS_TO_DELETE), MB_OK | MB_ICONEXCLAMATION, 0},
   };
   for (const Case& c : cases) {
     WriteBytes("MacList.txt", FileOf(rows));
     CKestrinDlg dlg;
     MessageBoxRecorder boxes(c.answer);
     long freed = 0;
+    int rewrites = 0;
     std::vector<Row> after;
     Run(dlg, [&](HWND hDlg) {
       SelectRows(dlg, c.selected);
       const long before = LiveHostRecordCount();
-      ClickButton(hDlg, IDC_BUTTON_DELETE);
+      {
+        ScopedOverride<hostlist::detail::StepHook> countRewrites(hostlist::detail::StepHookSeam(), [&](hostlist::detail::Step step) {
+          if (step == hostlist::detail::Step::kReplaceList) ++rewrites;
+          return hostlist::detail::StepAction::kProceed;
+        });
+        ClickButton(hDlg, IDC_BUTTON_DELETE);
+      }
       freed = before - LiveHostRecordCount();
       after = RecordRows(dlg);
       EXPECT_EQ(ListRows(dlg), after) << c.name;
@@ -181,6 +194,7 @@ TEST_F(HostListTest, DeleteRemovesExactlyTheSelectedRowsTheirRecordsAndLinesOnce
     for (int k : c.kept) expected.push_back(rows[static_cast<size_t>(k)]);
     EXPECT_EQ(after, expected) << c.name;
     EXPECT_EQ(freed, static_cast<long>(rows.size() - c.kept.size())) << c.name;
+    EXPECT_EQ(rewrites, c.rewrites) << c.name;
     EXPECT_EQ(ReadBytes("MacList.txt"), FileOf(expected)) << c.name;
     const auto shown = boxes.Boxes();
     ASSERT_EQ(shown.size(), 1u) << c.name;

@@ -8,6 +8,11 @@
 //   kestrin_e2e_driver wait-progress POSITION TIMEOUT_MS   (until the sweep bar shows at least POSITION)
 //   kestrin_e2e_driver about TIMEOUT_MS   (the system menu's About item; prints the box's rectangle)
 //   kestrin_e2e_driver message TIMEOUT_MS   (a message box of the program: prints its text, presses OK)
+//   kestrin_e2e_driver open-list EXE ROWS TIMEOUT_MS   (starts EXE; prints when its window shows ROWS rows)
+//   kestrin_e2e_driver delete FIRST STEP COUNT   (selects COUNT rows, every STEP-th from FIRST, and deletes them)
+//
+// delete answers the question Yes and then, until the rows are gone, times how long the window's
+// message loop takes to come round to a posted message: it prints delete_ms and max_unresponsive_ms.
 //
 // sweep presses the Auto button, then, until the button is back (or the window is gone after
 // --close-after), keeps sending WM_NULL to the window and records the longest round trip: the
@@ -16,11 +21,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 #include "res/resource.h"
 
@@ -201,12 +208,19 @@ BOOL CALLBACK FindMessageBox(HWND window, LPARAM found) {
   return TRUE;
 }
 
-int AnswerMessage(int timeoutMs) {
+// The program's message box once it shows, or null after timeoutMs.
+HWND WaitMessageBox(int timeoutMs) {
   HWND box = nullptr;
-  if (!Poll(timeoutMs, 50, [&] {
-        EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&box));
-        return box != nullptr;
-      })) {
+  Poll(timeoutMs, 5, [&] {
+    EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&box));
+    return box != nullptr;
+  });
+  return box;
+}
+
+int AnswerMessage(int timeoutMs) {
+  const HWND box = WaitMessageBox(timeoutMs);
+  if (box == nullptr) {
     std::printf("no message box within %d ms\n", timeoutMs);
     return 1;
   }
@@ -216,6 +230,102 @@ int AnswerMessage(int timeoutMs) {
   WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
   std::printf("%s\n", utf8);
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return 0;
+}
+
+// Starts exe in the current folder and waits until its window shows rows rows and answers
+// messages: prints the milliseconds since the start, which take in the list's load and fill.
+int OpenList(const char* exe, long rows, int timeoutMs) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::string commandLine = std::string("\"") + exe + "\"";
+  const auto start = Clock::now();
+  if (!CreateProcessA(exe, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::printf("cannot start %s (error %lu)\n", exe, GetLastError());
+    return 1;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  long shown = -1;
+  const bool ready = Poll(timeoutMs, 1, [&] {
+    const HWND dialog = FindKestrinWindow();
+    const HWND list = dialog != nullptr && IsWindowVisible(dialog) ? GetDlgItem(dialog, IDC_LIST_HOSTS) : nullptr;
+    DWORD_PTR count = 0;
+    if (list == nullptr || !SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, timeoutMs, &count)) return false;
+    shown = static_cast<long>(count);
+    return shown == rows;
+  });
+  if (!ready) {
+    std::printf("no window showing %ld rows within %d ms (last seen %ld)\n", rows, timeoutMs, shown);
+    return 1;
+  }
+  std::printf("shown_ms=%.1f\n", MillisecondsSince(start));
+  return 0;
+}
+
+// Selects count rows, every step-th from first, and nothing else. LVM_SETITEMSTATE reads its
+// LVITEM in the list's own process, so the item is written there.
+bool SelectEveryStepRow(HWND list, long first, long step, long count) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(list, &processId);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+  if (process == nullptr) return false;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED;
+  bool written = remote != nullptr && WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+  if (written) SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(remote));
+  item.state = LVIS_SELECTED;
+  written = written && WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+  for (long i = 0; written && i < count; ++i) {
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(first + i * step), reinterpret_cast<LPARAM>(remote));
+  }
+  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return written && SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0) == count;
+}
+
+int DeleteRows(long first, long step, long count) {
+  const HWND dialog = FindKestrinWindow();
+  const HWND list = Control(IDC_LIST_HOSTS);
+  const HWND button = Control(IDC_BUTTON_DELETE);
+  if (list == nullptr || button == nullptr) return 1;
+  const long before = static_cast<long>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  if (!SelectEveryStepRow(list, first, step, count)) {
+    std::printf("could not select %ld rows\n", count);
+    return 1;
+  }
+  // Posted: the handler stays in its question until it is answered.
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BUTTON_DELETE, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  const HWND question = WaitMessageBox(10000);
+  if (question == nullptr) {
+    std::printf("no question within 10 s\n");
+    return 1;
+  }
+  const HWND bar = GetDlgItem(dialog, IDC_PROGRESS_SWEEP);
+  const auto start = Clock::now();
+  PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+  // Each round posts the hidden sweep bar a new position and waits until it shows: a posted
+  // message is dispatched by the window's message loop alone, whereas a sent one (WM_NULL) may
+  // be handled while the thread waits inside some other call. Every message of ours waits while
+  // the thread is busy, the count's too, so the whole round counts.
+  double longestMs = 0;
+  for (long mark = 1;; mark = mark % 99 + 1) {
+    const auto posted = Clock::now();
+    PostMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(mark), 0);
+    while (SendMessageW(bar, PBM_GETPOS, 0, 0) != mark) {
+      if (MillisecondsSince(posted) > 120000) {
+        std::printf("window's message loop did not come round within 120 s\n");
+        return 1;
+      }
+      Sleep(1);
+    }
+    const bool deleted = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == before - count;
+    longestMs = std::max(longestMs, MillisecondsSince(posted));
+    if (deleted) break;
+  }
+  std::printf("delete_ms=%.1f\nmax_unresponsive_ms=%.1f\n", MillisecondsSince(start), longestMs);
   return 0;
 }
 
@@ -235,8 +345,12 @@ int main(int argc, char** argv) {
     return WaitProgress(std::atoi(argv[2]), std::atoi(argv[3]));
   if (argc >= 3 && std::strcmp(argv[1], "about") == 0) return OpenAbout(std::atoi(argv[2]));
   if (argc >= 3 && std::strcmp(argv[1], "message") == 0) return AnswerMessage(std::atoi(argv[2]));
+  if (argc >= 5 && std::strcmp(argv[1], "open-list") == 0) return OpenList(argv[2], std::atol(argv[3]), std::atoi(argv[4]));
+  if (argc >= 5 && std::strcmp(argv[1], "delete") == 0)
+    return DeleteRows(std::atol(argv[2]), std::atol(argv[3]), std::atol(argv[4]));
   std::printf(
       "usage: kestrin_e2e_driver wait-window MS | sweep [--close-after MS] | close MS"
-      " | select-first | click ID | wait-progress POSITION MS | about MS | message MS\n");
+      " | select-first | click ID | wait-progress POSITION MS | about MS | message MS"
+      " | open-list EXE ROWS MS | delete FIRST STEP COUNT\n");
   return 2;
 }
