@@ -21,6 +21,10 @@
 namespace {
 
 using namespace std::string_literals;
+using hostlist::LockWait;
+using hostlist::kListBusy;
+using hostlist::kNotStored;
+using hostlist::kStored;
 using hostlist::detail::Step;
 using hostlist::detail::StepAction;
 using hostlist_test::ForkChild;
@@ -83,8 +87,8 @@ TEST(HostListFailure, RefusedRewriteLeavesTheFolderAsItWas) {
     for (const char* folder : c.folders) ASSERT_EQ(mkdir(folder, 0755), 0) << c.name;
     ScopedOverride hook(hostlist::detail::StepHookSeam(), [&](Step step) { return step == c.failing ? StepAction::kFail : StepAction::kProceed; });
     const auto state = FolderState();
-    EXPECT_EQ(hostlist::StoreHostEntry(c.entry), hostlist::kNotStored) << c.name;
-    EXPECT_EQ(c.removalRefused ? hostlist::RemoveHostEntry(c.entry) : hostlist::kNotStored, hostlist::kNotStored) << c.name;
+    EXPECT_EQ(hostlist::StoreHostEntry(c.entry), kNotStored) << c.name;
+    EXPECT_EQ(c.removalRefused ? hostlist::RemoveHostEntry(c.entry) : kNotStored, kNotStored) << c.name;
     EXPECT_EQ(FolderState(), state) << c.name;
   }
 }
@@ -116,16 +120,12 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
     const char* name;
     StepAction refusal;
     int refusals;  // replaces refused before one proceeds; -1: all of them
-    hostlist::LockWait wait;
+    LockWait wait;
     int copyMs;  // how long the copy before the replace takes: the retries share the lock wait's bound
     int expected;
     int waitedMs;  // in all, the copy included
     bool readOnly;  // the list is, which the system refuses to replace for good
   };
-  using hostlist::LockWait;
-  using hostlist::kListBusy;
-  using hostlist::kNotStored;
-  using hostlist::kStored;
   const std::vector<Case> cases = {
       {"held for a moment: three pauses", StepAction::kHeld, 3, LockWait::kBounded, 0, kStored, 5 + 10 + 20, false},
       {"held throughout: a second", StepAction::kHeld, -1, LockWait::kBounded, 0, kListBusy, 1000, false},
@@ -285,18 +285,17 @@ struct HeldCase {
   const char* name;
   int releaseAtMs;            // let go on once our waits have slept this long; -1: after our store
   bool killHolder;            // SIGKILL it while it holds the list
-  hostlist::LockWait wait;
+  LockWait wait;
   int expected;               // what our store returns
   int minMs, maxMs;           // how long our store's waits slept in all
 };
 
 TEST(HostListConcurrency, ListHeldByAnotherProcessIsWaitedForABoundedTime) {
-  using hostlist::LockWait;
   const HeldCase cases[] = {
-      {"released within the wait", 300, false, LockWait::kBounded, hostlist::kStored, 300, 304},
-      {"held past the wait", -1, false, LockWait::kBounded, hostlist::kListBusy, 4000, 4000},
-      {"held, no waiting", -1, false, LockWait::kTryOnce, hostlist::kListBusy, 0, 0},
-      {"holder killed", -1, true, LockWait::kBounded, hostlist::kStored, 0, 0},
+      {"released within the wait", 300, false, LockWait::kBounded, kStored, 300, 304},
+      {"held past the wait", -1, false, LockWait::kBounded, kListBusy, 4000, 4000},
+      {"held, no waiting", -1, false, LockWait::kTryOnce, kListBusy, 0, 0},
+      {"holder killed", -1, true, LockWait::kBounded, kStored, 0, 0},
   };
   const std::string before = "112233445566,b,127.0.0.1\r\n";
   const std::string theirs = "0a0b0c0d0e0f,theirs,127.0.0.1\r\n";
@@ -335,13 +334,11 @@ TEST(HostListConcurrency, ListHeldByAnotherProcessIsWaitedForABoundedTime) {
     EXPECT_TRUE(clock.waitedMs >= c.minMs && clock.waitedMs <= c.maxMs) << c.name << ": waited " << clock.waitedMs;
     EXPECT_EQ(holderEnd, c.killHolder ? 128 + SIGKILL : 0) << c.name << ": the holder's own store";
     const std::string holderPart = c.killHolder ? "" : theirs;
-    if (result == hostlist::kStored) {
-      EXPECT_EQ(ReadBytes("MacList.txt"), before + holderPart + kNewLine) << c.name;
-    } else {
+    if (result != kStored) {
       EXPECT_EQ(ReadBytes("MacList.txt"), before + holderPart) << c.name << ": left as the holder put it";
       EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0) << c.name << ": once the holder is done";
-      EXPECT_EQ(ReadBytes("MacList.txt"), before + holderPart + kNewLine) << c.name;
     }
+    EXPECT_EQ(ReadBytes("MacList.txt"), before + holderPart + kNewLine) << c.name;
     EXPECT_FALSE(Exists("MacTemp.txt")) << c.name;
     EXPECT_TRUE(Exists("MacList.lock")) << c.name << ": the lock file stays, empty";
   }
