@@ -20,12 +20,7 @@ const std::string kWideAlias62 = [] {
 // Lines of 2,000,000 bytes whose tails would look like lines of this machine if cut in pieces.
 const std::string kLongWithComma = std::string(2000000, 'x') + "00a0b1c2d3e4,a,127.0.0.1\r\n";
 const std::string kLongNoComma = std::string(2000000, 'y') + "00a0b1c2d3e4\r\n";
-// Many write buffers' worth of lines.
-const std::string kManyLines = [] {
-  std::string list;
-  for (int i = 0; i < 10000; ++i) list += "host" + std::to_string(i) + ",alias " + std::to_string(i) + ",127.0.0.1\r\n";
-  return list;
-}();
+const std::string kBigList = hostlist_test::BigList();
 
 struct RewriteCase {
   const char* name;
@@ -121,7 +116,7 @@ TEST(HostListStore, ReplacesOrAppends) {
        {MakeHost("112233445566", "b")}},
       {"long lines are judged and copied whole", kLongWithComma + kLongNoComma + "00a0b1c2d3e4,old,1\r\n", entry,
        kLongWithComma + kLongNoComma + kNewLine},
-      {"many lines keep their order across buffers", kManyLines, entry, kManyLines + kNewLine},
+      {"many lines keep their order across buffers", kBigList, entry, kBigList + kNewLine},
       {"unterminated fields end at their field size", std::nullopt, [] {
          HostEntry full;
          std::memset(&full, 'z', sizeof(full));

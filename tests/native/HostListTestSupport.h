@@ -46,6 +46,15 @@ inline std::vector<Row> LoadRows() {
   return rows;
 }
 
+// A list of several write buffers, so a rewrite makes several reads and writes: host0, host1, ...
+inline std::string BigList() {
+  std::string list;
+  for (int i = 0; list.size() < 3 * hostlist::detail::kIoBufferBytes; ++i) {
+    list += "host" + std::to_string(i) + ",alias " + std::to_string(i) + ",127.0.0.1\r\n";
+  }
+  return list;
+}
+
 // Runs body in a child process, which ends with body's result; returns the child's pid.
 inline pid_t ForkChild(const std::function<int()>& body) {
   const pid_t pid = fork();
