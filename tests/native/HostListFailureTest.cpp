@@ -99,8 +99,7 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
   const std::string before = "112233445566,b,127.0.0.1\r\n";
   struct Case {
     const char* name;
-    StepAction refusal;
-    int refusals;  // replaces refused before one proceeds; -1: all of them
+    int refusals;  // replaces held before one proceeds; -1: all of them
     LockWait wait;
     int copyMs;  // how long the copy before the replace takes: the retries share the lock wait's bound
     int expected;
@@ -108,11 +107,11 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
     bool readOnly;  // the list is, which the system refuses to replace for good
   };
   const std::vector<Case> cases = {
-      {"held for a moment: three pauses", StepAction::kHeld, 3, LockWait::kBounded, 0, kStored, 5 + 10 + 20, false},
-      {"held throughout: a second", StepAction::kHeld, -1, LockWait::kBounded, 0, kListBusy, 1000, false},
-      {"held, the retries end with the lock wait", StepAction::kHeld, -1, LockWait::kBounded, 3700, kListBusy, 4000, false},
-      {"held, no waiting: one try", StepAction::kHeld, -1, LockWait::kTryOnce, 0, kListBusy, 0, false},
-      {"read-only list, refused for good: one try", StepAction::kProceed, 0, LockWait::kBounded, 0, kNotStored, 0, true},
+      {"held for a moment: three pauses", 3, LockWait::kBounded, 0, kStored, 5 + 10 + 20, false},
+      {"held throughout: a second", -1, LockWait::kBounded, 0, kListBusy, 1000, false},
+      {"held, the retries end with the lock wait", -1, LockWait::kBounded, 3700, kListBusy, 4000, false},
+      {"held, no waiting: one try", -1, LockWait::kTryOnce, 0, kListBusy, 0, false},
+      {"read-only list, refused for good: one try", 0, LockWait::kBounded, 0, kNotStored, 0, true},
   };
   for (const Case& c : cases) {
     ScratchFolder dir;
@@ -125,7 +124,7 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
       ScopedOverride hook(hostlist::detail::StepHookSeam(), [&](Step step) {
         if (step == Step::kWriteTemp) clock.waitedMs += c.copyMs;
         if (step != Step::kReplaceList) return StepAction::kProceed;
-        return c.refusals < 0 || replaces++ < c.refusals ? c.refusal : StepAction::kProceed;
+        return c.refusals < 0 || replaces++ < c.refusals ? StepAction::kHeld : StepAction::kProceed;
       });
       result = hostlist::StoreHostEntry(kNewEntry, c.wait);
     }
@@ -149,10 +148,14 @@ TEST(HostListFailure, PermissionsOfTheListSurviveARewrite) {
   EXPECT_EQ(status.st_mode & 0777, 0600u);
 }
 
-TEST(HostListFailure, LeftoverOrLinkedTemporaryFileIsNeverWrittenThrough) {
+// What a crash leaves: a linked temporary file is never written through, and the lock file alone
+// (read-only, even) is no lock.
+TEST(HostListFailure, LeftoversOfACrashNeitherStopAStoreNorAreWrittenThrough) {
   ScratchFolder dir;
   WriteBytes("other.txt", "precious\r\n");
   ASSERT_EQ(symlink("other.txt", "MacTemp.txt"), 0);
+  WriteBytes("MacList.lock", "");
+  ASSERT_EQ(chmod("MacList.lock", 0444), 0);
   EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0);
   EXPECT_EQ(ReadBytes("other.txt"), "precious\r\n"s);
   EXPECT_EQ(ReadBytes("MacList.txt"), kNewLine);
@@ -322,15 +325,7 @@ TEST(HostListConcurrency, ListHeldByAnotherProcessIsWaitedForABoundedTime) {
   }
 }
 
-TEST(HostListConcurrency, StaleLockFileBlocksNothingAndAnUnusableOneStopsOnlyRewrites) {
-  {
-    // What a crash leaves: the file alone is no lock.
-    ScratchFolder dir;
-    WriteBytes("MacList.lock", "");
-    ASSERT_EQ(chmod("MacList.lock", 0444), 0);
-    EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0) << "stale, read-only lock file";
-    EXPECT_EQ(ReadBytes("MacList.txt"), kNewLine);
-  }
+TEST(HostListConcurrency, LockThatCannotBeHadStillLoadsAndNoListLeavesTheFolderEmpty) {
   {
     ScratchFolder dir;
     WriteBytes("MacList.txt", kNewLine);

@@ -32,10 +32,9 @@ struct RewriteCase {
 
 // Runs each case in its own directory twice: a call of one per entry, in turn, and one call of
 // many for all of them. Each call must succeed; both runs must give after and leave no MacTemp.txt.
-template <typename One, typename Many>
-void RunRewriteCases(const RewriteCase* cases, size_t count, One one, Many many) {
-  for (size_t i = 0; i < count; ++i) {
-    const RewriteCase& c = cases[i];
+template <size_t N, typename One, typename Many>
+void RunRewriteCases(const RewriteCase (&cases)[N], One one, Many many) {
+  for (const RewriteCase& c : cases) {
     std::vector<HostEntry> entries = {c.entry};
     entries.insert(entries.end(), c.more.begin(), c.more.end());
     for (const bool atOnce : {false, true}) {
@@ -123,7 +122,7 @@ TEST(HostListStore, ReplacesOrAppends) {
          return full;
        }(), std::string(32, 'z') + "," + std::string(64, 'z') + "," + std::string(32, 'z') + "\r\n"},
   };
-  RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::StoreHostEntry(e); },
+  RunRewriteCases(cases, [](const HostEntry& e) { return hostlist::StoreHostEntry(e); },
                   [](const std::vector<HostEntry>& e) { return hostlist::StoreHostEntries(e); });
 }
 
@@ -184,7 +183,7 @@ TEST(HostListRemove, DropsTheMachineAndLinesWithoutAComma) {
        entry, "112233445566,b,127.0.0.1\r\n0a0b0c0d0e0f,d,127.0.0.1\r\n"s,
        {MakeHost("aabbccddeeff", ""), MakeHost("ffffffffffff", ""), MakeHost(kMac, ""), MakeHost("eeeeeeeeeeee", "")}},
   };
-  RunRewriteCases(cases, std::size(cases), [](const HostEntry& e) { return hostlist::RemoveHostEntry(e); },
+  RunRewriteCases(cases, [](const HostEntry& e) { return hostlist::RemoveHostEntry(e); },
                   [](const std::vector<HostEntry>& e) { return hostlist::RemoveHostEntries(e); });
 }
 
