@@ -138,27 +138,22 @@ TEST(HostListFailure, ReplaceRefusedIsTriedAgainWhileHeldAndLeavesNoCopyWhenItFa
   }
 }
 
-TEST(HostListFailure, PermissionsOfTheListSurviveARewrite) {
-  ScratchFolder dir;
-  WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
-  ASSERT_EQ(chmod("MacList.txt", 0600), 0);
-  ASSERT_EQ(hostlist::StoreHostEntry(kNewEntry), 0);
-  struct stat status;
-  ASSERT_EQ(stat("MacList.txt", &status), 0);
-  EXPECT_EQ(status.st_mode & 0777, 0600u);
-}
-
 // What a crash leaves: a linked temporary file is never written through, and the lock file alone
-// (read-only, even) is no lock.
+// (read-only, even) is no lock. The list's own permissions pass to its rewrite.
 TEST(HostListFailure, LeftoversOfACrashNeitherStopAStoreNorAreWrittenThrough) {
   ScratchFolder dir;
   WriteBytes("other.txt", "precious\r\n");
   ASSERT_EQ(symlink("other.txt", "MacTemp.txt"), 0);
   WriteBytes("MacList.lock", "");
   ASSERT_EQ(chmod("MacList.lock", 0444), 0);
+  WriteBytes("MacList.txt", "112233445566,b,127.0.0.1\r\n");
+  ASSERT_EQ(chmod("MacList.txt", 0600), 0);
   EXPECT_EQ(hostlist::StoreHostEntry(kNewEntry), 0);
   EXPECT_EQ(ReadBytes("other.txt"), "precious\r\n"s);
-  EXPECT_EQ(ReadBytes("MacList.txt"), kNewLine);
+  EXPECT_EQ(ReadBytes("MacList.txt"), "112233445566,b,127.0.0.1\r\n" + kNewLine);
+  struct stat status;
+  ASSERT_EQ(stat("MacList.txt", &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0600u);
 }
 
 // Stops a rewrite at its n-th step, for n = 1, 2, ... until one runs through, and checks that
