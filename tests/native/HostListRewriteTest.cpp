@@ -150,7 +150,6 @@ TEST(HostListStore, CleanedAliasesLoadBackWhole) {
     ScratchFolder dir;
     HostEntry entry = MakeHost(kMac, "");
     CopyTextToField(entry.szAlias, CleanAliasText(c.raw));
-    EXPECT_EQ(entry.szAlias, c.stored) << c.name;
     ASSERT_EQ(hostlist::StoreHostEntry(entry), 0) << c.name;
     const std::vector<hostlist_test::Row> expected = {{kMac, c.stored, "127.0.0.1"}};
     EXPECT_EQ(hostlist_test::LoadRows(), expected) << c.name;

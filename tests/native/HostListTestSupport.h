@@ -69,20 +69,4 @@ inline int WaitChild(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// The list's lines without their CR LF; a last piece without one fails the test.
-inline std::vector<std::string> ListLines() {
-  std::vector<std::string> lines;
-  const std::string file = ReadBytes("MacList.txt").value_or("");
-  for (size_t start = 0; start < file.size();) {
-    const size_t end = file.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << "a line without its CR LF: " << file.substr(start);
-      break;
-    }
-    lines.push_back(file.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
 }  // namespace hostlist_test
