@@ -151,8 +151,7 @@ TEST(HostListStore, CleanedAliasesLoadBackWhole) {
     HostEntry entry = MakeHost(kMac, "");
     CopyTextToField(entry.szAlias, CleanAliasText(c.raw));
     ASSERT_EQ(hostlist::StoreHostEntry(entry), 0) << c.name;
-    const std::vector<hostlist_test::Row> expected = {{kMac, c.stored, "127.0.0.1"}};
-    EXPECT_EQ(hostlist_test::LoadRows(), expected) << c.name;
+    EXPECT_EQ(hostlist_test::LoadRows(), (std::vector<hostlist_test::Row>{{kMac, c.stored, "127.0.0.1"}})) << c.name;
   }
 }
 

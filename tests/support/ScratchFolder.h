@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -18,9 +19,7 @@ class ScratchFolder {
     const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
     std::string leaf = test ? std::string(test->test_suite_name()) + "." + test->name() : "scratch";
     if (!name.empty()) leaf += "." + name;
-    for (char& c : leaf) {
-      if (c == '/' || c == '\\' || c == ':') c = '_';
-    }
+    std::replace_if(leaf.begin(), leaf.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '_');
     m_path = std::filesystem::current_path() / leaf;
     Remove();
     std::filesystem::create_directories(m_path);
