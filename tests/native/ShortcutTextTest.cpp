@@ -2,7 +2,6 @@
 // run in the Windows tests too, where the system's code page decides which bytes pair.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -78,7 +77,6 @@ TEST(ShortcutText, ANameTakenByAnotherHostGivesTheNameWithTheAddress) {
   };
   const Case cases[] = {
       {"name free", "pc", {}, none, "\\Kestrin pc.lnk", 1},
-      {"an earlier host took it", "pc", {"\\Kestrin pc.lnk"}, none, "\\Kestrin pc (00a0b1c2d3e4).lnk", 0},
       {"an earlier host took it in other letter case", "pc", {"\\Kestrin x.lnk", "\\Kestrin PC.lnk"}, none,
        "\\Kestrin pc (00a0b1c2d3e4).lnk", 0},
       // 0x83 0x41 and 0x83 0x61 are two katakana, not a letter in two cases.
@@ -103,16 +101,6 @@ TEST(ShortcutText, ANameTakenByAnotherHostGivesTheNameWithTheAddress) {
   }
 }
 
-TEST(ShortcutText, FieldWithoutTerminatorIsReadToItsEndOnly) {
-  HostEntry host;
-  std::memset(host.szMac, 'a', sizeof host.szMac);
-  std::memset(host.szAlias, 'b', sizeof host.szAlias);
-  std::memset(host.szBroadcast, '1', sizeof host.szBroadcast);
-  const shortcut::ShortcutTexts texts = ComposeShortcutTexts(host, kStartSuffix);
-  EXPECT_EQ(texts.arguments, "-e " + std::string(32, 'a') + " -m " + std::string(32, '1'));
-  EXPECT_EQ(texts.description, std::string(64, 'b') + kStartSuffix);
-}
-
 // No alias leaves the desktop folder or makes a name the system refuses: the prefix keeps "."
 // and reserved names from standing alone.
 TEST(ShortcutText, FileNameKeepsDoubleByteCharactersWholeAndStaysInItsFolder) {
@@ -125,7 +113,6 @@ TEST(ShortcutText, FileNameKeepsDoubleByteCharactersWholeAndStaysInItsFolder) {
   const Case cases[] = {
       {"each forbidden character", "a" + forbidden + "b", "a" + std::string(forbidden.size(), '_') + "b"},
       {"katakana so, trail 0x5C", "\x83\x5c", "\x83\x5c"},
-      {"kanji hyo, trail 0x5C", "\x95\x5c", "\x95\x5c"},
       {"trail 0x7C is no bar", "\x83\x7c", "\x83\x7c"},
       {"so then a real backslash", "\x83\x5c\\", "\x83\x5c_"},
       {"backslash then so", "\\\x83\x5c", "_\x83\x5c"},
